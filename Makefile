@@ -1,0 +1,57 @@
+# Set-up and everyday commands. `make run` and `make test` install what is missing first.
+
+BUILD_DIR ?= build
+ASAN_BUILD_DIR ?= build-asan
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+CTEST_FLAGS ?= --output-on-failure
+BENCH ?=
+
+# Debian packages the build, the tests and the benchmarks need.
+PACKAGES := cmake ninja-build g++ pkg-config make \
+	googletest libgtest-dev libgmock-dev libbenchmark-dev \
+	libssl-dev libpcre2-dev libxml2-dev libzip-dev libsqlite3-dev libicu-dev \
+	iproute2 util-linux
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build run test test-asan bench clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+		dpkg-query -W -f='$${Status}\n' "$$p" 2>/dev/null | grep -q '^install ok installed$$' || echo "$$p"; \
+	done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+$(BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR)
+
+run: build
+	$(BUILD_DIR)/bin/varnelo-cli list
+
+test: build
+	tools/isolated ctest --test-dir $(BUILD_DIR) $(CTEST_FLAGS)
+
+# The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer, in a tree of its own.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNELO_SANITIZE=ON -DVARNELO_BENCH=OFF
+	cmake --build $(ASAN_BUILD_DIR)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		tools/isolated ctest --test-dir $(ASAN_BUILD_DIR) $(CTEST_FLAGS)
+
+bench: build
+	@if [ -n "$(BENCH)" ]; then set -- "$(BUILD_DIR)/bin/$(BENCH)"; \
+	else set -- $$(ls $(BUILD_DIR)/bin/*_bench); fi; \
+	for b in "$$@"; do echo "== $$(basename $$b)"; tools/isolated "$$b" || exit 1; done
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR)

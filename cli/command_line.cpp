@@ -1,0 +1,58 @@
+#include "command_line.h"
+
+#include <string_view>
+
+namespace varnelo::cli {
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& words) {
+  TCommandLine line;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    const bool isOption = !optionsEnded && word.size() > 1 && word[0] == '-';
+    if (!isOption) {
+      if (line.command.empty()) {
+        line.command = word;
+      } else {
+        line.arguments.push_back(word);
+      }
+    } else if (word == "--") {
+      optionsEnded = true;
+    } else if (word == "--help" || word == "-h") {
+      line.help = true;
+    } else if (word == "--version") {
+      line.version = true;
+    } else if (word == "--home") {
+      if (i + 1 == words.size()) {
+        line.error = "option '--home' needs a directory";
+        return line;
+      }
+      line.home = words[++i];
+    } else if (word.starts_with("--home=")) {
+      line.home = word.substr(std::string_view("--home=").size());
+    } else {
+      line.error = "unknown option '" + word + "'";
+      return line;
+    }
+  }
+  if (line.home && line.home->empty()) line.error = "option '--home' needs a directory";
+  return line;
+}
+
+std::string Usage() {
+  return "Usage: varnelo-cli [--home DIR] COMMAND\n"
+         "Run the robots of a Varnelo home without the window.\n"
+         "\n"
+         "Commands:\n"
+         "  list          one line per robot: its state label, a tab, its kind\n"
+         "\n"
+         "Options:\n"
+         "  --home DIR    use DIR as the home directory (default: $VARNELO_HOME, else\n"
+         "                $XDG_DATA_HOME/varnelo); a missing home is created\n"
+         "  -h, --help    show this help and exit\n"
+         "  --version     show the version and exit\n"
+         "\n"
+         "Exit status: 0 on success, 2 on a usage error or an unusable home.\n";
+}
+
+}  // namespace varnelo::cli

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnelo::cli {
+
+struct TCommandLine {
+  std::optional<std::filesystem::path> home;
+  bool help = false;
+  bool version = false;
+  std::string command;
+  std::vector<std::string> arguments;
+  std::string error;  // not empty when the words could not be understood
+};
+
+// Global options (--home DIR, --home=DIR, --help, -h, --version) are taken wherever they stand; the
+// first other word is the command and the rest are its arguments. "--" ends the options.
+TCommandLine ParseCommandLine(const std::vector<std::string>& words);
+
+std::string Usage();
+
+}  // namespace varnelo::cli

@@ -1,0 +1,50 @@
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "list_command.h"
+#include "platform/home_directory.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+int Fail(const std::string& message) {
+  std::cerr << "varnelo-cli: " << message << '\n';
+  return kUsageError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace varnelo;
+  const cli::TCommandLine line = cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!line.error.empty()) return Fail(line.error + "\nTry 'varnelo-cli --help'.");
+  if (line.help) {
+    std::cout << cli::Usage();
+    return 0;
+  }
+  if (line.version) {
+    std::cout << "varnelo-cli " << VARNELO_VERSION << '\n';
+    return 0;
+  }
+  if (line.command.empty()) {
+    std::cerr << cli::Usage();
+    return kUsageError;
+  }
+  if (line.command != "list") return Fail("unknown command '" + line.command + "'\nTry 'varnelo-cli --help'.");
+  if (!line.arguments.empty()) return Fail("'list' takes no arguments");
+
+  try {
+    const auto home = platform::ResolveHome(line.home);
+    platform::EnsureHome(home, platform::FindTemplate());
+    return cli::RunList(home, std::cout, std::cerr);
+  } catch (const platform::EHomeError& error) {
+    return Fail(error.what());
+  } catch (const std::exception& error) {
+    std::cerr << "varnelo-cli: ERROR: " << error.what() << '\n';
+    return 1;
+  }
+}

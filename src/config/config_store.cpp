@@ -1,0 +1,149 @@
+#include "config/config_store.h"
+
+#include <charconv>
+#include <cstdint>
+#include <system_error>
+
+#include "config/ini_text.h"
+#include "platform/atomic_file.h"
+#include "platform/file_lock.h"
+
+namespace varnelo::config {
+namespace {
+
+constexpr std::string_view kBreaks("\r\n\0", 3);
+
+bool HasBreak(std::string_view text) { return text.find_first_of(kBreaks) != std::string_view::npos; }
+
+// Whether a line "[section]" and a line "key=value" would read back as these names and value.
+bool FitsOnALine(std::string_view section, std::string_view key, std::string_view value) {
+  if (HasBreak(section) || section.find(']') != std::string_view::npos) return false;
+  const std::string_view trimmedKey = TrimBlanks(key);
+  if (trimmedKey.empty() || HasBreak(key) || key.find('=') != std::string_view::npos || trimmedKey.front() == '[') {
+    return false;
+  }
+  return !HasBreak(value);
+}
+
+// Keeps the names that fit, whole, into the listing buffer beside their NUL terminators and the final NUL.
+std::vector<std::string> ThroughListingBuffer(const std::vector<std::string_view>& names) {
+  std::vector<std::string> listed;
+  size_t used = 1;
+  for (std::string_view name : names) {
+    used += name.size() + 1;
+    if (used > TConfigStore::kListingBufferSize) break;
+    listed.emplace_back(name);
+  }
+  return listed;
+}
+
+}  // namespace
+
+EConfigWriteError::EConfigWriteError(const std::filesystem::path& file)
+    : std::runtime_error("Unable to write to " + file.string()) {}
+
+TConfigStore::TConfigStore(std::filesystem::path file) : file_(std::filesystem::absolute(file)) {}
+
+std::string TConfigStore::Load() const {
+  try {
+    return platform::ReadWholeFile(file_).value_or(std::string());
+  } catch (const std::system_error&) {
+    // An unreadable file reads like a missing one: every reader then gets its default.
+    return {};
+  }
+}
+
+template <typename TEdit>
+void TConfigStore::Modify(TEdit edit) const {
+  try {
+    platform::TFileLock lock(file_);
+    // Unlike a read, a write must not take an unreadable file for an empty one.
+    const TIniText current(platform::ReadWholeFile(file_).value_or(std::string()));
+    const std::string changed = edit(current);
+    if (changed == current.Text()) return;
+    platform::ReplaceFileAtomically(file_, changed);
+  } catch (const std::system_error&) {
+    throw EConfigWriteError(file_);
+  }
+}
+
+std::string TConfigStore::ReadString(std::string_view section, std::string_view key,
+                                     std::string_view defaultValue) const {
+  const TIniText text(Load());
+  const auto value = text.Value(section, key);
+  if (!value) return std::string(defaultValue);
+  return std::string(value->substr(0, kMaxValueLength));
+}
+
+int TConfigStore::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
+  const TIniText text(Load());
+  const auto value = text.Value(section, key);
+  if (!value) return defaultValue;
+  return ParseStoredInteger(value->substr(0, kMaxValueLength), defaultValue);
+}
+
+bool TConfigStore::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TConfigStore::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
+  if (!FitsOnALine(section, key, value)) throw EConfigWriteError(file_);
+  Modify([&](const TIniText& text) { return text.WithValue(section, key, value); });
+}
+
+void TConfigStore::WriteInteger(std::string_view section, std::string_view key, int value) const {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TConfigStore::WriteBool(std::string_view section, std::string_view key, bool value) const {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+std::vector<std::string> TConfigStore::ReadSections() const {
+  const TIniText text(Load());
+  return ThroughListingBuffer(text.SectionNames());
+}
+
+std::vector<std::string> TConfigStore::ReadSection(std::string_view section) const {
+  const TIniText text(Load());
+  return ThroughListingBuffer(text.KeyNames(section));
+}
+
+std::vector<std::string> TConfigStore::ReadSectionValues(std::string_view section) const {
+  const TIniText text(Load());
+  std::vector<std::string> lines = ThroughListingBuffer(text.KeyNames(section));
+  for (std::string& line : lines) {
+    const std::string_view value = text.Value(section, line).value_or(std::string_view());
+    line.append("=").append(value.substr(0, kMaxValueLength));
+  }
+  return lines;
+}
+
+void TConfigStore::EraseSection(std::string_view section) const {
+  Modify([&](const TIniText& text) { return text.WithoutSection(section); });
+}
+
+void TConfigStore::DeleteKey(std::string_view section, std::string_view key) const {
+  Modify([&](const TIniText& text) { return text.WithoutKey(section, key); });
+}
+
+int ParseStoredInteger(std::string_view text, int defaultValue) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    // Hexadecimal covers 32 bits and wraps into the negative range, as "0xFFFFFFFF" is -1.
+    std::uint32_t bits = 0;
+    const auto digits = text.substr(2);
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), bits, 16);
+    if (error != std::errc() || end != digits.data() + digits.size()) return defaultValue;
+    return static_cast<int>(bits);
+  }
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text.front() == '-') return defaultValue;
+  }
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+  if (error != std::errc() || end != text.data() + text.size()) return defaultValue;
+  return value;
+}
+
+}  // namespace varnelo::config

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnelo::runner {
+
+// The robot list: one entry "<name>(idle)" or "<name>(working)" per robot, shown by the front ends.
+class TRobotList {
+public:
+  static constexpr std::string_view kIdle = "(idle)";
+  static constexpr std::string_view kWorking = "(working)";
+
+  // The robots of a configuration file: every section in file order except exactly "general" and
+  // exactly "dictionary".
+  static std::vector<std::string> RobotSections(const std::vector<std::string>& sections);
+  // The robot an entry or caption names: without its first "(idle)", then without its first "(working)".
+  static std::string RobotNameOf(std::string_view entry);
+
+  const std::vector<std::string>& Entries() const { return entries_; }
+  void Clear();
+  void AddIdle(std::string_view robot);
+
+  // Called after every change, so that the front end shows the list again.
+  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
+private:
+  void Changed() const;
+
+  std::vector<std::string> entries_;
+  std::function<void()> onChange_;
+};
+
+}  // namespace varnelo::runner

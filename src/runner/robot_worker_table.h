@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "runner/worker.h"
+
+namespace varnelo::runner {
+
+// The live workers of every robot, indexed by `robotno`, and the running worker count of all robots.
+// Main thread only. The lists do not own the workers.
+class TRobotWorkerTable {
+public:
+  // Replaces the table with `entries` empty lists.
+  void Reset(int entries);
+  size_t Size() const { return entries_.size(); }
+
+  // The list of robot `robotno`; a number past the end grows the table, a negative one throws
+  // std::out_of_range.
+  std::vector<TWorker*>& Entry(int robotno);
+  void Add(int robotno, TWorker* worker);
+  void Remove(int robotno, TWorker* worker);
+  bool Running(int robotno) const;
+
+  int RunningWorkerCount() const { return runningWorkerCount_; }
+  void WorkerStarted() { ++runningWorkerCount_; }
+  void WorkerEnded() { --runningWorkerCount_; }
+
+  // Gives every live worker of every robot its termination request.
+  void TerminateAll() const;
+
+private:
+  std::vector<std::vector<TWorker*>> entries_;
+  int runningWorkerCount_ = 0;
+};
+
+}  // namespace varnelo::runner

@@ -1,0 +1,34 @@
+#include "runner/worker.h"
+
+namespace varnelo::runner {
+
+TWorker::TWorker(shell::TMainQueue& mainQueue) : mainQueue_(mainQueue) {}
+
+TWorker::~TWorker() {
+  if (thread_.joinable()) thread_.join();
+}
+
+TWorker* TWorker::Start(std::unique_ptr<TWorker> worker) {
+  TWorker* self = worker.release();
+  // The thread_ member is only touched on the main thread (here and in Finish), which cannot run
+  // Finish before this call has returned.
+  self->thread_ = std::thread([self] { self->Run(); });
+  return self;
+}
+
+void TWorker::Run() {
+  try {
+    Execute();
+  } catch (...) {
+    fatalException_ = std::current_exception();
+  }
+  mainQueue_.Post([this] { Finish(); });
+}
+
+void TWorker::Finish() {
+  const std::unique_ptr<TWorker> owned(this);
+  thread_.join();
+  if (onTerminate_) onTerminate_(*this);
+}
+
+}  // namespace varnelo::runner

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "shell/main_queue.h"
+
+namespace varnelo::runner {
+
+// A worker thread. Started with Start, it owns itself: when Execute returns, its end handler is queued
+// on the main thread, runs there, and then the worker is destroyed. So no worker is freed while one of
+// its hand-overs is pending, and no end handler runs before the main-thread code that started it has
+// returned.
+class TWorker {
+public:
+  using TEndHandler = std::function<void(TWorker&)>;
+
+  explicit TWorker(shell::TMainQueue& mainQueue);
+  TWorker(const TWorker&) = delete;
+  TWorker& operator=(const TWorker&) = delete;
+  virtual ~TWorker();
+
+  // Main thread: starts the worker's thread and gives up ownership; the pointer stays valid until the
+  // end handler has returned.
+  static TWorker* Start(std::unique_ptr<TWorker> worker);
+
+  // Set before Start; runs on the main thread once Execute has returned.
+  void SetOnTerminate(TEndHandler handler) { onTerminate_ = std::move(handler); }
+
+  // The termination request, polled by the workers that honour it.
+  void Terminate() { terminated_.store(true); }
+  bool Terminated() const { return terminated_.load(); }
+
+  // The error that ended Execute, if any.
+  std::exception_ptr FatalException() const { return fatalException_; }
+
+protected:
+  virtual void Execute() = 0;
+  // Runs `call` on the main thread and waits for it.
+  void Synchronize(const shell::TMainQueue::TCall& call) { mainQueue_.Synchronize(call); }
+  shell::TMainQueue& MainQueue() { return mainQueue_; }
+
+private:
+  void Run();
+  void Finish();
+
+  shell::TMainQueue& mainQueue_;
+  std::atomic<bool> terminated_{false};
+  std::exception_ptr fatalException_;
+  TEndHandler onTerminate_;
+  std::thread thread_;
+};
+
+}  // namespace varnelo::runner

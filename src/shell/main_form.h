@@ -1,0 +1,78 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/config_store.h"
+#include "runner/robot_list.h"
+#include "runner/robot_worker_table.h"
+#include "shell/dialogs_port.h"
+#include "shell/indicators_port.h"
+#include "shell/log_port.h"
+#include "shell/main_queue.h"
+
+namespace varnelo::shell {
+
+inline constexpr std::string_view kProductCaption = "Varnelo 1.61";
+inline constexpr std::string_view kMissingSectionsMessage =
+    "Robotconfig.ini doit avoir une section [general] et [dictionary]";
+inline constexpr std::string_view kCloseQuestion = "Fermer le programme ?";
+inline constexpr std::string_view kErrorPrefix = "ERROR: ";
+
+// The ports through which the main window's core reaches its front end.
+struct TMainFormPorts {
+  TLogPort& log;
+  TDialogsPort& dialogs;
+  TIndicatorsPort& indicators;
+};
+
+// Whether a configuration file has the two sections that the start-up requires; only their number
+// is counted.
+bool HasRequiredSections(const std::vector<std::string>& sections);
+
+// The main window without its widgets: the start-up that turns robotconfig.ini into the runner's
+// tables and the robot list, the application-wide error path, the browser choice, and the shutdown
+// that waits for every worker. Main thread only.
+class TMainForm {
+public:
+  TMainForm(std::filesystem::path home, TMainQueue& mainQueue, TMainFormPorts ports);
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+
+  // The creation steps that need no window. A configuration file with fewer than two sections shows
+  // its message and asks the front end to close the window (CloseRequested); the creation goes on.
+  void Create();
+  bool CloseRequested() const { return closeRequested_; }
+
+  // Closing the window: asks "Fermer le programme ?"; on Yes shuts down and returns true.
+  bool CloseQuery();
+  // Requests every live worker to terminate and runs the main queue until none is left, so that the
+  // end handlers save their work items.
+  void Shutdown();
+
+  // The application-wide error dialog: "ERROR: " and the message; the program goes on.
+  void ShowException(const std::exception& error);
+
+  // The "Navigateur" menu: any stored value but exactly "firefox" means the other browser.
+  bool BrowserIsFirefox() const { return browserIsFirefox_; }
+  void SetBrowser(bool firefox);
+
+  const std::filesystem::path& Home() const { return home_; }
+  config::TConfigStore RobotConfig() const;
+  TMainQueue& MainQueue() { return mainQueue_; }
+  runner::TRobotWorkerTable& WorkerTable() { return workerTable_; }
+  runner::TRobotList& RobotList() { return robotList_; }
+
+private:
+  std::filesystem::path home_;
+  TMainQueue& mainQueue_;
+  TMainFormPorts ports_;
+  runner::TRobotWorkerTable workerTable_;
+  runner::TRobotList robotList_;
+  bool browserIsFirefox_ = true;
+  bool closeRequested_ = false;
+};
+
+}  // namespace varnelo::shell

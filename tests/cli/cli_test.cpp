@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/temp_home.h"
+
+namespace varnelo::cli {
+namespace {
+
+struct TRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// Runs varnelo-cli with the given words and environment assignments, capturing both outputs.
+TRun RunCli(const std::vector<std::string>& words, const std::string& environment = "") {
+  test::TTempDir scratch;
+  const auto errFile = scratch.Path() / "stderr";
+  std::string command = "env " + environment + " " + Quote(VARNELO_CLI_PATH);
+  for (const auto& word : words) command += " " + Quote(word);
+  command += " 2>" + Quote(errFile.string()) + " </dev/null";
+  TRun run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, got);
+  const int raw = ::pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.err = test::ReadFile(errFile);
+  return run;
+}
+
+TEST(CliListTest, PrintsEveryRobotWithItsKind) {
+  test::TTempHome home(
+      "[general]\r\nnextrobot=3\r\n[dictionary]\r\n[Moteurs]\r\nDataFrom=Search engine functionality\r\n"
+      "[General]\r\n[bookmarks]\r\nfile0=/b.bmf\r\n[Copie]\r\ndatafrom = Web Site Backup \r\n");
+  const TRun run = RunCli({"--home", home.Path().string(), "list"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "Moteurs(idle)\tSearch engine functionality\n"
+            "General(idle)\t\n"
+            "bookmarks(idle)\t\n"
+            "Copie(idle)\tWeb Site Backup\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(CliListTest, ListDoesNotChangeTheConfiguration) {
+  const std::string config = "[general]\r\n[dictionary]\r\n[q]\r\nthread1*1=a,b,a,processing\r\n";
+  test::TTempHome home(config);
+  EXPECT_EQ(RunCli({"list", "--home", home.Path().string()}).status, 0);
+  EXPECT_EQ(test::ReadFile(home.RobotConfigPath()), config);
+}
+
+TEST(CliListTest, MissingHomeIsCreatedFromTheTemplate) {
+  test::TTempDir dir;
+  const auto home = dir.Path() / "new-home";
+  const TRun run = RunCli({"list"}, "VARNELO_HOME=" + Quote(home.string()));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(test::ReadFile(home / "robotconfig.ini"), "[general]\r\n[dictionary]\r\n");
+}
+
+TEST(CliListTest, DefaultHomeIsUnderXdgDataHome) {
+  test::TTempDir dir;
+  const TRun run = RunCli({"list"}, "-u VARNELO_HOME XDG_DATA_HOME=" + Quote(dir.Path().string()));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "varnelo" / "robotconfig.ini"));
+}
+
+struct TFailureCase {
+  const char* name;
+  std::vector<std::string> words;
+  const char* robotConfig;  // written into a fresh home named by --home unless null
+  const char* stderrHas;
+};
+
+class CliFailureTest : public ::testing::TestWithParam<TFailureCase> {};
+
+TEST_P(CliFailureTest, ExitsWithTwoAndSaysWhy) {
+  const TFailureCase& c = GetParam();
+  test::TTempHome home(c.robotConfig ? c.robotConfig : "[general]\r\n[dictionary]\r\n");
+  std::vector<std::string> words = c.words;
+  if (c.robotConfig) words.insert(words.begin(), {"--home", home.Path().string()});
+  const TRun run = RunCli(words);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find(c.stderrHas), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliFailureTest,
+    ::testing::Values(
+        TFailureCase{"oneSection", {"list"}, "[general]\r\n", "Robotconfig.ini doit avoir une section [general] et [dictionary]"},
+        TFailureCase{"emptyConfig", {"list"}, "", "Robotconfig.ini doit avoir une section [general] et [dictionary]"},
+        TFailureCase{"homeIsAFile", {"--home", "/dev/null", "list"}, nullptr, "/dev/null is not a directory"},
+        TFailureCase{"homeCannotBeMade", {"--home", "/proc/varnelo-test", "list"}, nullptr, "cannot create the home directory"},
+        TFailureCase{"noCommand", {}, nullptr, "Usage: varnelo-cli"},
+        TFailureCase{"unknownCommand", {"frobnicate"}, nullptr, "unknown command 'frobnicate'"},
+        TFailureCase{"unknownOption", {"--frobnicate"}, nullptr, "unknown option '--frobnicate'"},
+        TFailureCase{"listWithArguments", {"list", "extra"}, nullptr, "'list' takes no arguments"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliTest, HelpAndVersionGoToStandardOutput) {
+  const TRun help = RunCli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: varnelo-cli [--home DIR] COMMAND", 0), 0u);
+  const TRun version = RunCli({"list", "--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "varnelo-cli 1.61\n");
+}
+
+}  // namespace
+}  // namespace varnelo::cli

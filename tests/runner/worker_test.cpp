@@ -1,0 +1,139 @@
+#include "runner/worker.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+#include "runner/robot_worker_table.h"
+
+namespace varnelo::runner {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Counts the live instances, to see when the runner's workers are destroyed.
+std::atomic<int> liveWorkers{0};
+
+class TProbeWorker : public TWorker {
+public:
+  enum class TMode { Return, WaitForTermination, Throw, HandOver };
+
+  TProbeWorker(shell::TMainQueue& queue, TMode mode) : TWorker(queue), mode_(mode) { ++liveWorkers; }
+  ~TProbeWorker() override { --liveWorkers; }
+
+  std::thread::id executedOn;
+  int handedOver = 0;
+
+protected:
+  void Execute() override {
+    executedOn = std::this_thread::get_id();
+    switch (mode_) {
+      case TMode::Return:
+        break;
+      case TMode::WaitForTermination:
+        while (!Terminated()) std::this_thread::sleep_for(1ms);
+        break;
+      case TMode::Throw:
+        throw std::runtime_error("worker failed");
+      case TMode::HandOver:
+        for (int i = 0; i < 5; ++i) Synchronize([this] { ++handedOver; });
+        break;
+    }
+  }
+
+private:
+  TMode mode_;
+};
+
+struct TEnded {
+  bool ran = false;
+  std::thread::id thread;
+  std::thread::id executedOn;
+  int handedOver = 0;
+  std::string error;
+};
+
+TWorker* StartProbe(shell::TMainQueue& queue, TProbeWorker::TMode mode, TEnded& ended) {
+  auto worker = std::make_unique<TProbeWorker>(queue, mode);
+  worker->SetOnTerminate([&ended](TWorker& finished) {
+    auto& probe = static_cast<TProbeWorker&>(finished);
+    ended.ran = true;
+    ended.thread = std::this_thread::get_id();
+    ended.executedOn = probe.executedOn;
+    ended.handedOver = probe.handedOver;
+    if (auto error = finished.FatalException()) {
+      try {
+        std::rethrow_exception(error);
+      } catch (const std::exception& e) {
+        ended.error = e.what();
+      }
+    }
+  });
+  return TWorker::Start(std::move(worker));
+}
+
+TEST(WorkerTest, EndHandlerRunsOnTheMainThreadThenTheWorkerIsDestroyed) {
+  shell::TMainQueue queue;
+  TEnded ended;
+  StartProbe(queue, TProbeWorker::TMode::HandOver, ended);
+  EXPECT_FALSE(ended.ran);  // never before the starting code has returned to the queue
+  queue.RunUntil([&] { return ended.ran; });
+  EXPECT_EQ(ended.thread, std::this_thread::get_id());
+  EXPECT_NE(ended.executedOn, std::this_thread::get_id());
+  EXPECT_EQ(ended.handedOver, 5);
+  EXPECT_EQ(liveWorkers.load(), 0);
+}
+
+TEST(WorkerTest, TerminationRequestIsSeenByTheWorker) {
+  shell::TMainQueue queue;
+  TEnded ended;
+  TWorker* worker = StartProbe(queue, TProbeWorker::TMode::WaitForTermination, ended);
+  EXPECT_EQ(queue.WaitAndRunPending(20ms), 0u);  // still waiting for its request
+  EXPECT_FALSE(worker->Terminated());
+  worker->Terminate();
+  queue.RunUntil([&] { return ended.ran; });
+  EXPECT_EQ(liveWorkers.load(), 0);
+}
+
+TEST(WorkerTest, AnErrorEndsTheWorkerAndReachesItsEndHandler) {
+  shell::TMainQueue queue;
+  TEnded ended;
+  StartProbe(queue, TProbeWorker::TMode::Throw, ended);
+  queue.RunUntil([&] { return ended.ran; });
+  EXPECT_EQ(ended.error, "worker failed");
+  EXPECT_EQ(liveWorkers.load(), 0);
+}
+
+TEST(RobotWorkerTableTest, TracksLiveWorkersPerRobot) {
+  shell::TMainQueue queue;
+  TRobotWorkerTable table;
+  table.Reset(2);
+  EXPECT_EQ(table.Size(), 2u);
+  EXPECT_FALSE(table.Running(0));
+  EXPECT_FALSE(table.Running(5));
+  EXPECT_FALSE(table.Running(-1));
+
+  TEnded first, second;
+  TWorker* a = StartProbe(queue, TProbeWorker::TMode::WaitForTermination, first);
+  TWorker* b = StartProbe(queue, TProbeWorker::TMode::WaitForTermination, second);
+  table.Add(1, a);
+  table.Add(4, b);  // a robot created after start-up grows the table
+  EXPECT_EQ(table.Size(), 5u);
+  EXPECT_TRUE(table.Running(1));
+  EXPECT_TRUE(table.Running(4));
+  EXPECT_THROW(table.Add(-1, a), std::out_of_range);
+
+  table.TerminateAll();
+  EXPECT_TRUE(a->Terminated());
+  EXPECT_TRUE(b->Terminated());
+  table.Remove(1, a);
+  table.Remove(4, b);
+  EXPECT_FALSE(table.Running(1));
+  queue.RunUntil([&] { return first.ran && second.ran; });
+}
+
+}  // namespace
+}  // namespace varnelo::runner

@@ -1,0 +1,212 @@
+#include "shell/main_form.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "support/recording_ports.h"
+#include "support/temp_home.h"
+
+namespace varnelo::shell {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using TShown = test::TRecordingDialogs::TShown;
+
+class MainFormTest : public ::testing::Test {
+protected:
+  explicit MainFormTest(std::string_view robotConfig = "[general]\r\n[dictionary]\r\n") : home_(robotConfig) {}
+
+  TMainForm& Form() {
+    if (!form_) form_ = std::make_unique<TMainForm>(home_.Path(), queue_, TMainFormPorts{log_, dialogs_, indicators_});
+    return *form_;
+  }
+  std::string RobotConfig() const { return test::ReadFile(home_.RobotConfigPath()); }
+  void SetRobotConfig(std::string_view content) const { test::WriteFile(home_.RobotConfigPath(), content); }
+
+  test::TTempHome home_;
+  TMainQueue queue_;
+  test::TRecordingLog log_;
+  test::TRecordingDialogs dialogs_;
+  test::TRecordingIndicators indicators_;
+  std::unique_ptr<TMainForm> form_;
+};
+
+TEST_F(MainFormTest, ListsEveryRobotSectionInFileOrder) {
+  SetRobotConfig(
+      "[general]\r\nnextrobot=4\r\n[dictionary]\r\nfile1=/d.txt\r\n[moteur]\r\nrobotno=0\r\n"
+      "[General]\r\n[bookmarks]\r\nfile0=/b.bmf\r\n[Dictionary]\r\n");
+  Form().Create();
+  EXPECT_THAT(Form().RobotList().Entries(),
+              ElementsAre("moteur(idle)", "General(idle)", "bookmarks(idle)", "Dictionary(idle)"));
+  EXPECT_EQ(Form().WorkerTable().Size(), 4u);
+  EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
+  EXPECT_FALSE(Form().CloseRequested());
+  EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(MainFormTest, CreatesItsFoldersAndSetsTheIndicators) {
+  std::filesystem::remove_all(home_.Path() / "email");
+  std::filesystem::remove_all(home_.Path() / "antiantispam-garbage");
+  Form().Create();
+  EXPECT_TRUE(std::filesystem::is_directory(home_.Path() / "email"));
+  EXPECT_TRUE(std::filesystem::is_directory(home_.Path() / "antiantispam-garbage"));
+  EXPECT_THAT(indicators_.running, ElementsAre(false));
+  EXPECT_TRUE(indicators_.trayVisible);
+  EXPECT_EQ(Form().WorkerTable().Size(), 1u);  // nextrobot absent
+}
+
+TEST_F(MainFormTest, ResetsUnfinishedRandomQueryItemsOnly) {
+  SetRobotConfig(
+      "[general]\r\n[dictionary]\r\n"
+      "[q]\r\nthread2*1=a,c,b,processing\r\nthread2*2=d,f,f,processingdone\r\n"
+      "[p]\r\nurlthread0*1=http://a/,http://j/,http://c/,processing\r\n"
+      "[general2]\r\nthread1*1=x,y,x,processing\r\n");
+  Form().Create();
+  EXPECT_EQ(RobotConfig(),
+            "[general]\r\n[dictionary]\r\n"
+            "[q]\r\nthread2*1=a,c,b,not_processing\r\nthread2*2=d,f,f,processingdone\r\n"
+            "[p]\r\nurlthread0*1=http://a/,http://j/,http://c/,processing\r\n"
+            "[general2]\r\nthread1*1=x,y,x,not_processing\r\n");
+}
+
+TEST_F(MainFormTest, FewerThanTwoSectionsShowsTheMessageAndAsksToClose) {
+  SetRobotConfig("[general]\r\n");
+  Form().Create();
+  EXPECT_THAT(dialogs_.messages, ElementsAre(TShown{std::string(kMissingSectionsMessage), "error",
+                                                    TDialogsPort::TIcon::Error}));
+  EXPECT_TRUE(Form().CloseRequested());
+  EXPECT_TRUE(Form().RobotList().Entries().empty());
+}
+
+TEST_F(MainFormTest, OnlyTheNumberOfSectionsIsChecked) {
+  SetRobotConfig("[a]\r\n[b]\r\n");
+  Form().Create();
+  EXPECT_FALSE(Form().CloseRequested());
+  EXPECT_THAT(Form().RobotList().Entries(), ElementsAre("a(idle)", "b(idle)"));
+}
+
+struct TBrowserCase {
+  const char* stored;
+  bool firefox;
+};
+
+class BrowserChoiceTest : public MainFormTest, public ::testing::WithParamInterface<TBrowserCase> {};
+
+TEST_P(BrowserChoiceTest, OnlyExactlyFirefoxIsFirefox) {
+  SetRobotConfig(std::string("[general]\r\n") + GetParam().stored + "\r\n[dictionary]\r\n");
+  Form().Create();
+  EXPECT_EQ(Form().BrowserIsFirefox(), GetParam().firefox);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BrowserChoiceTest,
+                         ::testing::Values(TBrowserCase{"", true}, TBrowserCase{"browser=firefox", true},
+                                           TBrowserCase{"browser=Firefox", false}, TBrowserCase{"browser=ie", false},
+                                           TBrowserCase{"browser=", false}));
+
+TEST_F(MainFormTest, BrowserMenuWritesTheChoice) {
+  Form().Create();
+  Form().SetBrowser(false);
+  EXPECT_FALSE(Form().BrowserIsFirefox());
+  EXPECT_EQ(RobotConfig(), "[general]\r\nbrowser=ie\r\n[dictionary]\r\n");
+  Form().SetBrowser(true);
+  EXPECT_EQ(RobotConfig(), "[general]\r\nbrowser=firefox\r\n[dictionary]\r\n");
+}
+
+TEST_F(MainFormTest, ErrorsOfQueuedCallsReachTheErrorDialog) {
+  Form();
+  queue_.Post([] { throw config::EConfigWriteError("/home/x/robotconfig.ini"); });
+  queue_.RunPending();
+  EXPECT_THAT(dialogs_.errors, ElementsAre("ERROR: Unable to write to /home/x/robotconfig.ini"));
+}
+
+// A worker that runs until it is asked to stop (or, like the workers that ignore the request, for a
+// short while), then needs the main thread once more to save its state.
+class TSavingWorker : public runner::TWorker {
+public:
+  TSavingWorker(TMainQueue& queue, TLogPort& log, bool honoursTermination)
+      : TWorker(queue), log_(log), honoursTermination_(honoursTermination) {}
+
+protected:
+  void Execute() override {
+    if (honoursTermination_) {
+      while (!Terminated()) std::this_thread::sleep_for(1ms);
+    } else {
+      std::this_thread::sleep_for(10ms);
+    }
+    Synchronize([this] { log_.AppendLine("saved"); });
+  }
+
+private:
+  TLogPort& log_;
+  bool honoursTermination_;
+};
+
+class ShutdownTest : public MainFormTest {
+protected:
+  // Starts a worker as the runner does: in the robot's table entry, counted, and taken out by its
+  // end handler, which may chain a successor.
+  void StartWorker(int robotno, int successors = 0, bool honoursTermination = true) {
+    auto worker = std::make_unique<TSavingWorker>(queue_, log_, honoursTermination);
+    worker->SetOnTerminate([this, robotno, successors](runner::TWorker& ended) {
+      Form().WorkerTable().Remove(robotno, &ended);
+      log_.AppendLine("ended " + std::to_string(robotno));
+      if (successors > 0) StartWorker(robotno, successors - 1, false);
+      Form().WorkerTable().WorkerEnded();
+    });
+    runner::TWorker* started = runner::TWorker::Start(std::move(worker));
+    Form().WorkerTable().Add(robotno, started);
+    Form().WorkerTable().WorkerStarted();
+  }
+};
+
+TEST_F(ShutdownTest, NoKeepsEveryRobotRunning) {
+  Form().Create();
+  StartWorker(0);
+  dialogs_.answers = {TDialogsPort::TAnswer::No};
+  EXPECT_FALSE(Form().CloseQuery());
+  EXPECT_THAT(dialogs_.questions, ElementsAre(TShown{"Fermer le programme ?", "Question", TDialogsPort::TIcon::Question}));
+  EXPECT_TRUE(Form().WorkerTable().Running(0));
+  EXPECT_TRUE(indicators_.trayVisible);
+  EXPECT_EQ(queue_.WaitAndRunPending(20ms), 0u);
+  EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 1);
+
+  dialogs_.answers = {TDialogsPort::TAnswer::Yes};
+  EXPECT_TRUE(Form().CloseQuery());
+  EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
+}
+
+TEST_F(ShutdownTest, YesStopsEveryWorkerAndWaitsForTheirEndHandlers) {
+  SetRobotConfig("[general]\r\nnextrobot=3\r\n[dictionary]\r\n");
+  Form().Create();
+  StartWorker(0);
+  StartWorker(2);
+  StartWorker(2);
+  dialogs_.answers = {TDialogsPort::TAnswer::Yes};
+  EXPECT_TRUE(Form().CloseQuery());
+  EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
+  EXPECT_FALSE(Form().WorkerTable().Running(0));
+  EXPECT_FALSE(Form().WorkerTable().Running(2));
+  EXPECT_FALSE(indicators_.trayVisible);
+  // Every worker saved through the main thread before its end handler ran.
+  EXPECT_EQ(std::count(log_.lines.begin(), log_.lines.end(), "saved"), 3);
+  EXPECT_EQ(std::count(log_.lines.begin(), log_.lines.end(), "ended 2"), 2);
+}
+
+TEST_F(ShutdownTest, WaitsForWorkersThatEndHandlersChain) {
+  Form().Create();
+  // The successors start after the termination requests went out and run to their own end.
+  StartWorker(0, 2);
+  dialogs_.answers = {TDialogsPort::TAnswer::Yes};
+  EXPECT_TRUE(Form().CloseQuery());
+  EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
+  EXPECT_EQ(std::count(log_.lines.begin(), log_.lines.end(), "ended 0"), 3);
+  EXPECT_EQ(std::count(log_.lines.begin(), log_.lines.end(), "saved"), 3);
+}
+
+}  // namespace
+}  // namespace varnelo::shell
