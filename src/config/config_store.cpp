@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <system_error>
 
 #include "config/ini_text.h"
@@ -25,16 +27,18 @@ bool FitsOnALine(std::string_view section, std::string_view key, std::string_vie
   return !HasBreak(value);
 }
 
-// Keeps the names that fit, whole, into the listing buffer beside their NUL terminators and the final NUL.
-std::vector<std::string> ThroughListingBuffer(const std::vector<std::string_view>& names) {
-  std::vector<std::string> listed;
+// How many of the items, in order, have names that fit whole into the listing buffer beside their NUL
+// terminators and the final NUL.
+template <typename TItem, typename TNameOf>
+size_t ListedCount(const std::vector<TItem>& items, TNameOf nameOf) {
   size_t used = 1;
-  for (std::string_view name : names) {
-    used += name.size() + 1;
+  size_t count = 0;
+  for (const TItem& item : items) {
+    used += std::string_view(std::invoke(nameOf, item)).size() + 1;
     if (used > TConfigStore::kListingBufferSize) break;
-    listed.emplace_back(name);
+    ++count;
   }
-  return listed;
+  return count;
 }
 
 }  // namespace
@@ -67,19 +71,21 @@ void TConfigStore::Modify(TEdit edit) const {
   }
 }
 
-std::string TConfigStore::ReadString(std::string_view section, std::string_view key,
-                                     std::string_view defaultValue) const {
+std::optional<std::string> TConfigStore::ReadValue(std::string_view section, std::string_view key) const {
   const TIniText text(Load());
   const auto value = text.Value(section, key);
-  if (!value) return std::string(defaultValue);
+  if (!value) return std::nullopt;
   return std::string(value->substr(0, kMaxValueLength));
 }
 
+std::string TConfigStore::ReadString(std::string_view section, std::string_view key,
+                                     std::string_view defaultValue) const {
+  return ReadValue(section, key).value_or(std::string(defaultValue));
+}
+
 int TConfigStore::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
-  const TIniText text(Load());
-  const auto value = text.Value(section, key);
-  if (!value) return defaultValue;
-  return ParseStoredInteger(value->substr(0, kMaxValueLength), defaultValue);
+  const auto value = ReadValue(section, key);
+  return value ? ParseStoredInteger(*value, defaultValue) : defaultValue;
 }
 
 bool TConfigStore::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
@@ -101,20 +107,26 @@ void TConfigStore::WriteBool(std::string_view section, std::string_view key, boo
 
 std::vector<std::string> TConfigStore::ReadSections() const {
   const TIniText text(Load());
-  return ThroughListingBuffer(text.SectionNames());
+  const auto names = text.SectionNames();
+  return {names.begin(), names.begin() + ListedCount(names, std::identity())};
 }
 
 std::vector<std::string> TConfigStore::ReadSection(std::string_view section) const {
   const TIniText text(Load());
-  return ThroughListingBuffer(text.KeyNames(section));
+  const auto keys = text.Keys(section);
+  std::vector<std::string> names;
+  for (size_t i = 0, listed = ListedCount(keys, &TIniText::TKey::name); i < listed; ++i) {
+    names.emplace_back(keys[i].name);
+  }
+  return names;
 }
 
 std::vector<std::string> TConfigStore::ReadSectionValues(std::string_view section) const {
   const TIniText text(Load());
-  std::vector<std::string> lines = ThroughListingBuffer(text.KeyNames(section));
-  for (std::string& line : lines) {
-    const std::string_view value = text.Value(section, line).value_or(std::string_view());
-    line.append("=").append(value.substr(0, kMaxValueLength));
+  const auto keys = text.Keys(section);
+  std::vector<std::string> lines;
+  for (size_t i = 0, listed = ListedCount(keys, &TIniText::TKey::name); i < listed; ++i) {
+    lines.emplace_back(keys[i].name).append("=").append(keys[i].value.substr(0, kMaxValueLength));
   }
   return lines;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -48,6 +49,8 @@ public:
 
 private:
   std::string Load() const;
+  // The stored text of a key, cut to kMaxValueLength; nothing when the key or its section is missing.
+  std::optional<std::string> ReadValue(std::string_view section, std::string_view key) const;
   template <typename TEdit>
   void Modify(TEdit edit) const;
 

@@ -1,6 +1,7 @@
 #include "config/ini_text.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace varnelo::config {
 namespace {
@@ -81,15 +82,21 @@ std::vector<std::string_view> TIniText::SectionNames() const {
   return names;
 }
 
-std::vector<std::string_view> TIniText::KeyNames(std::string_view section) const {
-  std::vector<std::string_view> names;
+std::vector<TIniText::TKey> TIniText::Keys(std::string_view section) const {
+  std::vector<TKey> keys;
   const auto span = FindSection(section);
-  if (!span) return names;
+  if (!span) return keys;
+  // One pass, remembering the first value of each name, so that a listing stays linear.
+  std::unordered_map<std::string, std::string_view> firstValues;
   for (size_t i = span->header + 1; i < span->end; ++i) {
     // A key with an empty name cannot be read back, so it is not listed.
-    if (lines_[i].kind == TKind::Key && !lines_[i].name.empty()) names.push_back(lines_[i].name);
+    if (lines_[i].kind != TKind::Key || lines_[i].name.empty()) continue;
+    std::string folded(lines_[i].name);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldAscii);
+    const auto first = firstValues.try_emplace(std::move(folded), lines_[i].value).first;
+    keys.push_back({lines_[i].name, first->second});
   }
-  return names;
+  return keys;
 }
 
 std::optional<std::string_view> TIniText::Value(std::string_view section, std::string_view key) const {

@@ -20,8 +20,12 @@ public:
 
   // Names of the sections in file order.
   std::vector<std::string_view> SectionNames() const;
-  // Names of the keys of the first section called `section`, in file order.
-  std::vector<std::string_view> KeyNames(std::string_view section) const;
+  struct TKey {
+    std::string_view name;
+    std::string_view value;  // that of the key's first occurrence, as a lookup reads it
+  };
+  // The keys of the first section called `section`, in file order.
+  std::vector<TKey> Keys(std::string_view section) const;
   // The trimmed value of the first `key` in the first section called `section`.
   std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 

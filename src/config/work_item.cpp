@@ -31,9 +31,12 @@ std::string SpecifiedPagesItemStem(int bookmarkFile) { return "urlthread" + std:
 bool IsRandomQueryItemKey(std::string_view key) { return key.substr(0, 6) == "thread"; }
 
 void ResetInterruptedRandomQueryItems(const TConfigStore& store, std::string_view robot) {
-  for (const std::string& key : store.ReadSection(robot)) {
+  // One read of the section rather than one per key: start-up does this for every robot.
+  for (const std::string& line : store.ReadSectionValues(robot)) {
+    const size_t equals = line.find('=');  // key names hold no "="
+    const std::string key = line.substr(0, equals);
     if (!IsRandomQueryItemKey(key)) continue;
-    const std::string stored = store.ReadString(robot, key, "");
+    const std::string stored = line.substr(equals + 1);
     // A value of fewer than four fields names no resumable item and is kept as it is.
     auto item = ParseWorkItem(stored);
     if (!item || item->state == kProcessingDone) continue;
