@@ -2,6 +2,8 @@
 
 BUILD_DIR ?= build
 ASAN_BUILD_DIR ?= build-asan
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_TIME ?= 30
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 CTEST_FLAGS ?= --output-on-failure
@@ -15,7 +17,7 @@ PACKAGES := cmake ninja-build g++ pkg-config make \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench fuzz clean
 
 all: build
 
@@ -53,5 +55,16 @@ bench: build
 	else set -- $$(ls $(BUILD_DIR)/bin/*_bench); fi; \
 	for b in "$$@"; do echo "== $$(basename $$b)"; tools/isolated "$$b" || exit 1; done
 
+# libFuzzer targets, built with clang in a tree of their own; each runs FUZZ_TIME seconds on its corpus.
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang (apt-get install clang libclang-rt-dev)"; exit 1; }
+	cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DVARNELO_FUZZ=ON -DVARNELO_TESTS=OFF -DVARNELO_BENCH=OFF
+	cmake --build $(FUZZ_BUILD_DIR)
+	@for f in $(FUZZ_BUILD_DIR)/bin/*_fuzz; do \
+		name=$$(basename $$f); mkdir -p $(FUZZ_BUILD_DIR)/corpus/$$name; \
+		echo "== $$name"; tools/isolated $$f -max_total_time=$(FUZZ_TIME) $(FUZZ_BUILD_DIR)/corpus/$$name || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
