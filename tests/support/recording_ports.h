@@ -1,6 +1,8 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +19,8 @@ public:
   std::vector<std::string> lines;
 };
 
-// Records every dialog; questions take their answers from `answers` in order (No when it runs out).
+// Records every dialog; questions take their answers from `answers` in order (No when it runs out),
+// input boxes from `inputs` and choosers from `choices` (cancelled when they run out).
 class TRecordingDialogs : public shell::TDialogsPort {
 public:
   struct TShown {
@@ -30,11 +33,23 @@ public:
   void MessageBox(std::string_view text, std::string_view caption, TIcon icon) override;
   TAnswer Question(std::string_view text, std::string_view caption, bool withCancel) override;
   void ApplicationError(std::string_view text) override { errors.emplace_back(text); }
+  std::optional<std::string> InputBox(std::string_view caption, std::string_view prompt,
+                                      std::string_view value) override;
+  std::optional<std::filesystem::path> ChooseOpenFile(std::string_view caption, std::string_view filter,
+                                                      const std::filesystem::path& start) override;
+  std::optional<std::filesystem::path> ChooseSaveFile(std::string_view caption, std::string_view filter,
+                                                      const std::filesystem::path& start) override;
+  std::optional<std::filesystem::path> ChooseFolder(std::string_view caption,
+                                                    const std::filesystem::path& start) override;
 
   std::vector<TShown> messages;
   std::vector<TShown> questions;
   std::vector<std::string> errors;
   std::deque<TAnswer> answers;
+  // Input boxes and choosers asked for: caption, then prompt or filter.
+  std::vector<TShown> prompts;
+  std::deque<std::optional<std::string>> inputs;
+  std::deque<std::optional<std::filesystem::path>> choices;
 };
 
 class TRecordingIndicators : public shell::TIndicatorsPort {
