@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "list_command.h"
+#include "network/tls_settings.h"
 #include "platform/home_directory.h"
 
 namespace {
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
   try {
     const auto home = platform::ResolveHome(line.home);
     platform::EnsureHome(home, platform::FindTemplate());
+    network::SetTlsConfigFile(home / "robotconfig.ini");
     return cli::RunList(home, std::cout, std::cerr);
   } catch (const platform::EHomeError& error) {
     return Fail(error.what());

@@ -2,6 +2,7 @@
 
 #include "config/config_keys.h"
 #include "config/work_item.h"
+#include "network/tls_settings.h"
 
 namespace varnelo::shell {
 namespace fs = std::filesystem;
@@ -24,6 +25,8 @@ void TMainForm::Create() {
   ports_.indicators.SetTrayIconVisible(true);
 
   const config::TConfigStore store = RobotConfig();
+  // Every HTTP client made from now on reads `tlsverify` from this home's configuration.
+  network::SetTlsConfigFile(store.FileName());
   browserIsFirefox_ = config::Read(store, config::section::kGeneral, config::key::kBrowser) == "firefox";
 
   const std::vector<std::string> sections = store.ReadSections();

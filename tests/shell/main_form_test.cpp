@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "network/tls_settings.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
@@ -58,6 +59,15 @@ TEST_F(MainFormTest, CreatesItsFoldersAndSetsTheIndicators) {
   EXPECT_THAT(indicators_.running, ElementsAre(false));
   EXPECT_TRUE(indicators_.trayVisible);
   EXPECT_EQ(Form().WorkerTable().Size(), 1u);  // nextrobot absent
+}
+
+TEST_F(MainFormTest, HttpClientsTakeTlsVerifyFromThisHome) {
+  SetRobotConfig("[general]\r\ntlsverify=0\r\n[dictionary]\r\n");
+  Form().Create();
+  EXPECT_FALSE(network::ReadTlsVerify());
+  SetRobotConfig("[general]\r\ntlsverify=1\r\n[dictionary]\r\n");
+  EXPECT_TRUE(network::ReadTlsVerify());
+  network::SetTlsConfigFile({});
 }
 
 TEST_F(MainFormTest, ResetsUnfinishedRandomQueryItemsOnly) {

@@ -1,6 +1,5 @@
 #include "support/temp_home.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -9,17 +8,6 @@
 
 namespace varnelo::test {
 namespace fs = std::filesystem;
-
-TTempDir::TTempDir() {
-  std::string pattern = (fs::temp_directory_path() / "varnelo-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TTempDir::~TTempDir() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
 
 TTempHome::TTempHome() : home_(dir_.Path() / "home") {
   platform::EnsureHome(home_, platform::FindTemplate());

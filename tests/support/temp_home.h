@@ -4,21 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "support/temp_dir.h"
+
 namespace varnelo::test {
-
-// A fresh folder under the system's temporary directory, removed with everything in it at the end.
-class TTempDir {
-public:
-  TTempDir();
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  ~TTempDir();
-
-  const std::filesystem::path& Path() const { return path_; }
-
-private:
-  std::filesystem::path path_;
-};
 
 // A home directory made from the template, with robotconfig.ini replaced by the given content when
 // there is one.

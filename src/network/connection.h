@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "network/io_status.h"
+#include "network/tcp_socket.h"
+#include "network/tls_session.h"
+
+namespace varnelo::network {
+
+// The byte stream under the HTTP client: a TCP connection, optionally with TLS on it, read through a
+// buffer in lines or in stretches. Every call honours a deadline and the cancellation flag.
+class TConnection {
+public:
+  explicit TConnection(const std::atomic<bool>* cancel) : cancel_(cancel) {}
+  TConnection(const TConnection&) = delete;
+  TConnection& operator=(const TConnection&) = delete;
+
+  TIoStatus Connect(const std::string& host, const std::string& port, TDeadline deadline);
+  // Starts TLS on the open connection (after a CONNECT tunnel when there is one).
+  TIoStatus StartTls(const std::string& host, bool verify, const std::string& extraCaFile, TDeadline deadline);
+
+  TIoStatus WriteAll(std::string_view data, TDeadline deadline);
+
+  // One line into `line`, without its LF and a CR before it. `consumed` is increased by the bytes taken
+  // from the stream (line end included). TooLong when the line, with its end, would take more than
+  // `maxBytes` (the bytes read so far are consumed and dropped); Closed at the end of the stream, with
+  // what came of an unfinished line in `line`.
+  TIoStatus ReadLine(std::string& line, size_t maxBytes, size_t& consumed, TDeadline deadline);
+
+  // Appends at most `maxBytes` (at least one) to `out`: what is buffered, else what one read brings.
+  TIoStatus ReadAppend(std::string& out, size_t maxBytes, TDeadline deadline);
+
+private:
+  // Reads of at least this much, with nothing buffered, go straight into the caller's string, in
+  // steps of at most kDirectReadMax.
+  static constexpr size_t kDirectReadMin = 16 * 1024;
+  static constexpr size_t kDirectReadMax = 256 * 1024;
+
+  TIoStatus Fill(TDeadline deadline);
+  TIoStatus ReadDirect(std::string& out, size_t maxBytes, TDeadline deadline);
+
+  const std::atomic<bool>* cancel_;
+  TTcpSocket socket_;
+  std::unique_ptr<TTlsSession> tls_;
+  std::vector<char> buffer_ = std::vector<char>(64 * 1024);
+  size_t begin_ = 0;
+  size_t end_ = 0;
+};
+
+}  // namespace varnelo::network

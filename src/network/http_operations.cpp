@@ -1,0 +1,89 @@
+#include "network/http_operations.h"
+
+#include "network/http_client.h"
+#include "network/text_lines.h"
+
+namespace varnelo::network {
+namespace {
+
+constexpr int kMaxHeadRequests = 6;
+
+// The redirect walk shared by HttpResolveChain and HttpResolveFinal. `chain` gets each Location.
+enum class TWalkEnd { Failed, TooManyRedirects, Success, OtherStatus };
+
+TWalkEnd WalkRedirects(std::string& url, std::vector<std::string>* chain, std::string& mimeType,
+                       std::int64_t& contentLength, const std::atomic<bool>* cancel) {
+  for (int request = 0; request < kMaxHeadRequests; ++request) {
+    THttpClient client(cancel);
+    if (!client.HttpMethod("HEAD", url)) return TWalkEnd::Failed;
+    const int code = client.ResultCode;
+    if (code >= 300 && code <= 399) {
+      url = client.Location;
+      if (chain != nullptr) chain->push_back(url);
+      continue;
+    }
+    if (code >= 200 && code <= 299) {
+      contentLength = client.ContentLength;
+      mimeType = client.MimeType;
+      return TWalkEnd::Success;
+    }
+    return TWalkEnd::OtherStatus;
+  }
+  return TWalkEnd::TooManyRedirects;
+}
+
+}  // namespace
+
+THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel) {
+  THttpClient client(cancel);
+  THttpDocument result;
+  result.Success = client.HttpMethod("GET", url);
+  result.Body = std::move(client.Document);
+  result.ResultCode = client.ResultCode;
+  result.MimeType = client.MimeType;
+  return result;
+}
+
+bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, const std::atomic<bool>* cancel) {
+  lines.clear();
+  THttpClient client(cancel);
+  bool success = client.HttpMethod("GET", url);
+  std::string body = std::move(client.Document);
+  if (success && (client.ResultCode == 302 || client.ResultCode == 303)) {
+    THttpClient second(cancel);
+    success = second.HttpMethod("GET", client.Location);
+    body = std::move(second.Document);
+  }
+  if (success) lines = SplitTextLines(body);
+  return success;
+}
+
+bool HttpResolveChain(std::vector<TUrlChainEntry>& list, std::string& url, std::string& mimeType,
+                      std::int64_t& contentLength, const std::atomic<bool>* cancel) {
+  std::vector<std::string> chain{url};
+  const TWalkEnd end = WalkRedirects(url, &chain, mimeType, contentLength, cancel);
+  if (end == TWalkEnd::Failed || end == TWalkEnd::TooManyRedirects) return false;
+  for (std::string& link : chain) list.push_back(TUrlChainEntry{std::move(link), TUrlDesc{url, mimeType}});
+  return end == TWalkEnd::Success;
+}
+
+bool HttpResolveFinal(std::string& url, std::int64_t& contentLength, std::string& mimeType,
+                      const std::atomic<bool>* cancel) {
+  return WalkRedirects(url, nullptr, mimeType, contentLength, cancel) == TWalkEnd::Success;
+}
+
+void HttpHeadOnce(const std::string& url, std::string& mimeType, std::int64_t& contentLength, std::string& urlToUse,
+                  const std::atomic<bool>* cancel) {
+  THttpClient client(cancel);
+  if (!client.HttpMethod("HEAD", url)) return;
+  const int code = client.ResultCode;
+  if (code >= 300 && code <= 399) {
+    urlToUse = client.Location;
+  } else if (code < 400) {
+    mimeType = client.MimeType;
+    contentLength = client.ContentLength;
+    urlToUse = url;
+  }
+}
+
+}  // namespace varnelo::network

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace varnelo::network {
+
+// The transfers the robots make, built on THttpClient. Each creates and frees its own client(s); none
+// raises an error for a network failure. Each throws EProxySettingsError when the system proxy
+// settings cannot be used (no client can be created). `cancel` is the calling robot's
+// termination request (may be null): a cancelled operation ends within a second, as a failure when no
+// answer was read yet.
+
+// The record that the redirect-chain operation attaches to each URL of a chain.
+struct TUrlDesc {
+  std::string FinalUrl;  // the URL reached at the end of the chain
+  std::string MimeType;  // the MimeType of the final answer
+};
+
+// One (URL, descriptor) entry that HttpResolveChain appends; the caller owns it.
+struct TUrlChainEntry {
+  std::string Url;
+  TUrlDesc Desc;
+};
+
+struct THttpDocument {
+  bool Success = false;  // connection made, request sent, answer read (any status)
+  std::string Body;
+  int ResultCode = 500;
+  std::string MimeType = "text/html";
+};
+
+// GET `url`.
+THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel = nullptr);
+
+// GET `url`; `lines` is emptied, then on success filled with the body cut into lines (CR LF, LF or CR).
+// On 302 or 303, one more GET with a fresh client to the first answer's Location gives the lines and
+// the result. Only one such step.
+bool HttpGetLines(const std::string& url, std::vector<std::string>& lines,
+                  const std::atomic<bool>* cancel = nullptr);
+
+// Follows redirects with at most six HEAD requests from `url`, which is updated in place to each
+// Location (unchanged, not resolved). On a 2xx answer sets `mimeType` and `contentLength` and returns
+// true; fails on a failed request, any other status, or six redirects. On 2xx or another final status
+// (not on a failed request or six redirects) appends each URL of the chain, the asked URL first, with
+// a descriptor holding the URL reached and `mimeType` (as it was, on failure).
+bool HttpResolveChain(std::vector<TUrlChainEntry>& list, std::string& url, std::string& mimeType,
+                      std::int64_t& contentLength, const std::atomic<bool>* cancel = nullptr);
+
+// The same walk without the list: `url` is updated in place to each Location; true only on a 2xx
+// answer, which sets `contentLength` and `mimeType`.
+bool HttpResolveFinal(std::string& url, std::int64_t& contentLength, std::string& mimeType,
+                      const std::atomic<bool>* cancel = nullptr);
+
+// One HEAD, following nothing. Failed request or status >= 400: nothing is set. 300..399: `urlToUse`
+// = the Location. Below 400 otherwise: `mimeType`, `contentLength` set, `urlToUse` = `url`.
+void HttpHeadOnce(const std::string& url, std::string& mimeType, std::int64_t& contentLength,
+                  std::string& urlToUse, const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace varnelo::network

@@ -1,0 +1,127 @@
+#include "support/loopback_server.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "support/loopback_stream.h"
+
+namespace varnelo::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kRequestTimeout = 30s;
+constexpr auto kLinger = 5s;
+
+// The path and query of an absolute-form target; an origin-form target as it is.
+std::string PathOf(const std::string& target) {
+  const size_t scheme = target.find("://");
+  if (scheme == std::string::npos) return target;
+  const size_t path = target.find('/', scheme + 3);
+  return path == std::string::npos ? "/" : target.substr(path);
+}
+
+// Small pieces repeated many times go out in batches of about 64 KiB, not one write each.
+bool SendRepeated(TLoopbackStream& stream, const std::string& bytes, std::uint64_t count) {
+  if (bytes.empty()) return true;
+  const std::uint64_t perBatch = std::max<std::uint64_t>(1, 65536 / bytes.size());
+  std::string batch;
+  for (std::uint64_t i = 0; i < std::min(perBatch, count); ++i) batch += bytes;
+  for (std::uint64_t left = count; left > 0;) {
+    const std::uint64_t now = std::min(perBatch, left);
+    if (!stream.Write(std::string_view(batch).substr(0, now * bytes.size()))) return false;
+    left -= now;
+  }
+  return true;
+}
+
+}  // namespace
+
+TLoopbackServer::TLoopbackServer() : TLoopbackServer(TOptions{}) {}
+
+TLoopbackServer::TLoopbackServer(TOptions options)
+    : options_(options),
+      context_(options.certificate != nullptr ? options.certificate->ServerContext() : nullptr),
+      listener_(options.address,
+                [this](platform::TUniqueFd socket, const TStopSignal& stop) { Serve(std::move(socket), stop); }) {}
+
+void TLoopbackServer::Answer(const std::string& pathAndQuery, TScriptedAnswer answer) {
+  const std::lock_guard lock(mutex_);
+  answers_.insert_or_assign(pathAndQuery, std::move(answer));
+}
+
+void TLoopbackServer::AnswerOthers(TScriptedAnswer answer) {
+  const std::lock_guard lock(mutex_);
+  otherAnswer_ = std::move(answer);
+}
+
+std::vector<TRecordedRequest> TLoopbackServer::Requests() const {
+  const std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+int TLoopbackServer::Connections() const {
+  const std::lock_guard lock(mutex_);
+  return connections_;
+}
+
+std::string TLoopbackServer::Url(std::string_view pathAndQuery) const {
+  return (options_.certificate != nullptr || options_.breakHandshake ? "https://" : "http://") + Authority() +
+         std::string(pathAndQuery);
+}
+
+TScriptedAnswer TLoopbackServer::AnswerFor(const TRecordedRequest& request) const {
+  const std::lock_guard lock(mutex_);
+  const auto found = answers_.find(PathOf(request.Target()));
+  if (found != answers_.end()) return found->second;
+  if (otherAnswer_) return *otherAnswer_;
+  return TScriptedAnswer::Page("HTTP/1.1 404 Not Found", "", "");
+}
+
+void TLoopbackServer::Serve(platform::TUniqueFd socket, const TStopSignal& stop) {
+  {
+    const std::lock_guard lock(mutex_);
+    ++connections_;
+  }
+  if (options_.breakHandshake) {
+    TLoopbackStream stream(std::move(socket), stop);
+    char hello[4096];
+    if (stream.Read(hello, sizeof hello, kRequestTimeout) > 0) stream.Write("HTTP/1.1 400 Bad Request\r\n\r\n");
+    stream.Finish(kLinger);
+    return;
+  }
+  TLoopbackStream stream =
+      context_ ? TLoopbackStream(std::move(socket), context_.get(), stop) : TLoopbackStream(std::move(socket), stop);
+  if (!stream.Handshake(kRequestTimeout)) return;
+  const std::optional<TReadHead> head = ReadRequestHead(stream, kRequestTimeout);
+  if (!head) return;
+  TRecordedRequest request{head->head};
+  {
+    const std::lock_guard lock(mutex_);
+    requests_.push_back(request);
+  }
+  PlayAnswer(stream, AnswerFor(request), stop);
+  stream.Finish(kLinger);
+}
+
+void TLoopbackServer::PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer& answer, const TStopSignal& stop) {
+  using TKind = TScriptedAnswer::TStep::TKind;
+  for (const TScriptedAnswer::TStep& step : answer.Steps()) {
+    switch (step.kind) {
+      case TKind::Pause:
+        if (!SleepUnlessStopped(step.gap, stop)) return;
+        break;
+      case TKind::Send:
+        if (step.gap.count() > 0) {
+          for (const char byte : step.bytes) {
+            if (!SleepUnlessStopped(step.gap, stop) || !stream.Write(std::string_view(&byte, 1))) return;
+          }
+          break;
+        }
+        if (!SendRepeated(stream, step.bytes, step.repeat)) return;
+        break;
+    }
+  }
+}
+
+}  // namespace varnelo::test

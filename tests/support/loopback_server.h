@@ -1,0 +1,65 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/loopback_listener.h"
+#include "support/recorded_request.h"
+#include "support/scripted_answer.h"
+#include "support/test_certificate.h"
+
+namespace varnelo::test {
+
+// An HTTP or HTTPS server on loopback for the tests and benchmarks. It records the head of every
+// request exactly as received and plays the answer scripted for its target, or the default answer
+// (a 404 until one is set). One request per connection: the connection closes after the answer.
+class TLoopbackServer {
+public:
+  struct TOptions {
+    // A loopback address: "127.0.0.1", "::1", or another address of 127.0.0.0/8.
+    std::string address = "127.0.0.1";
+    // Serves TLS with this certificate when set.
+    const TTestCertificate* certificate = nullptr;
+    // Answers the TLS client hello with bytes that are not TLS, so every handshake fails.
+    bool breakHandshake = false;
+  };
+
+  TLoopbackServer();
+  explicit TLoopbackServer(TOptions options);
+
+  // The answer for requests whose target is `pathAndQuery` (an absolute-form target is matched by its
+  // path and query).
+  void Answer(const std::string& pathAndQuery, TScriptedAnswer answer);
+  void AnswerOthers(TScriptedAnswer answer);
+
+  std::vector<TRecordedRequest> Requests() const;
+  // How many connections were accepted (a request may never have come on some).
+  int Connections() const;
+
+  int Port() const { return listener_.Port(); }
+  // Host and port as they stand in a URL: "127.0.0.1:<port>" or "[::1]:<port>".
+  std::string Authority() const { return listener_.Authority(); }
+  // "http://" (or "https://"), the authority, then `pathAndQuery`.
+  std::string Url(std::string_view pathAndQuery) const;
+
+private:
+  void Serve(platform::TUniqueFd socket, const TStopSignal& stop);
+  void PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer& answer, const TStopSignal& stop);
+  TScriptedAnswer AnswerFor(const TRecordedRequest& request) const;
+
+  TOptions options_;
+  TSslContextPtr context_;
+  mutable std::mutex mutex_;
+  std::map<std::string, TScriptedAnswer> answers_;
+  std::optional<TScriptedAnswer> otherAnswer_;
+  std::vector<TRecordedRequest> requests_;
+  int connections_ = 0;
+  // Last, so that its threads stop before the rest goes.
+  TLoopbackListener listener_;
+};
+
+}  // namespace varnelo::test
