@@ -7,6 +7,9 @@
 
 namespace varnelo::shell {
 
+// The caption of plain messages, which carry no icon.
+inline constexpr std::string_view kApplicationTitle = "Varnelo";
+
 // The modal dialogs that the core asks the front end for.
 class TDialogsPort {
 public:

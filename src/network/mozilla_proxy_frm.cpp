@@ -1,0 +1,47 @@
+#include "network/mozilla_proxy_frm.h"
+
+namespace varnelo::network {
+
+TfrmMozillaProxy::TfrmMozillaProxy(shell::TDialogsPort& dialogs, std::filesystem::path firefoxFolder)
+    : dialogs_(dialogs), firefoxFolder_(std::move(firefoxFolder)) {}
+
+void TfrmMozillaProxy::Open() {
+  const std::vector<TFirefoxProfile> profiles = ReadFirefoxProfiles(firefoxFolder_);
+  profileNames_.clear();
+  for (const TFirefoxProfile& profile : profiles) profileNames_.push_back(profile.Name);
+  selected_.reset();
+  defaultLabel_ = kDefaultLabel;
+  closed_ = false;
+  if (const std::optional<size_t> index = DefaultProfileIndex(profiles)) {
+    selected_ = index;
+    defaultLabel_ = "Default proxy is: " + profileNames_[*index];
+    Load(*index);
+  }
+}
+
+void TfrmMozillaProxy::ClickProfile(size_t index) {
+  if (index >= profileNames_.size()) return;
+  selected_ = index;
+  Load(index);
+}
+
+void TfrmMozillaProxy::Load(size_t index) {
+  HttpProxyIp.clear();
+  HttpProxyPort.clear();
+  Activate = false;
+  const TFirefoxProxy proxy = LoadProfileInfo(firefoxFolder_, profileNames_[index]);
+  HttpProxyIp = proxy.Host;
+  HttpProxyPort = proxy.Port;
+  Activate = proxy.Enabled;
+}
+
+void TfrmMozillaProxy::ClickSave() {
+  if (!selected_) {
+    dialogs_.MessageBox(kNoProfileMessage, shell::kApplicationTitle, shell::TDialogsPort::TIcon::None);
+    return;
+  }
+  SaveProfileInfo(firefoxFolder_, profileNames_[*selected_], {HttpProxyIp, HttpProxyPort, Activate});
+  closed_ = true;
+}
+
+}  // namespace varnelo::network
