@@ -45,6 +45,12 @@ std::string Usage() {
          "\n"
          "Commands:\n"
          "  list          one line per robot: its state label, a tab, its kind\n"
+         "  dictionary add FILE\n"
+         "                register FILE as a dictionary: its words are trimmed, lowered,\n"
+         "                sorted and made unique in place, the old file is kept as\n"
+         "                FILE.bak; prints the dictionary's number and full path\n"
+         "  dictionary list\n"
+         "                one line per registered dictionary: its number, a tab, its path\n"
          "\n"
          "Options:\n"
          "  --home DIR    use DIR as the home directory (default: $VARNELO_HOME, else\n"
@@ -52,7 +58,8 @@ std::string Usage() {
          "  -h, --help    show this help and exit\n"
          "  --version     show the version and exit\n"
          "\n"
-         "Exit status: 0 on success, 2 on a usage error or an unusable home.\n";
+         "Exit status: 0 on success, 2 on a usage error, an unusable home, a dictionary\n"
+         "already registered or a file that cannot be read.\n";
 }
 
 }  // namespace varnelo::cli

@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "command_line.h"
+#include "dictionary_command.h"
 #include "list_command.h"
 #include "network/tls_settings.h"
 #include "platform/home_directory.h"
@@ -35,13 +38,21 @@ int main(int argc, char** argv) {
     std::cerr << cli::Usage();
     return kUsageError;
   }
-  if (line.command != "list") return Fail("unknown command '" + line.command + "'\nTry 'varnelo-cli --help'.");
-  if (!line.arguments.empty()) return Fail("'list' takes no arguments");
+  if (line.command == "list") {
+    if (!line.arguments.empty()) return Fail("'list' takes no arguments");
+  } else if (line.command == "dictionary") {
+    if (const std::string problem = cli::CheckDictionaryArguments(line.arguments); !problem.empty()) return Fail(problem);
+  } else {
+    return Fail("unknown command '" + line.command + "'\nTry 'varnelo-cli --help'.");
+  }
 
   try {
     const auto home = platform::ResolveHome(line.home);
     platform::EnsureHome(home, platform::FindTemplate());
     network::SetTlsConfigFile(home / "robotconfig.ini");
+    if (line.command == "dictionary") {
+      return cli::RunDictionary(home, line.arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    }
     return cli::RunList(home, std::cout, std::cerr);
   } catch (const platform::EHomeError& error) {
     return Fail(error.what());

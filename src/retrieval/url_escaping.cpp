@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/percent_encoding.h"
+
 namespace varnelo::retrieval {
 namespace {
 
@@ -60,13 +62,6 @@ int HexValue(char c) {
   return (c | 0x20) - 'a' + 10;
 }
 
-void AppendEscape(std::string& out, unsigned char c) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  out += '%';
-  out += kDigits[c >> 4];
-  out += kDigits[c & 15];
-}
-
 std::string NormalizeEscapes(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 8);
@@ -76,7 +71,7 @@ std::string NormalizeEscapes(std::string_view text) {
     if (c != '%' && CharClass(c) != kUnsafeChar) continue;
     out.append(text.substr(copied, i - copied));
     if (c != '%') {
-      AppendEscape(out, c);
+      platform::AppendPercentEscape(out, c);
     } else if (!StartsEscape(text, i)) {
       out += "%25";
     } else if (const unsigned char decoded = EscapedByte(text, i); CharClass(decoded) == kPlainChar) {
@@ -122,7 +117,7 @@ std::string EscapeUserInfo(std::string_view text) {
   out.reserve(text.size());
   for (char c : text) {
     if (CharClass(static_cast<unsigned char>(c)) & kReservedChar) {
-      AppendEscape(out, static_cast<unsigned char>(c));
+      platform::AppendPercentEscape(out, static_cast<unsigned char>(c));
     } else {
       out += c;
     }

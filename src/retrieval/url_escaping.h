@@ -15,8 +15,6 @@ uint8_t CharClass(unsigned char c);
 bool IsHexDigit(char c);
 // The value of a hexadecimal digit; the caller has checked it with IsHexDigit.
 int HexValue(char c);
-// "%" and the two upper-case hexadecimal digits of `c`.
-void AppendEscape(std::string& out, unsigned char c);
 
 // One escaping of a URL text: plain bytes are unescaped, unsafe ones escaped, reserved escapes and
 // reserved bytes left as they are, and a "%" that starts no escape becomes "%25".

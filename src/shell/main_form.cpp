@@ -3,6 +3,7 @@
 #include "config/config_keys.h"
 #include "config/work_item.h"
 #include "network/tls_settings.h"
+#include "results/categories.h"
 
 namespace varnelo::shell {
 namespace fs = std::filesystem;
@@ -41,6 +42,7 @@ void TMainForm::Create() {
     robotList_.AddIdle(robot);
     config::ResetInterruptedRandomQueryItems(store, robot);
   }
+  quickSearchMenu_.Build(store, config::TConfigStore(results::CategoryFilePath(home_)), home_ / "favicon");
 }
 
 bool TMainForm::CloseQuery() {

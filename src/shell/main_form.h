@@ -12,6 +12,7 @@
 #include "shell/indicators_port.h"
 #include "shell/log_port.h"
 #include "shell/main_queue.h"
+#include "search/quick_search_menu.h"
 
 namespace varnelo::shell {
 
@@ -64,6 +65,8 @@ public:
   TMainQueue& MainQueue() { return mainQueue_; }
   runner::TRobotWorkerTable& WorkerTable() { return workerTable_; }
   runner::TRobotList& RobotList() { return robotList_; }
+  // The quick search bar's engine menu, which the category dialogs keep in step.
+  search::TQuickSearchMenu& QuickSearchMenu() { return quickSearchMenu_; }
 
 private:
   std::filesystem::path home_;
@@ -71,6 +74,7 @@ private:
   TMainFormPorts ports_;
   runner::TRobotWorkerTable workerTable_;
   runner::TRobotList robotList_;
+  search::TQuickSearchMenu quickSearchMenu_;
   bool browserIsFirefox_ = true;
   bool closeRequested_ = false;
 };

@@ -10,6 +10,8 @@
 namespace varnelo::cli {
 namespace {
 
+using namespace std::string_literals;
+
 struct TRun {
   int status = -1;
   std::string out;
@@ -22,11 +24,14 @@ std::string Quote(const std::string& word) {
   return quoted + "'";
 }
 
-// Runs varnelo-cli with the given words and environment assignments, capturing both outputs.
-TRun RunCli(const std::vector<std::string>& words, const std::string& environment = "") {
+// Runs varnelo-cli with the given words and environment assignments, capturing both outputs; in
+// `directory` when one is given.
+TRun RunCli(const std::vector<std::string>& words, const std::string& environment = "",
+            const std::string& directory = "") {
   test::TTempDir scratch;
   const auto errFile = scratch.Path() / "stderr";
-  std::string command = "env " + environment + " " + Quote(VARNELO_CLI_PATH);
+  std::string command = directory.empty() ? "" : "cd " + Quote(directory) + " && ";
+  command += "env " + environment + " " + Quote(VARNELO_CLI_PATH);
   for (const auto& word : words) command += " " + Quote(word);
   command += " 2>" + Quote(errFile.string()) + " </dev/null";
   TRun run;
@@ -107,8 +112,46 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"noCommand", {}, nullptr, "Usage: varnelo-cli"},
         TFailureCase{"unknownCommand", {"frobnicate"}, nullptr, "unknown command 'frobnicate'"},
         TFailureCase{"unknownOption", {"--frobnicate"}, nullptr, "unknown option '--frobnicate'"},
-        TFailureCase{"listWithArguments", {"list", "extra"}, nullptr, "'list' takes no arguments"}),
+        TFailureCase{"listWithArguments", {"list", "extra"}, nullptr, "'list' takes no arguments"},
+        TFailureCase{"dictionaryAlone", {"dictionary"}, nullptr, "'dictionary' needs 'add FILE' or 'list'"},
+        TFailureCase{"dictionaryAddWithoutFile", {"dictionary", "add"}, nullptr, "'dictionary add' takes one file"},
+        TFailureCase{"dictionaryListWithArguments", {"dictionary", "list", "x"}, nullptr, "'dictionary list' takes no arguments"},
+        TFailureCase{"dictionaryMissingFile", {"dictionary", "add", "/nonexistent/words.txt"}, "[general]\r\n[dictionary]\r\n",
+                     "varnelo-cli: Unable to read /nonexistent/words.txt: No such file or directory"},
+        TFailureCase{"dictionaryFolder", {"dictionary", "add", "/"}, "[general]\r\n[dictionary]\r\n",
+                     "varnelo-cli: Unable to read /: Is a directory"},
+        TFailureCase{"dictionaryAlreadyAdded", {"dictionary", "add", "/d/words.txt"},
+                     "[general]\r\nnextnodic=2\r\n[dictionary]\r\nfile1=/d/words.txt\r\n",
+                     "varnelo-cli: Dictionnaire déjà ajouté\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliDictionaryTest, AddsARelativePathAsItsFullPathThenListsIt) {
+  test::TTempHome home;
+  const auto folder = home.Path() / "dictionary";
+  test::WriteFile(folder / "mots.txt", "Zèbre\rzèbre\r\0\r  Abeille\r"s);
+  const TRun add = RunCli({"--home", home.Path().string(), "dictionary", "add", "./mots.txt"}, "", folder.string());
+  EXPECT_EQ(add.status, 0) << add.err;
+  EXPECT_EQ(add.out, "1\t" + (folder / "mots.txt").string() + "\n");
+  EXPECT_EQ(add.err, "");  // no progress line when stderr is not a terminal
+  EXPECT_EQ(test::ReadFile(folder / "mots.txt"), "abeille\r\nzèbre\r\n");
+  EXPECT_EQ(test::ReadFile(folder / "mots.txt.bak"), "Zèbre\rzèbre\r\0\r  Abeille\r"s);
+
+  const TRun again = RunCli({"--home", home.Path().string(), "dictionary", "add", (folder / "mots.txt").string()});
+  EXPECT_EQ(again.status, 2);
+  EXPECT_EQ(again.err, "varnelo-cli: Dictionnaire déjà ajouté\n");
+
+  test::WriteFile(folder / "autres.txt", "b\r\na\r\n");
+  test::WriteFile(folder / "autres.txt.bak", "");
+  const TRun second = RunCli({"--home", home.Path().string(), "dictionary", "add", (folder / "autres.txt").string()});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, "2\t" + (folder / "autres.txt").string() + "\n");
+  EXPECT_NE(second.err.find("autres.txt.bak exists"), std::string::npos) << second.err;
+  EXPECT_EQ(test::ReadFile(folder / "autres.txt"), "b\r\na\r\n");
+
+  const TRun list = RunCli({"--home", home.Path().string(), "dictionary", "list"});
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_EQ(list.out, "1\t" + (folder / "mots.txt").string() + "\n2\t" + (folder / "autres.txt").string() + "\n");
+}
 
 TEST(CliTest, HelpAndVersionGoToStandardOutput) {
   const TRun help = RunCli({"--help"});

@@ -61,6 +61,18 @@ TEST_F(MainFormTest, CreatesItsFoldersAndSetsTheIndicators) {
   EXPECT_EQ(Form().WorkerTable().Size(), 1u);  // nextrobot absent
 }
 
+TEST_F(MainFormTest, BuildsTheQuickSearchMenuFromTheCategories) {
+  SetRobotConfig(
+      "[general]\r\n[dictionary]\r\n[g]\r\nDataFrom=Search engine functionality\r\nCategory=News\r\n"
+      "[s]\r\nDataFrom=Script (use it for database request)\r\nCategory=News\r\n");
+  test::WriteFile(home_.Path() / "Category.ini", "[General]\r\n[News]\r\n");
+  Form().Create();
+  ASSERT_EQ(Form().QuickSearchMenu().Entries().size(), 2u);
+  EXPECT_EQ(Form().QuickSearchMenu().Entries()[1].caption, "News");
+  ASSERT_EQ(Form().QuickSearchMenu().Entries()[1].robots.size(), 1u);
+  EXPECT_EQ(Form().QuickSearchMenu().Entries()[1].robots[0].caption, "g");
+}
+
 TEST_F(MainFormTest, HttpClientsTakeTlsVerifyFromThisHome) {
   SetRobotConfig("[general]\r\ntlsverify=0\r\n[dictionary]\r\n");
   Form().Create();

@@ -1,0 +1,35 @@
+#include "results/form_category_creation.h"
+
+#include "results/categories.h"
+
+namespace varnelo::results {
+namespace fs = std::filesystem;
+
+TFormCategoryCreation::TFormCategoryCreation(fs::path home, search::TQuickSearchMenu& menu,
+                                             shell::TDialogsPort& dialogs)
+    : home_(std::move(home)), menu_(menu), dialogs_(dialogs) {}
+
+void TFormCategoryCreation::Message(std::string_view text) const {
+  dialogs_.MessageBox(text, shell::kApplicationTitle, shell::TDialogsPort::TIcon::None);
+}
+
+void TFormCategoryCreation::ClickChooseIcon() {
+  const auto chosen = ChooseIconFile(dialogs_, home_, kChooseIconCaption);
+  if (!chosen) return;
+  icon = chosen->filename().string();
+  preview_ = *chosen;
+}
+
+void TFormCategoryCreation::ClickSave() {
+  const config::TConfigStore categories(CategoryFilePath(home_));
+  if (IsCategory(categories, name)) return Message(kExistsMessage);
+  // Names and icons that the file could not give back as typed are refused before anything is written.
+  if (const auto problem = CategoryNameProblem(name)) return Message(*problem);
+  if (const auto problem = IconFileProblem(icon)) return Message(*problem);
+
+  config::Write(categories, name, kCategoryIconFile, icon);
+  Message(kSavedMessage);
+  menu_.AddCategory(name, home_ / kFaviconFolder / icon);
+}
+
+}  // namespace varnelo::results

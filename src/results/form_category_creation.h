@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "search/quick_search_menu.h"
+#include "shell/dialogs_port.h"
+
+namespace varnelo::results {
+
+// "Add new Search Engine Category": adds a section to the category file and its entry to the engine
+// menu.
+class TFormCategoryCreation {
+public:
+  static constexpr std::string_view kCaption = "Add new Search Engine Category";
+  static constexpr std::string_view kChooseIconCaption = "Choisir un icone";
+  static constexpr std::string_view kExistsMessage = "la catégorie existe déjà";
+  static constexpr std::string_view kSavedMessage = "La sauvegarde s'est déroulé avec succès";
+
+  TFormCategoryCreation(std::filesystem::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs);
+
+  std::string name;  // "Nom de la catégorie"
+  std::string icon;  // "Icône": an icon file name, looked up in the favicon folder
+  // The file the preview shows: the last one chosen.
+  const std::filesystem::path& Preview() const { return preview_; }
+
+  // "Choisir un icone"
+  void ClickChooseIcon();
+  // "Enregistrer"
+  void ClickSave();
+
+private:
+  void Message(std::string_view text) const;
+
+  std::filesystem::path home_;
+  search::TQuickSearchMenu& menu_;
+  shell::TDialogsPort& dialogs_;
+  std::filesystem::path preview_;
+};
+
+}  // namespace varnelo::results

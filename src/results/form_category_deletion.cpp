@@ -1,0 +1,33 @@
+#include "results/form_category_deletion.h"
+
+#include <string>
+
+#include "results/categories.h"
+
+namespace varnelo::results {
+namespace fs = std::filesystem;
+
+TFormCategoryDeletion::TFormCategoryDeletion(fs::path home, search::TQuickSearchMenu& menu,
+                                             shell::TDialogsPort& dialogs)
+    : home_(std::move(home)), menu_(menu), dialogs_(dialogs) {
+  categories.Fill(home_);
+}
+
+void TFormCategoryDeletion::Message(std::string_view text) const {
+  dialogs_.MessageBox(text, shell::kApplicationTitle, shell::TDialogsPort::TIcon::None);
+}
+
+void TFormCategoryDeletion::ClickDelete() {
+  const auto name = categories.ChosenName();
+  if (!name) return;
+  if (*name == kDefaultCategory) return Message(kGeneralMessage);
+  const config::TConfigStore categoryFile(CategoryFilePath(home_));
+  if (!IsCategory(categoryFile, *name)) return Message(kMissingMessage);
+
+  categoryFile.EraseSection(*name);
+  MoveSearchEngineRobots(config::TConfigStore(home_ / "robotconfig.ini"), *name, kDefaultCategory);
+  menu_.RemoveCategory(*name);
+  Message("Deleting " + *name + " was successful");
+}
+
+}  // namespace varnelo::results

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "results/category_list.h"
+#include "search/quick_search_menu.h"
+#include "shell/dialogs_port.h"
+
+namespace varnelo::results {
+
+// "Effacement d'une catégorie d'engin de recherche": removes a category; its search engine robots go
+// back to "General".
+class TFormCategoryDeletion {
+public:
+  static constexpr std::string_view kCaption = "Effacement d'une catégorie d'engin de recherche";
+  static constexpr std::string_view kListCaption = "Choisissez la catégorie";
+  static constexpr std::string_view kGeneralMessage = "You can't delete the general category";
+  static constexpr std::string_view kMissingMessage = "Category don't exist";
+
+  // Opens the dialog: fills the list with the category names.
+  TFormCategoryDeletion(std::filesystem::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs);
+
+  TCategoryList categories;  // "Choisissez la catégorie"
+
+  // "Effacer"; nothing when no category is chosen.
+  void ClickDelete();
+
+private:
+  void Message(std::string_view text) const;
+
+  std::filesystem::path home_;
+  search::TQuickSearchMenu& menu_;
+  shell::TDialogsPort& dialogs_;
+};
+
+}  // namespace varnelo::results

@@ -1,0 +1,36 @@
+#include "results/form_category_icon_selection.h"
+
+#include "results/categories.h"
+
+namespace varnelo::results {
+namespace fs = std::filesystem;
+
+TFormCategoryiconSelection::TFormCategoryiconSelection(fs::path home, search::TQuickSearchMenu& menu,
+                                                       shell::TDialogsPort& dialogs)
+    : home_(std::move(home)), menu_(menu), dialogs_(dialogs) {
+  categories.Fill(home_);
+}
+
+void TFormCategoryiconSelection::Message(std::string_view text) const {
+  dialogs_.MessageBox(text, shell::kApplicationTitle, shell::TDialogsPort::TIcon::None);
+}
+
+void TFormCategoryiconSelection::ClickChooseIcon() {
+  const auto chosen = ChooseIconFile(dialogs_, home_, kChooseIconCaption);
+  if (!chosen) return;
+  icon = chosen->filename().string();
+  preview_ = *chosen;
+}
+
+void TFormCategoryiconSelection::ClickOk() {
+  const auto name = categories.ChosenName();
+  if (!name) return;
+  const config::TConfigStore categoryFile(CategoryFilePath(home_));
+  if (!IsCategory(categoryFile, *name)) return Message(kMissingMessage);
+  if (const auto problem = IconFileProblem(icon)) return Message(*problem);
+
+  config::Write(categoryFile, *name, kCategoryIconFile, icon);
+  menu_.SetCategoryIcon(*name, home_ / kFaviconFolder / icon);
+}
+
+}  // namespace varnelo::results

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "results/category_list.h"
+#include "search/quick_search_menu.h"
+#include "shell/dialogs_port.h"
+
+namespace varnelo::results {
+
+// "Search Engine Category Icon Selection": gives a category, "General" included, another icon.
+class TFormCategoryiconSelection {
+public:
+  static constexpr std::string_view kCaption = "Search Engine Category Icon Selection";
+  static constexpr std::string_view kListCaption = "Choisir la catégorie";
+  static constexpr std::string_view kChooseIconCaption = "Choisir l'icône";
+  static constexpr std::string_view kMissingMessage = "The category doesn't exists";
+
+  // Opens the dialog: fills the list with the category names.
+  TFormCategoryiconSelection(std::filesystem::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs);
+
+  TCategoryList categories;  // "Choisir la catégorie"
+  std::string icon;          // "icône": an icon file name, looked up in the favicon folder
+  // The file the preview shows: the last one chosen.
+  const std::filesystem::path& Preview() const { return preview_; }
+
+  // "Choisir l'icône"
+  void ClickChooseIcon();
+  // "Ok"; nothing when no category is chosen.
+  void ClickOk();
+
+private:
+  void Message(std::string_view text) const;
+
+  std::filesystem::path home_;
+  search::TQuickSearchMenu& menu_;
+  shell::TDialogsPort& dialogs_;
+  std::filesystem::path preview_;
+};
+
+}  // namespace varnelo::results

@@ -1,0 +1,33 @@
+#include "results/form_category_rename.h"
+
+#include "results/categories.h"
+
+namespace varnelo::results {
+namespace fs = std::filesystem;
+
+TFormCategoryRename::TFormCategoryRename(fs::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs)
+    : home_(std::move(home)), menu_(menu), dialogs_(dialogs) {
+  categories.Fill(home_);
+}
+
+void TFormCategoryRename::Message(std::string_view text) const {
+  dialogs_.MessageBox(text, shell::kApplicationTitle, shell::TDialogsPort::TIcon::None);
+}
+
+void TFormCategoryRename::ClickRename() {
+  const auto oldName = categories.ChosenName();
+  if (!oldName) return;
+  if (*oldName == kDefaultCategory) return Message(kGeneralMessage);
+  const config::TConfigStore categoryFile(CategoryFilePath(home_));
+  if (IsCategory(categoryFile, newName)) return Message(kExistsMessage);
+  if (const auto problem = CategoryNameProblem(newName)) return Message(*problem);
+
+  // The former icon is not carried over.
+  categoryFile.EraseSection(*oldName);
+  config::Write(categoryFile, newName, kCategoryIconFile, kRenamedCategoryIcon);
+  MoveSearchEngineRobots(config::TConfigStore(home_ / "robotconfig.ini"), *oldName, newName);
+  menu_.RenameCategory(*oldName, newName);
+  Message("Renommer " + *oldName + " vers " + newName + " s'est déroulé avec succès");
+}
+
+}  // namespace varnelo::results

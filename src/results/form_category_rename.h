@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "results/category_list.h"
+#include "search/quick_search_menu.h"
+#include "shell/dialogs_port.h"
+
+namespace varnelo::results {
+
+// "Renommer une catégorie": gives a category a new name, with the default icon, and moves its search
+// engine robots along.
+class TFormCategoryRename {
+public:
+  static constexpr std::string_view kCaption = "Renommer une catégorie";
+  static constexpr std::string_view kListCaption = "Choisir la catégorie";
+  static constexpr std::string_view kNewNameCaption = "Nouveau nom";
+  static constexpr std::string_view kGeneralMessage = "Vous ne pouvez renommer la catégorie general";
+  static constexpr std::string_view kExistsMessage = "Cette nouvelle catégorie existe déjà";
+
+  // Opens the dialog: fills the list with the category names.
+  TFormCategoryRename(std::filesystem::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs);
+
+  TCategoryList categories;  // "Choisir la catégorie"
+  std::string newName;       // "Nouveau nom"
+
+  // "Renommer"; nothing when no category is chosen.
+  void ClickRename();
+
+private:
+  void Message(std::string_view text) const;
+
+  std::filesystem::path home_;
+  search::TQuickSearchMenu& menu_;
+  shell::TDialogsPort& dialogs_;
+};
+
+}  // namespace varnelo::results

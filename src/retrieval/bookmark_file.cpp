@@ -1,0 +1,60 @@
+#include "retrieval/bookmark_file.h"
+
+#include <algorithm>
+
+#include "config/ini_text.h"
+#include "platform/atomic_file.h"
+#include "retrieval/shortcut_file.h"
+
+namespace varnelo::retrieval {
+
+bool TBookmarkList::Add(std::string_view url) {
+  const auto place = std::lower_bound(urls_.begin(), urls_.end(), url,
+                                      [this](const std::string& a, std::string_view b) { return order_.CompareIgnoringCase(a, b) < 0; });
+  if (place != urls_.end() && order_.CompareIgnoringCase(*place, url) == 0) return false;
+  urls_.emplace(place, url);
+  return true;
+}
+
+std::vector<std::string> ReadBookmarkFile(const std::filesystem::path& file) {
+  const auto content = platform::ReadWholeFile(file);
+  std::vector<std::string> lines;
+  if (!content) return lines;
+  const std::string_view text = *content;
+  size_t begin = 0;
+  while (begin < text.size()) {
+    const size_t end = text.find_first_of("\r\n", begin);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(begin));
+      break;
+    }
+    lines.emplace_back(text.substr(begin, end - begin));
+    begin = end + 1;
+    if (text[end] == '\r' && begin < text.size() && text[begin] == '\n') ++begin;
+  }
+  return lines;
+}
+
+std::vector<std::string> NormalizedBookmarks(const std::vector<std::string>& lines) {
+  TBookmarkList list;
+  for (const auto& line : lines) {
+    const std::string_view url = config::TrimBlanks(line);
+    if (!url.empty()) list.Add(url);
+  }
+  return list.Urls();
+}
+
+std::string BookmarkFileText(const std::vector<std::string>& urls) {
+  std::string text;
+  for (const auto& url : urls) {
+    text += UrlForLine(url);
+    text += "\r\n";
+  }
+  return text;
+}
+
+void WriteBookmarkFile(const std::filesystem::path& file, const std::vector<std::string>& urls) {
+  platform::ReplaceFileAtomically(file, BookmarkFileText(urls));
+}
+
+}  // namespace varnelo::retrieval

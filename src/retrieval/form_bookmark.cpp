@@ -1,0 +1,266 @@
+#include "retrieval/form_bookmark.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "periphery/favorites_shortcut.h"
+#include "platform/trash.h"
+#include "retrieval/bookmark_file.h"
+#include "retrieval/shortcut_file.h"
+
+namespace varnelo::retrieval {
+namespace fs = std::filesystem;
+namespace {
+
+std::optional<TNodeId> Find(const std::vector<TBookmarkNode>& nodes, const fs::path& path, TNodeId& prefix) {
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    prefix.push_back(i);
+    if (nodes[i].path == path) return prefix;
+    if (auto found = Find(nodes[i].children, path, prefix)) return found;
+    prefix.pop_back();
+  }
+  return std::nullopt;
+}
+
+void CollectUrls(const std::vector<TBookmarkNode>& nodes, TBookmarkList& list) {
+  for (const auto& node : nodes) {
+    std::error_code ignored;
+    if (node.ticked && !fs::is_directory(node.path, ignored)) list.Add(ReadShortcutUrl(node.path));
+    CollectUrls(node.children, list);
+  }
+}
+
+// A moved node and everything below it take their paths from the node's new place.
+void Rebase(TBookmarkNode& node, const fs::path& path) {
+  node.path = path;
+  for (auto& child : node.children) Rebase(child, path / child.caption);
+}
+
+// Moves `source` to `destination` unless something is already there: a rename would silently replace
+// a file of the same name in the target folder.
+std::error_code MoveWithoutReplacing(const fs::path& source, const fs::path& destination) {
+  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) return {};
+  return {errno, std::generic_category()};
+}
+
+// Copies the content of `source` into `target`, replacing files of the same name. The source is
+// listed before anything is copied, so that importing a folder into itself or one of its own
+// sub-folders copies it once instead of without end.
+std::error_code CopyFolderContent(const fs::path& source, const fs::path& target) {
+  std::error_code error;
+  std::vector<fs::path> entries;
+  for (fs::recursive_directory_iterator it(source, error), end; !error && it != end; it.increment(error)) {
+    entries.push_back(it->path());
+  }
+  if (error) return error;
+  fs::create_directories(target, error);
+  if (error) return error;
+  if (fs::equivalent(source, target, error) || error) return error;  // already there
+  for (const auto& entry : entries) {
+    const fs::path destination = target / entry.lexically_relative(source);
+    const fs::file_status status = fs::status(entry, error);
+    if (status.type() == fs::file_type::not_found) {
+      error.clear();  // a dangling link has nothing to copy
+      continue;
+    }
+    if (fs::is_directory(status)) {
+      fs::create_directories(destination, error);
+    } else if (!error) {
+      fs::copy_file(entry, destination, fs::copy_options::overwrite_existing, error);
+    }
+    if (error) return error;
+  }
+  return {};
+}
+
+}  // namespace
+
+TFormBookmark::TFormBookmark(fs::path home, shell::TDialogsPort& dialogs, fs::path trashDirectory)
+    : home_(std::move(home)), dialogs_(dialogs), trashDirectory_(std::move(trashDirectory)) {}
+
+fs::path TFormBookmark::LibraryDirectory() const { return home_ / kShortcutLibraryFolder; }
+
+void TFormBookmark::Open() {
+  std::error_code ignored;  // a library that cannot be made shows empty, and saving says why
+  fs::create_directories(LibraryDirectory(), ignored);
+  nodes_ = LoadBookmarkTree(LibraryDirectory());
+  selected_.reset();
+  importFolder_ = periphery::FavoritesDirectory(home_);
+}
+
+const TBookmarkNode* TFormBookmark::Node(const TNodeId& id) const {
+  const std::vector<TBookmarkNode>* level = &nodes_;
+  const TBookmarkNode* node = nullptr;
+  for (const size_t index : id) {
+    if (index >= level->size()) return nullptr;
+    node = &(*level)[index];
+    level = &node->children;
+  }
+  return node;
+}
+
+TBookmarkNode* TFormBookmark::MutableNode(const TNodeId& id) { return const_cast<TBookmarkNode*>(Node(id)); }
+
+std::optional<TNodeId> TFormBookmark::FindNode(const fs::path& path) const {
+  TNodeId prefix;
+  return Find(nodes_, path, prefix);
+}
+
+void TFormBookmark::SetTicked(const TNodeId& id, bool ticked) {
+  if (TBookmarkNode* node = MutableNode(id)) node->ticked = ticked;
+}
+
+void TFormBookmark::TickAll(std::vector<TBookmarkNode>& nodes, bool ticked) {
+  for (auto& node : nodes) {
+    node.ticked = ticked;
+    TickAll(node.children, ticked);
+  }
+}
+
+fs::path TFormBookmark::TargetDirectory() const {
+  const TBookmarkNode* node = selected_ ? Node(*selected_) : nullptr;
+  return node ? node->path : LibraryDirectory();
+}
+
+void TFormBookmark::Reload() {
+  std::optional<fs::path> selectedPath;
+  if (const TBookmarkNode* node = selected_ ? Node(*selected_) : nullptr) selectedPath = node->path;
+  nodes_ = LoadBookmarkTree(LibraryDirectory());
+  selected_ = selectedPath ? FindNode(*selectedPath) : std::nullopt;
+}
+
+void TFormBookmark::ShowSystemError(const std::error_code& error) {
+  dialogs_.MessageBox(" " + error.message(), kBookmarkErrorCaption, shell::TDialogsPort::TIcon::Error);
+}
+
+void TFormBookmark::ClickNode(const TNodeId& id) {
+  const TBookmarkNode* node = Node(id);
+  if (node == nullptr) return;
+  selected_ = id;
+  std::error_code ignored;
+  if (node->path.string().ends_with(kShortcutExtension) && fs::exists(node->path, ignored) &&
+      !fs::is_directory(node->path, ignored)) {
+    edtFileName_ = node->caption;
+    edtURL_ = ReadShortcutUrl(node->path);
+  } else {
+    edtFileName_.clear();
+    edtURL_.clear();
+  }
+}
+
+void TFormBookmark::ClickSaveBookmark() {
+  const fs::path target = TargetDirectory();
+  std::error_code error;
+  if (!fs::is_directory(target, error)) {
+    dialogs_.MessageBox(kUrlNeedsDirectoryMessage, kBookmarkErrorCaption, shell::TDialogsPort::TIcon::Error);
+    return;
+  }
+  const fs::path file = target / (EscapeFileNameComponent(edtFileName_) + std::string(kShortcutExtension));
+  try {
+    WriteShortcutFile(file, edtURL_);
+  } catch (const std::system_error& failure) {
+    ShowSystemError(failure.code());
+  }
+  Reload();
+}
+
+std::string TFormBookmark::ClickPreview() const {
+  const TBookmarkNode* node = selected_ ? Node(*selected_) : nullptr;
+  std::error_code ignored;
+  if (node == nullptr || fs::is_directory(node->path, ignored)) return {};
+  return ReadShortcutUrl(node->path);
+}
+
+void TFormBookmark::DeleteTicked(std::vector<TBookmarkNode>& nodes) {
+  for (size_t i = 0; i < nodes.size();) {
+    TBookmarkNode& node = nodes[i];
+    DeleteTicked(node.children);
+    if (!node.ticked) {
+      ++i;
+      continue;
+    }
+    std::error_code error;
+    if (!fs::is_directory(node.path, error)) {
+      try {
+        platform::MoveToTrash(node.path, trashDirectory_);
+      } catch (const std::system_error& failure) {
+        ShowSystemError(failure.code());
+        ++i;
+        continue;
+      }
+    } else if (!node.children.empty()) {
+      ++i;
+      continue;
+    } else if (fs::remove(node.path, error); error) {
+      ShowSystemError(error);
+      ++i;
+      continue;
+    }
+    nodes.erase(nodes.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+}
+
+void TFormBookmark::ClickDelete() {
+  std::optional<fs::path> selectedPath;
+  if (const TBookmarkNode* node = selected_ ? Node(*selected_) : nullptr) selectedPath = node->path;
+  DeleteTicked(nodes_);
+  selected_ = selectedPath ? FindNode(*selectedPath) : std::nullopt;
+}
+
+void TFormBookmark::ClickImport() {
+  const fs::path target = TargetDirectory();
+  std::error_code error;
+  if (fs::is_regular_file(target, error) || importFolder_.empty()) return;
+  if (const std::error_code failure = CopyFolderContent(importFolder_, target)) ShowSystemError(failure);
+  Reload();
+}
+
+void TFormBookmark::ClickSaveBookmarkFile() {
+  TBookmarkList list;
+  CollectUrls(nodes_, list);
+  auto chosen = dialogs_.ChooseSaveFile(kSaveBookmarkFileCaption, kBookmarkFileFilter, home_ / kBookmarkFileFolder);
+  if (!chosen) return;
+  if (!chosen->has_extension()) chosen->replace_extension(kBookmarkFileExtension);
+  try {
+    WriteBookmarkFile(*chosen, list.Urls());
+  } catch (const std::system_error& failure) {
+    ShowSystemError(failure.code());
+  }
+}
+
+void TFormBookmark::DropOnNode(const TNodeId& targetId) {
+  const TBookmarkNode* source = selected_ ? Node(*selected_) : nullptr;
+  const TBookmarkNode* target = Node(targetId);
+  if (source == nullptr || target == nullptr) return;
+  std::error_code error;
+  if (!fs::is_directory(target->path, error)) {
+    dialogs_.MessageBox(kMoveOverFileMessage, kBookmarkErrorCaption, shell::TDialogsPort::TIcon::Error);
+    return;
+  }
+  const fs::path targetPath = target->path;
+  const fs::path destination = targetPath / source->caption;
+  if (destination != source->path) {
+    if (const std::error_code failure = MoveWithoutReplacing(source->path, destination)) {
+      ShowSystemError(failure);
+      return;
+    }
+  }
+  // Take the node out of its parent, then put it last under the target, found again by its path
+  // since the removal may have shifted the indices on the way to it.
+  const TNodeId sourceId = *selected_;
+  TNodeId parentId(sourceId.begin(), sourceId.end() - 1);
+  std::vector<TBookmarkNode>& siblings = parentId.empty() ? nodes_ : MutableNode(parentId)->children;
+  TBookmarkNode moved = std::move(siblings[sourceId.back()]);
+  siblings.erase(siblings.begin() + static_cast<std::ptrdiff_t>(sourceId.back()));
+  Rebase(moved, destination);
+  TNodeId newParentId = *FindNode(targetPath);
+  auto& children = MutableNode(newParentId)->children;
+  children.push_back(std::move(moved));
+  newParentId.push_back(children.size() - 1);
+  selected_ = newParentId;
+}
+
+}  // namespace varnelo::retrieval

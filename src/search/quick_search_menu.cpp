@@ -1,0 +1,87 @@
+#include "search/quick_search_menu.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "config/config_keys.h"
+#include "config/robot_kinds.h"
+#include "results/categories.h"
+#include "runner/robot_list.h"
+
+namespace varnelo::search {
+namespace fs = std::filesystem;
+
+TQuickSearchMenu::TQuickSearchMenu() : images_{fs::path()} {}
+
+std::string TQuickSearchMenu::WithoutAccelerators(std::string_view caption) {
+  std::string text(caption);
+  std::erase(text, '&');
+  return text;
+}
+
+size_t TQuickSearchMenu::AppendImage(const fs::path& iconFile) {
+  std::error_code error;
+  if (!fs::is_regular_file(iconFile, error)) return kDefaultImage;
+  images_.push_back(iconFile);
+  return images_.size() - 1;
+}
+
+void TQuickSearchMenu::Build(const config::TConfigStore& robotConfig, const config::TConfigStore& categories,
+                             const fs::path& faviconFolder) {
+  entries_.clear();
+  images_.assign(1, fs::path());
+  const std::vector<std::string> robots = runner::TRobotList::RobotSections(robotConfig.ReadSections());
+  for (const std::string& category : categories.ReadSections()) {
+    TCategoryEntry& entry = entries_.emplace_back();
+    entry.caption = category;
+    entry.image = AppendImage(faviconFolder / config::Read(categories, category, results::kCategoryIconFile));
+    for (const std::string& robot : robots) {
+      // Exact comparisons: a category "general" does not take the robots of the default "General".
+      if (config::Read(robotConfig, robot, config::key::kDataFromRunner) != config::kind::kSearchEngine) continue;
+      if (config::Read(robotConfig, robot, config::key::kCategory) != category) continue;
+      const size_t image = AppendImage(faviconFolder / config::Read(robotConfig, robot, config::key::kIconFile));
+      entry.robots.push_back({robot, image});
+    }
+  }
+  Changed();
+}
+
+void TQuickSearchMenu::AddCategory(std::string_view caption, const fs::path& iconFile) {
+  entries_.push_back({std::string(caption), AppendImage(iconFile), {}});
+  Changed();
+}
+
+bool TQuickSearchMenu::RemoveCategory(std::string_view name) {
+  const auto found = std::find_if(entries_.rbegin(), entries_.rend(), [&](const TCategoryEntry& entry) {
+    return WithoutAccelerators(entry.caption) == name;
+  });
+  if (found == entries_.rend()) return false;
+  entries_.erase(std::next(found).base());
+  Changed();
+  return true;
+}
+
+void TQuickSearchMenu::RenameCategory(std::string_view oldName, std::string_view newName) {
+  bool renamed = false;
+  for (TCategoryEntry& entry : entries_) {
+    if (WithoutAccelerators(entry.caption) != oldName) continue;
+    entry.caption = newName;
+    renamed = true;
+  }
+  if (renamed) Changed();
+}
+
+void TQuickSearchMenu::SetCategoryIcon(std::string_view name, const fs::path& iconFile) {
+  const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const TCategoryEntry& entry) {
+    return WithoutAccelerators(entry.caption) == name;
+  });
+  if (found == entries_.end()) return;
+  found->image = AppendImage(iconFile);
+  Changed();
+}
+
+void TQuickSearchMenu::Changed() const {
+  if (onChange_) onChange_();
+}
+
+}  // namespace varnelo::search

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/config_store.h"
+
+namespace varnelo::search {
+
+// The engine menu of the quick search bar as data: one entry per category, the search engine robots of
+// that category beneath it, and the icon list their images index. The front ends show it; entries are
+// found by caption with every "&" removed.
+class TQuickSearchMenu {
+public:
+  // Image 0 is the front end's built-in default icon; it has no file.
+  static constexpr size_t kDefaultImage = 0;
+
+  struct TItem {
+    std::string caption;
+    size_t image = kDefaultImage;
+    bool operator==(const TItem&) const = default;
+  };
+  struct TCategoryEntry {
+    std::string caption;
+    size_t image = kDefaultImage;
+    std::vector<TItem> robots;
+    bool operator==(const TCategoryEntry&) const = default;
+  };
+
+  TQuickSearchMenu();
+
+  const std::vector<TCategoryEntry>& Entries() const { return entries_; }
+  // The icon files of the images, by index; index 0 holds an empty path.
+  const std::vector<std::filesystem::path>& Images() const { return images_; }
+
+  // Builds the menu afresh from the categories of `categories` (in file order) and the search engine
+  // robots of `robotConfig`, with icons from `faviconFolder`.
+  void Build(const config::TConfigStore& robotConfig, const config::TConfigStore& categories,
+             const std::filesystem::path& faviconFolder);
+
+  // Appends a first-level entry with the icon of `iconFile` (image 0 when the file does not exist).
+  void AddCategory(std::string_view caption, const std::filesystem::path& iconFile);
+  // Removes, with the entries beneath it, the last first-level entry that names the category; false
+  // when there is none.
+  bool RemoveCategory(std::string_view name);
+  // Gives every first-level entry that names `oldName` the caption `newName`; its image stays.
+  void RenameCategory(std::string_view oldName, std::string_view newName);
+  // Gives the first first-level entry that names the category the icon of `iconFile`.
+  void SetCategoryIcon(std::string_view name, const std::filesystem::path& iconFile);
+
+  // Called after every change, so that the front end shows the menu again.
+  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
+  // A caption as entries are compared: without any "&".
+  static std::string WithoutAccelerators(std::string_view caption);
+
+private:
+  // The index of the image of `iconFile`, appended to the icon list when the file exists.
+  size_t AppendImage(const std::filesystem::path& iconFile);
+  void Changed() const;
+
+  std::vector<TCategoryEntry> entries_;
+  std::vector<std::filesystem::path> images_;
+  std::function<void()> onChange_;
+};
+
+}  // namespace varnelo::search

@@ -1,0 +1,43 @@
+#include "search/search_engine_def_frm.h"
+
+#include "config/config_store.h"
+#include "config/ini_text.h"
+#include "search/definition_paths.h"
+#include "search/search_engine_definition.h"
+
+namespace varnelo::search {
+
+namespace {
+constexpr std::string_view kQuerySymbol = "$_";
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+}  // namespace
+
+TSearchEngineDefFrm::TSearchEngineDefFrm(std::filesystem::path home, std::string relativeName,
+                                         shell::TDialogsPort& dialogs)
+    : home_(std::move(home)), fileName_(std::move(relativeName)), dialogs_(dialogs) {
+  const TSearchEngineDefinition definition = ReadSearchEngineDefinition(FilePath());
+  url = definition.getQuery;
+  postQuery = definition.postQuery;
+  rss = definition.rss;
+}
+
+std::filesystem::path TSearchEngineDefFrm::FilePath() const { return DefinitionsFolder(home_) / fileName_; }
+
+void TSearchEngineDefFrm::ClickSave() {
+  const auto refuse = [&](std::string_view message) {
+    dialogs_.MessageBox(message, "Erreur", shell::TDialogsPort::TIcon::Error);
+  };
+  if (!Contains(url, kQuerySymbol) && !rss && !Contains(postQuery, kQuerySymbol)) return refuse(kMissingSymbolMessage);
+  if (config::TrimBlanks(url).empty()) return refuse(kEmptyUrlMessage);
+  if (Contains(fileName_, ",")) return refuse(kCommaInFileNameMessage);
+  try {
+    WriteSearchEngineDefinition(FilePath(), {url, rss, postQuery});
+    modalResult_ = TModalResult::Ok;
+  } catch (const config::EConfigWriteError&) {
+    refuse(kSaveFailedMessage);
+    // The dialog closes all the same, but not as if the definition had been saved.
+    modalResult_ = TModalResult::Cancel;
+  }
+}
+
+}  // namespace varnelo::search
