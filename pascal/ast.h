@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace varnelo::pascal {
+
+// Declared types are resolved while parsing, so the evaluator only sees their shapes.
+struct TTypeSpec {
+  enum class TKind { kInteger, kInt64, kByte, kWord, kCardinal, kSmallInt, kShortInt, kDouble, kString, kChar,
+                     kBoolean, kVariant, kStaticArray, kDynArray, kRecord, kEnum, kSet, kObject };
+  TKind kind = TKind::kVariant;
+  int64_t low = 0;
+  int64_t high = 0;
+  std::shared_ptr<TTypeSpec> element;
+  std::vector<std::pair<std::string, std::shared_ptr<TTypeSpec>>> fields;
+  std::string name;
+};
+using TTypeRef = std::shared_ptr<TTypeSpec>;
+
+enum class TNodeKind {
+  // expressions
+  kIntLit, kRealLit, kStrLit, kNil, kName, kBinary, kUnary, kCall, kIndex, kField, kSetLit, kRange,
+  // statements
+  kCompound, kAssign, kCallStmt, kIf, kWhile, kRepeat, kFor, kCase, kCaseArm, kBreak, kContinue, kExit,
+  kTryExcept, kTryFinally, kOnHandler, kRaise, kEmpty,
+};
+
+// One node of the tree; every node knows where it came from.
+struct TNode {
+  TNodeKind kind;
+  int line = 0;
+  int column = 0;
+  std::string text;  // names (lower case), operators, string literals, class names
+  std::string original;  // names as written
+  int64_t integer = 0;
+  double real = 0;
+  bool flag = false;  // for: downto; field: has call arguments
+  std::vector<std::unique_ptr<TNode>> kids;
+  TTypeRef type;
+};
+using TNodePtr = std::unique_ptr<TNode>;
+
+enum class TParamMode { kValue, kVar, kConst, kOut };
+
+struct TParam {
+  std::string name;
+  TParamMode mode = TParamMode::kValue;
+  TTypeRef type;
+};
+
+struct TRoutine;
+
+struct TVarDecl {
+  std::string name;
+  TTypeRef type;
+  TNodePtr initial;
+};
+
+struct TConstDecl {
+  std::string name;
+  TNodePtr value;
+  TTypeRef type;
+};
+
+// The declarations of a program, unit or routine, kept in declaration order.
+struct TBlock {
+  std::vector<TConstDecl> consts;
+  std::vector<TVarDecl> vars;
+  std::map<std::string, std::shared_ptr<TRoutine>> routines;
+  TNodePtr body;  // compound statement, may be null for a unit without initialization
+};
+
+struct TRoutine {
+  std::string name;
+  int line = 0;
+  int column = 0;
+  std::vector<TParam> params;
+  TTypeRef result;  // null for a procedure
+  bool defined = false;
+  std::shared_ptr<TBlock> block;
+};
+
+struct TProgram {
+  std::vector<std::string> uses;
+  std::vector<std::pair<int, int>> usesPositions;
+  std::shared_ptr<TBlock> block;
+};
+
+}  // namespace varnelo::pascal

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "pascal/errors.h"
+#include "pascal/value.h"
+
+namespace varnelo::pascal {
+
+// An error of a built-in routine; the interpreter adds where it was called.
+class TBuiltinError : public std::runtime_error {
+ public:
+  TBuiltinError(TErrorCode code, const std::string& text) : std::runtime_error(text), code(code) {}
+  TErrorCode code;
+};
+
+// Built-in routines that only read their arguments (lower-case name). Nullopt when no such built-in.
+// Throws TBuiltinError for a wrong argument count or type and for conversion errors.
+std::optional<TValue> CallBuiltin(const std::string& name, const std::vector<TValue>& args);
+
+// Built-in constants (True, MaxInt, rfReplaceAll...).
+std::optional<TValue> BuiltinConstant(const std::string& name);
+
+// The ordinal of an integer, boolean or one-character string.
+std::optional<int64_t> OrdinalOf(const TValue& value);
+
+}  // namespace varnelo::pascal

@@ -1,0 +1,1069 @@
+#include "pascal/interpreter.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <unordered_set>
+
+#include "pascal/builtins.h"
+#include "pascal/lexer.h"
+#include "pascal/parser.h"
+#include "pascal/text_format.h"
+
+namespace varnelo::pascal {
+
+namespace {
+
+using K = TTypeSpec::TKind;
+
+constexpr size_t kStackReserve = 512 * 1024;
+constexpr size_t kStackFallback = 1024 * 1024;
+constexpr int kMaxUnitNesting = 16;
+// Bounds what one SetLength may allocate, so a typo cannot exhaust memory.
+constexpr int64_t kMaxArrayLength = 1'000'000;
+// Strings that outgrow this end the run with an error instead of exhausting memory.
+constexpr size_t kMaxStringLength = 64 * 1024 * 1024;
+
+const char* const kProvidedUnits[] = {"system", "sysutils", "classes", "strutils", "math", "dialogs", "db", "variants", "types"};
+
+int64_t Wrap(uint64_t value) { return static_cast<int64_t>(value); }
+
+const TTypeRef& VariantType() {
+  static const TTypeRef type = [] {
+    auto t = std::make_shared<TTypeSpec>();
+    t->kind = K::kVariant;
+    t->name = "variant";
+    return t;
+  }();
+  return type;
+}
+
+std::string KindName(const TValue& value) {
+  switch (value.Kind()) {
+    case TValueKind::kEmpty: return "Empty";
+    case TValueKind::kNull: return "Null";
+    case TValueKind::kInteger: return "Int64";
+    case TValueKind::kFloat: return "Double";
+    case TValueKind::kString: return value.AsString().size() == 1 ? "Char" : "String";
+    case TValueKind::kBoolean: return "Boolean";
+    case TValueKind::kObject: return "Object";
+    case TValueKind::kSet: return "Set";
+    case TValueKind::kArray: return "Array";
+    case TValueKind::kRecord: return "Record";
+  }
+  return "?";
+}
+
+TValue MakeException(const std::string& className, const std::string& message) {
+  auto object = std::make_shared<TObjectData>();
+  object->className = className;
+  object->properties["message"] = TValue::String(message);
+  return TValue::Object(object);
+}
+
+std::string LowerText(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool IsExceptionClassName(const std::string& lowerName) {
+  return lowerName == "exception" || (lowerName.size() > 1 && lowerName[0] == 'e');
+}
+
+}  // namespace
+
+struct TInterpreter::TFrame {
+  std::unordered_map<std::string, TLvalue> vars;
+  std::unordered_set<std::string> consts;
+  const TBlock* block = nullptr;
+  TFrame* parent = nullptr;
+  const TRoutine* routine = nullptr;
+};
+
+struct TInterpreter::TRaised {
+  TValue object;
+  int line;
+  int column;
+};
+
+TInterpreter::TInterpreter(TInterpreterHost host) : host_(std::move(host)) {}
+
+TInterpreter::~TInterpreter() = default;
+
+void TInterpreter::Fail(TErrorCode code, const std::string& text, const TNode& at, bool catchable) const {
+  throw TScriptError(code, text, at.line, at.column, catchable);
+}
+
+TValue TInterpreter::Run(std::string_view source) {
+  callDepth_ = 0;
+  unitFrames_.clear();
+  programs_.clear();
+  loadedUnits_.clear();
+  handling_.clear();
+  current_ = nullptr;
+
+  // Deep recursion must end in an error, so watch how much of this thread's stack is left.
+  const char* here = static_cast<const char*>(__builtin_frame_address(0));
+  stackLimit_ = here - std::min<size_t>(kStackFallback, reinterpret_cast<uintptr_t>(here));
+  pthread_attr_t attributes;
+  if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+    void* address = nullptr;
+    size_t size = 0;
+    if (pthread_attr_getstack(&attributes, &address, &size) == 0 && size > 2 * kStackReserve)
+      stackLimit_ = static_cast<const char*>(address) + kStackReserve;
+    pthread_attr_destroy(&attributes);
+  }
+
+  TParser parser(TLexer(source).Tokenize());
+  programs_.push_back(parser.ParseProgram());
+  // Loading units grows programs_, so hold on to the program's parts rather than to the element.
+  std::shared_ptr<TBlock> block = programs_.back().block;
+  auto uses = programs_.back().uses;
+  auto positions = programs_.back().usesPositions;
+  for (size_t i = 0; i < uses.size(); ++i) LoadUnit(uses[i], positions[i].first, positions[i].second, 0);
+
+  TFrame root;
+  root.block = block.get();
+  auto result = std::make_shared<TValue>();
+  root.vars["result"] = TLvalue{result, VariantType()};
+  current_ = &root;
+  try {
+    EnterBlock(root, *block);
+    Execute(*block->body);
+  } catch (const TRaised& raised) {
+    current_ = nullptr;
+    std::string message;
+    std::string className = "Exception";
+    if (raised.object.AsObject()) {
+      className = raised.object.AsObject()->className;
+      auto found = raised.object.AsObject()->properties.find("message");
+      if (found != raised.object.AsObject()->properties.end()) message = found->second.AsString();
+    }
+    throw TScriptError(TErrorCode::kUnhandledException, "Exception class " + className + ": " + message, raised.line,
+                       raised.column);
+  } catch (...) {
+    current_ = nullptr;
+    throw;
+  }
+  current_ = nullptr;
+  return *root.vars["result"].cell;
+}
+
+void TInterpreter::LoadUnit(const std::string& name, int line, int column, int nesting) {
+  for (const char* provided : kProvidedUnits)
+    if (name == provided) return;
+  if (std::find(loadedUnits_.begin(), loadedUnits_.end(), name) != loadedUnits_.end()) return;
+  if (nesting > kMaxUnitNesting) throw TScriptError(TErrorCode::kUnitNotFound, "Units nested too deeply", line, column);
+  std::optional<std::string> source;
+  if (host_.unitSource) source = host_.unitSource(name);
+  if (!source) throw TScriptError(TErrorCode::kUnitNotFound, "Can't find unit " + name, line, column);
+  loadedUnits_.push_back(name);
+  TParser parser(TLexer(*source).Tokenize());
+  programs_.push_back(parser.ParseUnit());
+  // The vector may grow while the unit's own units load, so keep the tree by its shared block.
+  auto block = programs_.back().block;
+  auto uses = programs_.back().uses;
+  auto positions = programs_.back().usesPositions;
+  for (size_t i = 0; i < uses.size(); ++i) LoadUnit(uses[i], positions[i].first, positions[i].second, nesting + 1);
+  auto frame = std::make_unique<TFrame>();
+  frame->block = block.get();
+  TFrame* saved = current_;
+  current_ = frame.get();
+  unitFrames_.push_back(std::move(frame));
+  try {
+    EnterBlock(*current_, *block);
+    if (block->body) Execute(*block->body);
+  } catch (...) {
+    current_ = saved;
+    throw;
+  }
+  current_ = saved;
+}
+
+TValue TInterpreter::DefaultValue(const TTypeRef& type) const {
+  switch (type->kind) {
+    case K::kInteger: case K::kInt64: case K::kByte: case K::kWord: case K::kCardinal: case K::kSmallInt:
+    case K::kShortInt: case K::kEnum:
+      return TValue::Integer(0);
+    case K::kDouble: return TValue::Float(0);
+    case K::kString: return TValue::String("");
+    case K::kChar: return TValue::String(std::string(1, '\0'));
+    case K::kBoolean: return TValue::Boolean(false);
+    case K::kSet: return TValue::Set({});
+    case K::kObject: return TValue::Object(nullptr);
+    case K::kDynArray: return TValue::Array(std::make_shared<TArrayData>(), true);
+    case K::kStaticArray: {
+      auto array = std::make_shared<TArrayData>();
+      array->low = type->low;
+      for (int64_t i = type->low; i <= type->high; ++i) array->items.push_back(std::make_shared<TValue>(DefaultValue(type->element)));
+      return TValue::Array(array, false);
+    }
+    case K::kRecord: {
+      auto record = std::make_shared<TRecordData>();
+      for (const auto& [name, fieldType] : type->fields) record->fields.emplace_back(name, std::make_shared<TValue>(DefaultValue(fieldType)));
+      return TValue::Record(record);
+    }
+    case K::kVariant: return TValue();
+  }
+  return TValue();
+}
+
+TValue TInterpreter::Coerce(const TValue& value, const TTypeRef& type, const TNode& at) const {
+  auto mismatch = [&](const std::string& expected) {
+    Fail(TErrorCode::kTypeMismatch, "Incompatible types: got \"" + KindName(value) + "\" expected \"" + expected + "\"", at);
+  };
+  auto integer = [&]() -> uint64_t {
+    if (value.Kind() != TValueKind::kInteger) mismatch(type->name);
+    return static_cast<uint64_t>(value.AsInteger());
+  };
+  switch (type->kind) {
+    case K::kInteger: return TValue::Integer(static_cast<int32_t>(static_cast<uint32_t>(integer())));
+    case K::kInt64: case K::kEnum: return TValue::Integer(Wrap(integer()));
+    case K::kByte: return TValue::Integer(static_cast<uint8_t>(integer()));
+    case K::kWord: return TValue::Integer(static_cast<uint16_t>(integer()));
+    case K::kCardinal: return TValue::Integer(static_cast<uint32_t>(integer()));
+    case K::kSmallInt: return TValue::Integer(static_cast<int16_t>(static_cast<uint16_t>(integer())));
+    case K::kShortInt: return TValue::Integer(static_cast<int8_t>(static_cast<uint8_t>(integer())));
+    case K::kDouble:
+      if (!value.IsNumeric()) mismatch("Double");
+      return TValue::Float(value.AsFloat());
+    case K::kString:
+      if (value.Kind() != TValueKind::kString) mismatch("String");
+      return value;
+    case K::kChar:
+      if (value.Kind() != TValueKind::kString || value.AsString().size() != 1) mismatch("Char");
+      return value;
+    case K::kBoolean:
+      if (value.Kind() != TValueKind::kBoolean) mismatch("Boolean");
+      return value;
+    case K::kSet:
+      if (value.Kind() != TValueKind::kSet) mismatch("Set");
+      return value;
+    case K::kObject:
+      if (value.Kind() == TValueKind::kNull) return TValue::Object(nullptr);
+      if (value.Kind() != TValueKind::kObject) mismatch("TObject");
+      return value;
+    case K::kStaticArray: case K::kDynArray:
+      if (value.Kind() != TValueKind::kArray) mismatch("Array");
+      if (type->kind == K::kStaticArray &&
+          static_cast<int64_t>(value.AsArray()->items.size()) != type->high - type->low + 1)
+        mismatch("Array");
+      return value.DeepCopy();
+    case K::kRecord:
+      if (value.Kind() != TValueKind::kRecord || value.AsRecord()->fields.size() != type->fields.size()) mismatch("Record");
+      return value.DeepCopy();
+    case K::kVariant: return value.DeepCopy();
+  }
+  return value;
+}
+
+void TInterpreter::EnterBlock(TFrame& frame, const TBlock& block) {
+  for (const auto& decl : block.consts) {
+    TValue value = Evaluate(*decl.value);
+    if (decl.type) value = Coerce(value, decl.type, *decl.value);
+    frame.vars[decl.name] = TLvalue{std::make_shared<TValue>(value), decl.type ? decl.type : VariantType()};
+    frame.consts.insert(decl.name);
+  }
+  for (const auto& decl : block.vars) {
+    TValue value = DefaultValue(decl.type);
+    if (decl.initial) value = Coerce(Evaluate(*decl.initial), decl.type, *decl.initial);
+    frame.vars[decl.name] = TLvalue{std::make_shared<TValue>(value), decl.type};
+    frame.consts.erase(decl.name);
+  }
+}
+
+void TInterpreter::CheckStack(const TNode& at) {
+  const char* here = static_cast<const char*>(__builtin_frame_address(0));
+  if (here < stackLimit_) Fail(TErrorCode::kStackOverflow, "Stack overflow", at);
+}
+
+TInterpreter::TLvalue* TInterpreter::FindVariable(const std::string& name) {
+  for (TFrame* frame = current_; frame; frame = frame->parent) {
+    auto found = frame->vars.find(name);
+    if (found != frame->vars.end()) return &found->second;
+  }
+  for (auto& frame : unitFrames_) {
+    auto found = frame->vars.find(name);
+    if (found != frame->vars.end()) return &found->second;
+  }
+  return nullptr;
+}
+
+std::pair<const TRoutine*, TInterpreter::TFrame*> TInterpreter::FindRoutine(const std::string& name) {
+  for (TFrame* frame = current_; frame; frame = frame->parent) {
+    if (!frame->block) continue;
+    auto found = frame->block->routines.find(name);
+    if (found != frame->block->routines.end()) return {found->second.get(), frame};
+  }
+  for (auto& frame : unitFrames_) {
+    auto found = frame->block->routines.find(name);
+    if (found != frame->block->routines.end()) return {found->second.get(), frame.get()};
+  }
+  return {nullptr, nullptr};
+}
+
+TInterpreter::TFlow TInterpreter::Execute(const TNode& node) {
+  CheckStack(node);
+  TFlow flow = ExecuteStatement(node);
+  if (host_.afterStatement && !host_.afterStatement()) Fail(TErrorCode::kStopped, "stopped", node);
+  return flow;
+}
+
+TInterpreter::TFlow TInterpreter::ExecuteStatement(const TNode& node) {
+  switch (node.kind) {
+    case TNodeKind::kEmpty: return TFlow::kNormal;
+    case TNodeKind::kCompound:
+      for (const auto& statement : node.kids) {
+        TFlow flow = Execute(*statement);
+        if (flow != TFlow::kNormal) return flow;
+      }
+      return TFlow::kNormal;
+    case TNodeKind::kAssign: ExecuteAssign(node); return TFlow::kNormal;
+    case TNodeKind::kCallStmt: {
+      const TNode& call = *node.kids[0];
+      if (call.kind == TNodeKind::kName) EvaluateName(call, true);
+      else if (call.kind == TNodeKind::kCall) EvaluateCall(call, true);
+      else if (call.kind == TNodeKind::kField && call.flag) EvaluateField(call);
+      else Fail(TErrorCode::kSyntax, "Illegal expression", call);
+      return TFlow::kNormal;
+    }
+    case TNodeKind::kIf: {
+      TValue condition = Evaluate(*node.kids[0]);
+      if (condition.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Boolean expression expected", *node.kids[0]);
+      if (condition.AsBoolean()) return Execute(*node.kids[1]);
+      if (node.kids.size() > 2) return Execute(*node.kids[2]);
+      return TFlow::kNormal;
+    }
+    case TNodeKind::kWhile:
+    case TNodeKind::kRepeat: {
+      bool isWhile = node.kind == TNodeKind::kWhile;
+      const TNode& conditionNode = *node.kids[isWhile ? 0 : 1];
+      const TNode& body = *node.kids[isWhile ? 1 : 0];
+      auto test = [&] {
+        TValue condition = Evaluate(conditionNode);
+        if (condition.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Boolean expression expected", conditionNode);
+        return condition.AsBoolean();
+      };
+      for (;;) {
+        if (isWhile && !test()) return TFlow::kNormal;
+        TFlow flow = Execute(body);
+        if (flow == TFlow::kBreak) return TFlow::kNormal;
+        if (flow == TFlow::kExit) return flow;
+        if (!isWhile && test()) return TFlow::kNormal;
+      }
+    }
+    case TNodeKind::kFor: return ExecuteFor(node);
+    case TNodeKind::kCase: return ExecuteCase(node);
+    case TNodeKind::kBreak: return TFlow::kBreak;
+    case TNodeKind::kContinue: return TFlow::kContinue;
+    case TNodeKind::kExit:
+      if (!node.kids.empty()) {
+        TLvalue* result = nullptr;
+        for (TFrame* frame = current_; frame && !result; frame = frame->parent)
+          if (frame->routine || !frame->parent) {
+            auto found = frame->vars.find("result");
+            if (found == frame->vars.end() || (frame->routine && !frame->routine->result))
+              Fail(TErrorCode::kSyntax, "Exit with a value outside a function", node);
+            result = &found->second;
+          }
+        TValue value = Evaluate(*node.kids[0]);
+        *result->cell = Coerce(value, result->type, node);
+      }
+      return TFlow::kExit;
+    case TNodeKind::kTryExcept: return ExecuteTryExcept(node);
+    case TNodeKind::kTryFinally: return ExecuteTryFinally(node);
+    case TNodeKind::kRaise: Raise(node); return TFlow::kNormal;
+    default: Fail(TErrorCode::kSyntax, "Statement expected", node);
+  }
+}
+
+TInterpreter::TFlow TInterpreter::ExecuteFor(const TNode& node) {
+  TLvalue variable = ResolveLvalue(*node.kids[0]);
+  TValue first = Evaluate(*node.kids[1]);
+  TValue last = Evaluate(*node.kids[2]);
+  auto from = OrdinalOf(first);
+  auto to = OrdinalOf(last);
+  if (!from || !to || first.Kind() != last.Kind()) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", *node.kids[1]);
+  bool isChar = first.Kind() == TValueKind::kString;
+  bool isBoolean = first.Kind() == TValueKind::kBoolean;
+  bool down = node.flag;
+  if (down ? *from < *to : *from > *to) return TFlow::kNormal;
+  for (int64_t i = *from;;) {
+    TValue current = isChar ? TValue::String(std::string(1, static_cast<char>(i)))
+                            : isBoolean ? TValue::Boolean(i != 0) : TValue::Integer(i);
+    *variable.cell = Coerce(current, variable.type, *node.kids[0]);
+    TFlow flow = Execute(*node.kids[3]);
+    if (flow == TFlow::kBreak) break;
+    if (flow == TFlow::kExit) return flow;
+    if (i == *to) break;
+    i = down ? i - 1 : i + 1;
+  }
+  return TFlow::kNormal;
+}
+
+static int CompareOrdinals(int64_t a, int64_t b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+TInterpreter::TFlow TInterpreter::ExecuteCase(const TNode& node) {
+  TValue selector = Evaluate(*node.kids[0]);
+  auto ordinal = OrdinalOf(selector);
+  bool isString = selector.Kind() == TValueKind::kString;
+  if (!ordinal && !isString) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", *node.kids[0]);
+  for (size_t i = 1; i < node.kids.size(); ++i) {
+    const TNode& arm = *node.kids[i];
+    if (arm.kind == TNodeKind::kCompound) return Execute(arm);  // else part
+    for (const auto& label : arm.kids[0]->kids) {
+      bool match = false;
+      if (label->kind == TNodeKind::kRange) {
+        auto low = OrdinalOf(Evaluate(*label->kids[0]));
+        auto high = OrdinalOf(Evaluate(*label->kids[1]));
+        if (!low || !high || !ordinal) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", *label);
+        match = CompareOrdinals(*ordinal, *low) >= 0 && CompareOrdinals(*ordinal, *high) <= 0;
+      } else {
+        TValue value = Evaluate(*label);
+        if (isString && value.Kind() == TValueKind::kString) match = value.AsString() == selector.AsString();
+        else if (auto other = OrdinalOf(value); other && ordinal) match = *other == *ordinal && (value.Kind() == selector.Kind());
+        else Fail(TErrorCode::kTypeMismatch, "Constant and CASE types do not match", *label);
+      }
+      if (match) return Execute(*arm.kids[1]);
+    }
+  }
+  return TFlow::kNormal;
+}
+
+TInterpreter::TFlow TInterpreter::ExecuteTryExcept(const TNode& node) {
+  TValue caught;
+  std::exception_ptr original;
+  try {
+    return Execute(*node.kids[0]);
+  } catch (const TRaised& raised) {
+    caught = raised.object;
+    original = std::current_exception();
+  } catch (const TScriptError& error) {
+    if (!error.Catchable()) throw;
+    caught = MakeException(error.ExceptionClass(), error.Text());
+    original = std::current_exception();
+  }
+  std::string className = caught.AsObject() ? LowerText(caught.AsObject()->className) : "";
+  for (size_t i = 1; i < node.kids.size(); ++i) {
+    const TNode& handler = *node.kids[i];
+    bool matches = handler.kind == TNodeKind::kCompound ||
+                   handler.type->name == "exception" || handler.type->name == className;
+    if (!matches) continue;
+    handling_.push_back(caught);
+    struct TPop {
+      std::vector<TValue>& stack;
+      ~TPop() { stack.pop_back(); }
+    } pop{handling_};
+    if (handler.kind == TNodeKind::kCompound) return Execute(handler);
+    if (handler.text.empty()) return Execute(*handler.kids[0]);
+    TFrame scope;
+    scope.parent = current_;
+    scope.vars[handler.text] = TLvalue{std::make_shared<TValue>(caught), VariantType()};
+    current_ = &scope;
+    try {
+      TFlow flow = Execute(*handler.kids[0]);
+      current_ = scope.parent;
+      return flow;
+    } catch (...) {
+      current_ = scope.parent;
+      throw;
+    }
+  }
+  std::rethrow_exception(original);
+}
+
+TInterpreter::TFlow TInterpreter::ExecuteTryFinally(const TNode& node) {
+  TFlow flow;
+  try {
+    flow = Execute(*node.kids[0]);
+  } catch (const TRaised&) {
+    Execute(*node.kids[1]);
+    throw;
+  } catch (const TScriptError& error) {
+    if (error.Catchable()) Execute(*node.kids[1]);
+    throw;
+  }
+  TFlow after = Execute(*node.kids[1]);
+  return after != TFlow::kNormal ? after : flow;
+}
+
+void TInterpreter::Raise(const TNode& node) {
+  if (node.kids.empty()) {
+    if (handling_.empty()) Fail(TErrorCode::kRuntime, "No exception to raise again", node);
+    throw TRaised{handling_.back(), node.line, node.column};
+  }
+  TValue value = Evaluate(*node.kids[0]);
+  if (value.Kind() != TValueKind::kObject || !value.AsObject())
+    Fail(TErrorCode::kTypeMismatch, "Class instance expected after raise", *node.kids[0]);
+  throw TRaised{value, node.line, node.column};
+}
+
+void TInterpreter::ExecuteAssign(const TNode& node) {
+  const TNode& target = *node.kids[0];
+  if (target.kind == TNodeKind::kIndex) {
+    TLvalue base = ResolveLvalue(*target.kids[0]);
+    if (base.cell->Kind() == TValueKind::kString) {
+      auto index = OrdinalOf(Evaluate(*target.kids[1]));
+      TValue value = Evaluate(*node.kids[1]);
+      std::string text = base.cell->AsString();
+      if (!index || *index < 1 || *index > static_cast<int64_t>(text.size()))
+        Fail(TErrorCode::kRangeError, "Range check error", *target.kids[1], true);
+      if (value.Kind() != TValueKind::kString || value.AsString().size() != 1)
+        Fail(TErrorCode::kTypeMismatch, "Incompatible types: got \"" + KindName(value) + "\" expected \"Char\"", *node.kids[1]);
+      text[*index - 1] = value.AsString()[0];
+      *base.cell = TValue::String(text);
+      return;
+    }
+  }
+  TLvalue lvalue = ResolveLvalue(target);
+  TValue value = Evaluate(*node.kids[1]);
+  *lvalue.cell = Coerce(value, lvalue.type, *node.kids[1]);
+}
+
+TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node) {
+  switch (node.kind) {
+    case TNodeKind::kName: {
+      // Inside a function its own name stands for its result.
+      for (TFrame* frame = current_; frame; frame = frame->parent) {
+        auto found = frame->vars.find(node.text);
+        if (found != frame->vars.end()) {
+          if (frame->consts.count(node.text)) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+          return found->second;
+        }
+        if (frame->routine && frame->routine->result && frame->routine->name == node.text) return frame->vars["result"];
+      }
+      if (TLvalue* unitVariable = FindVariable(node.text)) return *unitVariable;
+      if (FindRoutine(node.text).first || BuiltinConstant(node.text))
+        Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+      Fail(TErrorCode::kUnknownIdentifier, "Identifier not found \"" + node.original + "\"", node);
+    }
+    case TNodeKind::kIndex: {
+      TLvalue base = ResolveLvalue(*node.kids[0]);
+      if (base.cell->Kind() != TValueKind::kArray) Fail(TErrorCode::kTypeMismatch, "Array type required", node);
+      auto index = OrdinalOf(Evaluate(*node.kids[1]));
+      if (!index) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", *node.kids[1]);
+      const auto& array = base.cell->AsArray();
+      int64_t position = *index - array->low;
+      if (position < 0 || position >= static_cast<int64_t>(array->items.size()))
+        Fail(TErrorCode::kRangeError, "Range check error", *node.kids[1], true);
+      TTypeRef type = base.type && base.type->element ? base.type->element : VariantType();
+      return TLvalue{array->items[position], type};
+    }
+    case TNodeKind::kField: {
+      TLvalue base = ResolveLvalue(*node.kids[0]);
+      if (base.cell->Kind() == TValueKind::kRecord) {
+        for (size_t i = 0; i < base.cell->AsRecord()->fields.size(); ++i) {
+          auto& [name, cell] = base.cell->AsRecord()->fields[i];
+          if (name != node.text) continue;
+          TTypeRef type = base.type && i < base.type->fields.size() ? base.type->fields[i].second : VariantType();
+          return TLvalue{cell, type};
+        }
+      }
+      Fail(TErrorCode::kUnknownIdentifier, "Identifier idents no member \"" + node.original + "\"", node);
+    }
+    default: Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+  }
+}
+
+TValue TInterpreter::Evaluate(const TNode& node) {
+  CheckStack(node);
+  switch (node.kind) {
+    case TNodeKind::kIntLit: return TValue::Integer(node.integer);
+    case TNodeKind::kRealLit: return TValue::Float(node.real);
+    case TNodeKind::kStrLit: return TValue::String(node.text);
+    case TNodeKind::kNil: return TValue::Object(nullptr);
+    case TNodeKind::kName: return EvaluateName(node, false);
+    case TNodeKind::kCall: return EvaluateCall(node, false);
+    case TNodeKind::kBinary: return EvaluateBinary(node);
+    case TNodeKind::kUnary: return EvaluateUnary(node);
+    case TNodeKind::kSetLit: return EvaluateSet(node);
+    case TNodeKind::kIndex: return EvaluateIndex(node);
+    case TNodeKind::kField: return EvaluateField(node);
+    default: Fail(TErrorCode::kSyntax, "Illegal expression", node);
+  }
+}
+
+static int Compare(const TValue& a, const TValue& b, bool& comparable) {
+  comparable = true;
+  if (a.Kind() == TValueKind::kInteger && b.Kind() == TValueKind::kInteger) return CompareOrdinals(a.AsInteger(), b.AsInteger());
+  if (a.IsNumeric() && b.IsNumeric()) return a.AsFloat() < b.AsFloat() ? -1 : a.AsFloat() > b.AsFloat() ? 1 : 0;
+  if (a.Kind() == TValueKind::kString && b.Kind() == TValueKind::kString) {
+    int order = a.AsString().compare(b.AsString());
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+  }
+  if (a.Kind() == TValueKind::kBoolean && b.Kind() == TValueKind::kBoolean) return CompareOrdinals(a.AsInteger(), b.AsInteger());
+  comparable = false;
+  return 0;
+}
+
+TValue TInterpreter::EvaluateBinary(const TNode& node) {
+  const std::string& op = node.text;
+  TValue left = Evaluate(*node.kids[0]);
+  // and/or on booleans skip the right side when the left decides.
+  if (left.Kind() == TValueKind::kBoolean && (op == "and" || op == "or")) {
+    if (op == "and" && !left.AsBoolean()) return TValue::Boolean(false);
+    if (op == "or" && left.AsBoolean()) return TValue::Boolean(true);
+    TValue right = Evaluate(*node.kids[1]);
+    if (right.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: Boolean " + op + " " + KindName(right), node);
+    return right;
+  }
+  TValue right = Evaluate(*node.kids[1]);
+  auto mismatch = [&]() {
+    Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: \"" + KindName(left) + "\" " + op + " \"" + KindName(right) + "\"", node);
+  };
+  bool ints = left.Kind() == TValueKind::kInteger && right.Kind() == TValueKind::kInteger;
+  bool numbers = left.IsNumeric() && right.IsNumeric();
+  bool sets = left.Kind() == TValueKind::kSet && right.Kind() == TValueKind::kSet;
+  uint64_t a = static_cast<uint64_t>(left.AsInteger()), b = static_cast<uint64_t>(right.AsInteger());
+  if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=") {
+    bool equal;
+    if (sets) {
+      equal = left.AsSet() == right.AsSet();
+    } else if ((left.Kind() == TValueKind::kObject || left.Kind() == TValueKind::kNull) &&
+               (right.Kind() == TValueKind::kObject || right.Kind() == TValueKind::kNull)) {
+      equal = left.AsObject() == right.AsObject();
+    } else {
+      bool comparable = false;
+      int order = Compare(left, right, comparable);
+      if (!comparable) mismatch();
+      if (op == "<") return TValue::Boolean(order < 0);
+      if (op == ">") return TValue::Boolean(order > 0);
+      if (op == "<=") return TValue::Boolean(order <= 0);
+      if (op == ">=") return TValue::Boolean(order >= 0);
+      equal = order == 0;
+    }
+    if (op == "=") return TValue::Boolean(equal);
+    if (op == "<>") return TValue::Boolean(!equal);
+    mismatch();
+  }
+  if (op == "in") {
+    if (right.Kind() != TValueKind::kSet) mismatch();
+    auto ordinal = OrdinalOf(left);
+    if (!ordinal) mismatch();
+    return TValue::Boolean(*ordinal >= 0 && *ordinal < 256 && right.AsSet().test(*ordinal));
+  }
+  if (op == "+") {
+    if (ints) return TValue::Integer(Wrap(a + b));
+    if (numbers) return TValue::Float(left.AsFloat() + right.AsFloat());
+    if (left.Kind() == TValueKind::kString && right.Kind() == TValueKind::kString) {
+      if (left.AsString().size() + right.AsString().size() > kMaxStringLength)
+        Fail(TErrorCode::kRuntime, "Out of memory: string too long", node, true);
+      return TValue::String(left.AsString() + right.AsString());
+    }
+    if (sets) return TValue::Set(left.AsSet() | right.AsSet());
+    mismatch();
+  }
+  if (op == "-") {
+    if (ints) return TValue::Integer(Wrap(a - b));
+    if (numbers) return TValue::Float(left.AsFloat() - right.AsFloat());
+    if (sets) return TValue::Set(left.AsSet() & ~right.AsSet());
+    mismatch();
+  }
+  if (op == "*") {
+    if (ints) return TValue::Integer(Wrap(a * b));
+    if (numbers) return TValue::Float(left.AsFloat() * right.AsFloat());
+    if (sets) return TValue::Set(left.AsSet() & right.AsSet());
+    mismatch();
+  }
+  if (op == "/") {
+    if (!numbers) mismatch();
+    if (right.AsFloat() == 0) Fail(TErrorCode::kDivisionByZero, "Division by zero", node, true);
+    return TValue::Float(left.AsFloat() / right.AsFloat());
+  }
+  if (op == "div" || op == "mod") {
+    if (!ints) mismatch();
+    if (b == 0) Fail(TErrorCode::kDivisionByZero, "Division by zero", node, true);
+    // The one quotient that does not fit wraps, as the machine does.
+    if (right.AsInteger() == -1) return TValue::Integer(op == "div" ? Wrap(0 - a) : 0);
+    return TValue::Integer(op == "div" ? left.AsInteger() / right.AsInteger() : left.AsInteger() % right.AsInteger());
+  }
+  if (op == "shl" || op == "shr") {
+    if (!ints) mismatch();
+    return TValue::Integer(Wrap(op == "shl" ? a << (b & 63) : a >> (b & 63)));
+  }
+  if (op == "and" || op == "or" || op == "xor") {
+    if (ints) return TValue::Integer(Wrap(op == "and" ? a & b : op == "or" ? a | b : a ^ b));
+    if (left.Kind() == TValueKind::kBoolean && right.Kind() == TValueKind::kBoolean)
+      return TValue::Boolean(left.AsBoolean() != right.AsBoolean());
+    mismatch();
+  }
+  mismatch();
+  return TValue();
+}
+
+TValue TInterpreter::EvaluateUnary(const TNode& node) {
+  TValue operand = Evaluate(*node.kids[0]);
+  if (node.text == "not") {
+    if (operand.Kind() == TValueKind::kBoolean) return TValue::Boolean(!operand.AsBoolean());
+    if (operand.Kind() == TValueKind::kInteger) return TValue::Integer(~operand.AsInteger());
+  } else if (operand.Kind() == TValueKind::kInteger) {
+    return TValue::Integer(node.text == "-" ? Wrap(0 - static_cast<uint64_t>(operand.AsInteger())) : operand.AsInteger());
+  } else if (operand.Kind() == TValueKind::kFloat) {
+    return TValue::Float(node.text == "-" ? -operand.AsFloat() : operand.AsFloat());
+  }
+  Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: " + node.text + " \"" + KindName(operand) + "\"", node);
+}
+
+TValue TInterpreter::EvaluateSet(const TNode& node) {
+  std::bitset<256> bits;
+  auto ordinal = [&](const TNode& element) {
+    auto value = OrdinalOf(Evaluate(element));
+    if (!value) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", element);
+    if (*value < 0 || *value > 255) Fail(TErrorCode::kRangeError, "Set element out of range 0..255", element, true);
+    return static_cast<size_t>(*value);
+  };
+  for (const auto& element : node.kids) {
+    if (element->kind == TNodeKind::kRange) {
+      size_t low = ordinal(*element->kids[0]);
+      size_t high = ordinal(*element->kids[1]);
+      for (size_t i = low; i <= high; ++i) bits.set(i);
+    } else {
+      bits.set(ordinal(*element));
+    }
+  }
+  return TValue::Set(bits);
+}
+
+TValue TInterpreter::EvaluateIndex(const TNode& node) {
+  TValue base = Evaluate(*node.kids[0]);
+  auto index = OrdinalOf(Evaluate(*node.kids[1]));
+  if (!index) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", *node.kids[1]);
+  if (base.Kind() == TValueKind::kString) {
+    if (*index < 1 || *index > static_cast<int64_t>(base.AsString().size()))
+      Fail(TErrorCode::kRangeError, "Range check error", *node.kids[1], true);
+    return TValue::String(std::string(1, base.AsString()[*index - 1]));
+  }
+  if (base.Kind() != TValueKind::kArray) Fail(TErrorCode::kTypeMismatch, "Array type required", node);
+  int64_t position = *index - base.AsArray()->low;
+  if (position < 0 || position >= static_cast<int64_t>(base.AsArray()->items.size()))
+    Fail(TErrorCode::kRangeError, "Range check error", *node.kids[1], true);
+  return *base.AsArray()->items[position];
+}
+
+TValue TInterpreter::EvaluateField(const TNode& node) {
+  const TNode& baseNode = *node.kids[0];
+  if (baseNode.kind == TNodeKind::kName && !FindVariable(baseNode.text) && IsExceptionClassName(baseNode.text) &&
+      (node.text == "create" || node.text == "createfmt")) {
+    std::vector<TValue> args;
+    for (size_t i = 1; i < node.kids.size(); ++i) {
+      if (node.kids[i]->kind == TNodeKind::kSetLit) {
+        for (const auto& element : node.kids[i]->kids) args.push_back(Evaluate(*element));
+      } else {
+        args.push_back(Evaluate(*node.kids[i]));
+      }
+    }
+    std::string message;
+    if (node.text == "create") {
+      if (args.size() != 1 || args[0].Kind() != TValueKind::kString)
+        Fail(TErrorCode::kTypeMismatch, "Exception.Create expects one string", node);
+      message = args[0].AsString();
+    } else {
+      if (args.empty() || args[0].Kind() != TValueKind::kString)
+        Fail(TErrorCode::kTypeMismatch, "Exception.CreateFmt expects a format", node);
+      try {
+        message = FormatText(args[0].AsString(), std::vector<TValue>(args.begin() + 1, args.end()));
+      } catch (const std::invalid_argument& error) {
+        Fail(TErrorCode::kConversion, error.what(), node, true);
+      }
+    }
+    return MakeException(baseNode.original, message);
+  }
+  TValue base = Evaluate(baseNode);
+  if (base.Kind() == TValueKind::kRecord) {
+    for (const auto& [name, cell] : base.AsRecord()->fields)
+      if (name == node.text) return *cell;
+  } else if (base.Kind() == TValueKind::kObject) {
+    if (!base.AsObject()) Fail(TErrorCode::kRuntime, "Access violation: the object is nil", node, true);
+    if (node.text == "classname") return TValue::String(base.AsObject()->className);
+    auto found = base.AsObject()->properties.find(node.text);
+    if (found != base.AsObject()->properties.end()) return found->second;
+  }
+  Fail(TErrorCode::kUnknownIdentifier, "Identifier idents no member \"" + node.original + "\"", node);
+}
+
+TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
+  if (TLvalue* variable = FindVariable(node.text)) return *variable->cell;
+  if (auto [routine, frame] = FindRoutine(node.text); routine) {
+    if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
+    return CallRoutine(*routine, frame, {}, node);
+  }
+  if (node.text == "writeln" || node.text == "write") {
+    Write(node, node.text == "writeln");
+    return TValue();
+  }
+  if (auto constant = BuiltinConstant(node.text)) return *constant;
+  if (host_.unknownIdentifier) {
+    if (auto value = host_.unknownIdentifier(node.original)) return *value;
+  }
+  Fail(TErrorCode::kUnknownIdentifier, "Identifier not found \"" + node.original + "\"", node);
+}
+
+TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
+  if (auto [routine, frame] = FindRoutine(node.text); routine) {
+    if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
+    std::vector<const TNode*> args;
+    for (const auto& arg : node.kids) args.push_back(arg.get());
+    return CallRoutine(*routine, frame, args, node);
+  }
+  TValue result;
+  if (CallSpecial(node, result)) return result;
+  std::vector<TValue> args;
+  for (const auto& arg : node.kids) args.push_back(Evaluate(*arg));
+  try {
+    if (auto value = CallBuiltin(node.text, args)) {
+      if (value->Kind() == TValueKind::kString && value->AsString().size() > kMaxStringLength)
+        Fail(TErrorCode::kRuntime, "Out of memory: string too long", node, true);
+      return *value;
+    }
+  } catch (const TBuiltinError& error) {
+    Fail(error.code, error.what(), node, error.code != TErrorCode::kTypeMismatch);
+  }
+  Fail(TErrorCode::kUnknownIdentifier, "Identifier not found \"" + node.original + "\"", node);
+}
+
+TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const std::vector<const TNode*>& args, const TNode& at) {
+  if (args.size() != routine.params.size())
+    Fail(TErrorCode::kTypeMismatch, "Wrong number of parameters specified for call to \"" + routine.name + "\"", at);
+  CheckStack(at);
+  if (callDepth_ >= maxCallDepth_) Fail(TErrorCode::kStackOverflow, "Stack overflow", at);
+  TFrame frame;
+  frame.parent = parent;
+  frame.routine = &routine;
+  frame.block = routine.block.get();
+  for (size_t i = 0; i < args.size(); ++i) {
+    const TParam& param = routine.params[i];
+    if (param.mode == TParamMode::kVar || param.mode == TParamMode::kOut) {
+      TLvalue target = ResolveLvalue(*args[i]);
+      frame.vars[param.name] = TLvalue{target.cell, param.type->kind == K::kVariant ? target.type : param.type};
+    } else {
+      TValue value = Evaluate(*args[i]);
+      // An open array parameter takes any array and indexes it from 0.
+      if (param.type->kind == K::kDynArray && value.Kind() == TValueKind::kArray && !value.IsDynamicArray()) {
+        auto rebased = std::make_shared<TArrayData>();
+        rebased->items = value.DeepCopy().AsArray()->items;
+        value = TValue::Array(rebased, false);
+      } else {
+        value = Coerce(value, param.type, *args[i]);
+      }
+      frame.vars[param.name] = TLvalue{std::make_shared<TValue>(value), param.type};
+    }
+    if (param.mode == TParamMode::kConst) frame.consts.insert(param.name);
+  }
+  if (routine.result) frame.vars["result"] = TLvalue{std::make_shared<TValue>(DefaultValue(routine.result)), routine.result};
+  struct TRestore {
+    TInterpreter& interpreter;
+    TFrame* saved;
+    ~TRestore() {
+      interpreter.current_ = saved;
+      --interpreter.callDepth_;
+    }
+  } restore{*this, current_};
+  ++callDepth_;
+  current_ = &frame;
+  EnterBlock(frame, *routine.block);
+  Execute(*routine.block->body);
+  return routine.result ? *frame.vars["result"].cell : TValue();
+}
+
+void TInterpreter::Write(const TNode& node, bool newLine) {
+  std::string text;
+  for (const auto& arg : node.kids) {
+    const TNode* valueNode = arg.get();
+    std::optional<int> width, decimals;
+    auto number = [&](const TNode& n) {
+      TValue v = Evaluate(n);
+      if (v.Kind() != TValueKind::kInteger) Fail(TErrorCode::kTypeMismatch, "Integer expected for the width", n);
+      return static_cast<int>(std::clamp<int64_t>(v.AsInteger(), -1000, 1000));
+    };
+    if (valueNode->kind == TNodeKind::kRange && valueNode->text == ":") {
+      if (valueNode->kids[0]->kind == TNodeKind::kRange && valueNode->kids[0]->text == ":") {
+        decimals = number(*valueNode->kids[1]);
+        width = number(*valueNode->kids[0]->kids[1]);
+        valueNode = valueNode->kids[0]->kids[0].get();
+      } else {
+        width = number(*valueNode->kids[1]);
+        valueNode = valueNode->kids[0].get();
+      }
+    }
+    TValue value = Evaluate(*valueNode);
+    try {
+      text += WriteText(value, width, decimals);
+    } catch (const std::invalid_argument& error) {
+      Fail(TErrorCode::kTypeMismatch, error.what(), *valueNode);
+    }
+  }
+  if (newLine) text += "\n";
+  if (host_.output) host_.output(text);
+}
+
+bool TInterpreter::CallSpecial(const TNode& node, TValue& result) {
+  const std::string& name = node.text;
+  const auto& args = node.kids;
+  auto count = [&](size_t low, size_t high) {
+    if (args.size() < low || args.size() > high)
+      Fail(TErrorCode::kTypeMismatch, "Wrong number of parameters specified for call to \"" + node.original + "\"", node);
+  };
+  auto integer = [&](const TNode& arg) {
+    TValue value = Evaluate(arg);
+    if (value.Kind() != TValueKind::kInteger) Fail(TErrorCode::kTypeMismatch, "Incompatible types: got \"" + KindName(value) + "\" expected \"Integer\"", arg);
+    return value.AsInteger();
+  };
+  if (name == "writeln" || name == "write") {
+    Write(node, name == "writeln");
+    return true;
+  }
+  if (name == "inc" || name == "dec") {
+    count(1, 2);
+    TLvalue target = ResolveLvalue(*args[0]);
+    int64_t step = args.size() == 2 ? integer(*args[1]) : 1;
+    uint64_t delta = static_cast<uint64_t>(step);
+    if (target.cell->Kind() == TValueKind::kInteger) {
+      uint64_t current = static_cast<uint64_t>(target.cell->AsInteger());
+      *target.cell = Coerce(TValue::Integer(Wrap(name == "inc" ? current + delta : current - delta)), target.type, node);
+    } else if (target.cell->Kind() == TValueKind::kString && target.cell->AsString().size() == 1) {
+      unsigned char c = static_cast<unsigned char>(target.cell->AsString()[0]);
+      *target.cell = TValue::String(std::string(1, static_cast<char>(name == "inc" ? c + delta : c - delta)));
+    } else {
+      Fail(TErrorCode::kTypeMismatch, "Ordinal variable expected", *args[0]);
+    }
+    return true;
+  }
+  if (name == "setlength") {
+    count(2, 2);
+    TLvalue target = ResolveLvalue(*args[0]);
+    int64_t length = integer(*args[1]);
+    if (length < 0 || length > kMaxArrayLength) Fail(TErrorCode::kRangeError, "Range check error", *args[1], true);
+    if (target.cell->Kind() == TValueKind::kString) {
+      std::string text = target.cell->AsString();
+      text.resize(static_cast<size_t>(length), ' ');
+      *target.cell = TValue::String(text);
+    } else if (target.cell->Kind() == TValueKind::kArray && target.cell->IsDynamicArray()) {
+      // A resized array is a new one: other references keep the old elements.
+      auto resized = std::make_shared<TArrayData>();
+      const auto& old = target.cell->AsArray()->items;
+      TTypeRef element = target.type && target.type->element ? target.type->element : VariantType();
+      for (int64_t i = 0; i < length; ++i)
+        resized->items.push_back(std::make_shared<TValue>(i < static_cast<int64_t>(old.size()) ? old[i]->DeepCopy() : DefaultValue(element)));
+      *target.cell = TValue::Array(resized, true);
+    } else {
+      Fail(TErrorCode::kTypeMismatch, "Dynamic array or string expected", *args[0]);
+    }
+    return true;
+  }
+  if (name == "delete" || name == "insert") {
+    count(3, 3);
+    if (name == "delete") {
+      TLvalue target = ResolveLvalue(*args[0]);
+      int64_t index = integer(*args[1]);
+      int64_t length = integer(*args[2]);
+      if (target.cell->Kind() != TValueKind::kString) Fail(TErrorCode::kTypeMismatch, "String variable expected", *args[0]);
+      std::string text = target.cell->AsString();
+      if (index >= 1 && index <= static_cast<int64_t>(text.size()) && length > 0)
+        text.erase(static_cast<size_t>(index - 1), static_cast<size_t>(std::min<int64_t>(length, text.size())));
+      *target.cell = TValue::String(text);
+    } else {
+      TValue inserted = Evaluate(*args[0]);
+      TLvalue target = ResolveLvalue(*args[1]);
+      int64_t index = integer(*args[2]);
+      if (inserted.Kind() != TValueKind::kString || target.cell->Kind() != TValueKind::kString)
+        Fail(TErrorCode::kTypeMismatch, "String expected", node);
+      std::string text = target.cell->AsString();
+      index = std::clamp<int64_t>(index, 1, static_cast<int64_t>(text.size()) + 1);
+      if (text.size() + inserted.AsString().size() > kMaxStringLength)
+        Fail(TErrorCode::kRuntime, "Out of memory: string too long", node, true);
+      text.insert(static_cast<size_t>(index - 1), inserted.AsString());
+      *target.cell = TValue::String(text);
+    }
+    return true;
+  }
+  if (name == "include" || name == "exclude") {
+    count(2, 2);
+    TLvalue target = ResolveLvalue(*args[0]);
+    auto element = OrdinalOf(Evaluate(*args[1]));
+    if (target.cell->Kind() != TValueKind::kSet || !element) Fail(TErrorCode::kTypeMismatch, "Set and ordinal expected", node);
+    if (*element < 0 || *element > 255) Fail(TErrorCode::kRangeError, "Set element out of range 0..255", *args[1], true);
+    auto bits = target.cell->AsSet();
+    bits.set(static_cast<size_t>(*element), name == "include");
+    *target.cell = TValue::Set(bits);
+    return true;
+  }
+  if (name == "high" || name == "low") {
+    count(1, 1);
+    static const std::map<std::string, std::pair<int64_t, int64_t>> kTypeBounds = {
+        {"integer", {-2147483648LL, 2147483647}}, {"longint", {-2147483648LL, 2147483647}},
+        {"int64", {INT64_MIN, INT64_MAX}},        {"byte", {0, 255}},
+        {"word", {0, 65535}},                      {"cardinal", {0, 4294967295LL}},
+        {"smallint", {-32768, 32767}},             {"shortint", {-128, 127}}};
+    if (args[0]->kind == TNodeKind::kName && !FindVariable(args[0]->text)) {
+      if (auto bounds = kTypeBounds.find(args[0]->text); bounds != kTypeBounds.end()) {
+        result = TValue::Integer(name == "high" ? bounds->second.second : bounds->second.first);
+        return true;
+      }
+    }
+    TValue value = Evaluate(*args[0]);
+    if (value.Kind() == TValueKind::kArray) {
+      int64_t low = value.AsArray()->low;
+      result = TValue::Integer(name == "high" ? low + static_cast<int64_t>(value.AsArray()->items.size()) - 1 : low);
+    } else if (value.Kind() == TValueKind::kString) {
+      result = TValue::Integer(name == "high" ? static_cast<int64_t>(value.AsString().size()) : 1);
+    } else {
+      Fail(TErrorCode::kTypeMismatch, "Array or string expected", *args[0]);
+    }
+    return true;
+  }
+  if (name == "format") {
+    count(2, 2);
+    TValue format = Evaluate(*args[0]);
+    if (format.Kind() != TValueKind::kString) Fail(TErrorCode::kTypeMismatch, "Format string expected", *args[0]);
+    std::vector<TValue> values;
+    if (args[1]->kind == TNodeKind::kSetLit) {
+      for (const auto& element : args[1]->kids) values.push_back(Evaluate(*element));
+    } else {
+      Fail(TErrorCode::kTypeMismatch, "Array of const expected", *args[1]);
+    }
+    try {
+      result = TValue::String(FormatText(format.AsString(), values));
+    } catch (const std::invalid_argument& error) {
+      Fail(TErrorCode::kConversion, error.what(), node, true);
+    }
+    return true;
+  }
+  if (name == "assigned") {
+    count(1, 1);
+    TValue value = Evaluate(*args[0]);
+    result = TValue::Boolean(value.Kind() == TValueKind::kObject && value.AsObject());
+    return true;
+  }
+  // Type casts.
+  if (name == "integer" || name == "longint" || name == "int64" || name == "char" || name == "boolean" ||
+      name == "double" || name == "string" || name == "byte") {
+    count(1, 1);
+    TValue value = Evaluate(*args[0]);
+    auto ordinal = OrdinalOf(value);
+    if (name == "double") {
+      if (!value.IsNumeric()) Fail(TErrorCode::kTypeMismatch, "Invalid type cast", node);
+      result = TValue::Float(value.AsFloat());
+    } else if (name == "string") {
+      if (value.Kind() != TValueKind::kString) Fail(TErrorCode::kTypeMismatch, "Invalid type cast", node);
+      result = value;
+    } else if (!ordinal) {
+      Fail(TErrorCode::kTypeMismatch, "Invalid type cast", node);
+    } else if (name == "char") {
+      result = TValue::String(std::string(1, static_cast<char>(*ordinal & 0xFF)));
+    } else if (name == "boolean") {
+      result = TValue::Boolean(*ordinal != 0);
+    } else if (name == "int64") {
+      result = TValue::Integer(*ordinal);
+    } else if (name == "byte") {
+      result = TValue::Integer(static_cast<uint8_t>(*ordinal));
+    } else {
+      result = TValue::Integer(static_cast<int32_t>(static_cast<uint32_t>(*ordinal)));
+    }
+    return true;
+  }
+  return false;
+}
+
+}  // namespace varnelo::pascal

@@ -1,0 +1,183 @@
+#include "pascal/text_format.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+#include <stdexcept>
+
+namespace varnelo::pascal {
+
+namespace {
+
+std::string PadLeft(std::string text, std::optional<int> width) {
+  if (width && *width > 0 && static_cast<int>(text.size()) < *width) text.insert(0, *width - text.size(), ' ');
+  return text;
+}
+
+std::string Printf(const char* format, int precision, double value) {
+  char buffer[400];
+  std::snprintf(buffer, sizeof buffer, format, precision, value);
+  return buffer;
+}
+
+// The plain decimal form of a non-negative value: exact when significant is 0, otherwise rounded to that many
+// significant digits first.
+std::string PlainDecimal(double value, int significant) {
+  std::vector<char> buffer(1600);
+  if (significant == 0) {
+    std::snprintf(buffer.data(), buffer.size(), "%.1100f", value);
+    return buffer.data();
+  }
+  std::snprintf(buffer.data(), buffer.size(), "%.*e", significant - 1, value);
+  std::string text = buffer.data();
+  size_t e = text.find('e');
+  int exponent = std::atoi(text.c_str() + e + 1);
+  std::string digits = text.substr(0, 1) + text.substr(2, e - 2);
+  if (exponent >= 0) {
+    if (static_cast<int>(digits.size()) <= exponent + 1) return digits + std::string(exponent + 1 - digits.size(), '0');
+    return digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
+  }
+  return "0." + std::string(-exponent - 1, '0') + digits;
+}
+
+// Rounds a plain decimal to places decimals, halves away from zero, as the language's routines do.
+std::string RoundHalfUp(const std::string& plain, int places) {
+  size_t point = plain.find('.');
+  std::string whole = point == std::string::npos ? plain : plain.substr(0, point);
+  std::string fraction = point == std::string::npos ? "" : plain.substr(point + 1);
+  bool up = static_cast<int>(fraction.size()) > places && fraction[places] >= '5';
+  fraction.resize(places, '0');
+  std::string digits = whole + fraction;
+  for (size_t i = digits.size(); up && i-- > 0;) {
+    if (digits[i] == '9') {
+      digits[i] = '0';
+    } else {
+      ++digits[i];
+      up = false;
+    }
+  }
+  if (up) digits.insert(0, "1");
+  std::string text = digits.substr(0, digits.size() - places);
+  if (places > 0) text += "." + digits.substr(digits.size() - places);
+  return text;
+}
+
+std::string Fixed(double value, int places, int significant) {
+  std::string text = RoundHalfUp(PlainDecimal(std::fabs(value), significant), places);
+  bool zero = text.find_first_not_of("0.") == std::string::npos;
+  return (value < 0 && !zero ? "-" : "") + text;
+}
+
+}  // namespace
+
+std::string WriteReal(double value, std::optional<int> width, std::optional<int> decimals) {
+  if (std::isnan(value)) return PadLeft("Nan", width);
+  if (std::isinf(value)) return PadLeft(value > 0 ? "+Inf" : "-Inf", width);
+  if (decimals) {
+    int places = std::min(std::max(*decimals, 0), 60);
+    return PadLeft(Fixed(value, places, 15), width);
+  }
+  // The default width gives 16 decimals; a narrower field gives fewer, down to one.
+  int places = 16;
+  if (width) places = std::min(16, std::max(1, *width - 8));
+  std::string text = Printf("%.*E", places, value);
+  // The C library writes at least two exponent digits; FPC always writes three.
+  size_t e = text.find('E');
+  std::string exponent = text.substr(e + 2);
+  while (exponent.size() < 3) exponent.insert(0, "0");
+  text = text.substr(0, e + 2) + exponent;
+  if (value >= 0 || (value == 0 && !std::signbit(value))) text.insert(0, " ");
+  return PadLeft(text, width);
+}
+
+std::string FloatToText(double value) {
+  if (std::isnan(value)) return "Nan";
+  if (std::isinf(value)) return value > 0 ? "+Inf" : "-Inf";
+  std::string text = Printf("%.*G", 15, value);
+  size_t e = text.find('E');
+  if (e == std::string::npos) return text;
+  std::string mantissa = text.substr(0, e);
+  char sign = text[e + 1];
+  std::string digits = text.substr(e + 2);
+  while (digits.size() > 1 && digits[0] == '0') digits.erase(0, 1);
+  return mantissa + "E" + (sign == '-' ? "-" : "") + digits;
+}
+
+std::string WriteText(const TValue& value, std::optional<int> width, std::optional<int> decimals) {
+  switch (value.Kind()) {
+    case TValueKind::kInteger: return PadLeft(std::to_string(value.AsInteger()), width);
+    case TValueKind::kFloat: return WriteReal(value.AsFloat(), width, decimals);
+    case TValueKind::kString: return PadLeft(value.AsString(), width);
+    case TValueKind::kBoolean: return PadLeft(value.AsBoolean() ? "TRUE" : "FALSE", width);
+    case TValueKind::kEmpty: return PadLeft("", width);
+    case TValueKind::kNull: return PadLeft("Null", width);
+    default: throw std::invalid_argument("Can't write variables of this type");
+  }
+}
+
+std::string FormatText(const std::string& format, const std::vector<TValue>& args) {
+  std::string out;
+  size_t next = 0;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') {
+      out += format[i];
+      continue;
+    }
+    if (++i >= format.size()) throw std::invalid_argument("Invalid format string \"" + format + "\"");
+    if (format[i] == '%') {
+      out += '%';
+      continue;
+    }
+    bool left = false;
+    if (format[i] == '-') {
+      left = true;
+      ++i;
+    }
+    int width = -1;
+    int precision = -1;
+    while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])) && width < 1000)
+      width = std::max(width, 0) * 10 + (format[i++] - '0');
+    if (i < format.size() && format[i] == '.') {
+      ++i;
+      precision = 0;
+      while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])) && precision < 100)
+        precision = precision * 10 + (format[i++] - '0');
+    }
+    if (i >= format.size()) throw std::invalid_argument("Invalid format string \"" + format + "\"");
+    char conversion = static_cast<char>(std::tolower(static_cast<unsigned char>(format[i])));
+    if (next >= args.size()) throw std::invalid_argument("Format \"" + format + "\" needs more arguments");
+    const TValue& arg = args[next++];
+    std::string piece;
+    auto mismatch = [&] { return std::invalid_argument("Invalid argument for %" + std::string(1, conversion) + " in \"" + format + "\""); };
+    if (conversion == 'd') {
+      if (arg.Kind() != TValueKind::kInteger) throw mismatch();
+      piece = std::to_string(arg.AsInteger());
+      if (precision > 0 && static_cast<int>(piece.size()) < precision) piece.insert(piece[0] == '-' ? 1 : 0, precision - piece.size() + (piece[0] == '-' ? 1 : 0), '0');
+    } else if (conversion == 's') {
+      if (arg.Kind() == TValueKind::kString) piece = arg.AsString();
+      else throw mismatch();
+      if (precision >= 0 && static_cast<int>(piece.size()) > precision) piece.resize(precision);
+    } else if (conversion == 'f' || conversion == 'n') {
+      if (!arg.IsNumeric()) throw mismatch();
+      if (std::isnan(arg.AsFloat()) || std::isinf(arg.AsFloat())) piece = FloatToText(arg.AsFloat());
+      else piece = Fixed(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 60), 0);
+    } else if (conversion == 'x') {
+      if (arg.Kind() != TValueKind::kInteger) throw mismatch();
+      char buffer[32];
+      std::snprintf(buffer, sizeof buffer, "%llX", static_cast<unsigned long long>(arg.AsInteger()));
+      piece = buffer;
+      if (precision > 0 && static_cast<int>(piece.size()) < precision) piece.insert(0, precision - piece.size(), '0');
+    } else {
+      throw std::invalid_argument("Invalid format string \"" + format + "\"");
+    }
+    if (width > 0 && static_cast<int>(piece.size()) < width) {
+      if (left) piece.append(width - piece.size(), ' ');
+      else piece.insert(0, width - piece.size(), ' ');
+    }
+    out += piece;
+  }
+  return out;
+}
+
+}  // namespace varnelo::pascal
