@@ -533,15 +533,7 @@ TNodePtr TParser::ParseCase() {
     auto arm = MakeNode(TNodeKind::kCaseArm);
     auto labels = MakeNode(TNodeKind::kSetLit);
     do {
-      auto label = ParseExpression();
-      if (IsSymbol("..")) {
-        auto range = MakeNode(TNodeKind::kRange);
-        ++pos_;
-        range->kids.push_back(std::move(label));
-        range->kids.push_back(ParseExpression());
-        label = std::move(range);
-      }
-      labels->kids.push_back(std::move(label));
+      labels->kids.push_back(ParseExpressionOrRange());
     } while (AcceptSymbol(","));
     ExpectSymbol(":");
     arm->kids.push_back(std::move(labels));
@@ -621,6 +613,16 @@ TNodePtr TParser::ParseTry() {
   }
   ExpectKeyword("end");
   return node;
+}
+
+TNodePtr TParser::ParseExpressionOrRange() {
+  auto expression = ParseExpression();
+  if (!IsSymbol("..")) return expression;
+  auto range = MakeNode(TNodeKind::kRange);
+  ++pos_;
+  range->kids.push_back(std::move(expression));
+  range->kids.push_back(ParseExpression());
+  return range;
 }
 
 TNodePtr TParser::ParseExpression() {
@@ -720,15 +722,7 @@ TNodePtr TParser::ParseFactor() {
     ++pos_;
     if (!IsSymbol("]")) {
       do {
-        auto element = ParseExpression();
-        if (IsSymbol("..")) {
-          auto range = MakeNode(TNodeKind::kRange);
-          ++pos_;
-          range->kids.push_back(std::move(element));
-          range->kids.push_back(ParseExpression());
-          element = std::move(range);
-        }
-        node->kids.push_back(std::move(element));
+        node->kids.push_back(ParseExpressionOrRange());
       } while (AcceptSymbol(","));
     }
     ExpectSymbol("]");

@@ -52,6 +52,8 @@ class TParser {
   TNodePtr ParseTry();
 
   TNodePtr ParseExpression();
+  // An expression, or "a..b" as a range node: a case label or a set element.
+  TNodePtr ParseExpressionOrRange();
   TNodePtr ParseSimple();
   TNodePtr ParseTerm();
   TNodePtr ParseFactor();
