@@ -29,6 +29,9 @@ void Write(const TConfigStore& store, std::string_view section, const TStringKey
 void Write(const TConfigStore& store, std::string_view section, const TIntegerKey& key, int value);
 void Write(const TConfigStore& store, std::string_view section, const TBoolKey& key, bool value);
 
+// The configuration file of every robot, in the home directory.
+inline constexpr std::string_view kRobotConfigFile = "robotconfig.ini";
+
 namespace section {
 inline constexpr std::string_view kGeneral = "general";
 inline constexpr std::string_view kDictionary = "dictionary";

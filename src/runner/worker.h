@@ -33,6 +33,8 @@ public:
   // The termination request, polled by the workers that honour it.
   void Terminate() { terminated_.store(true); }
   bool Terminated() const { return terminated_.load(); }
+  // The same request as a flag that operations of the worker poll while they wait.
+  const std::atomic<bool>& TerminatedFlag() const { return terminated_; }
 
   // The error that ended Execute, if any.
   std::exception_ptr FatalException() const { return fatalException_; }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_keys.h"
+
 namespace varnelo::search {
 
 // The dialog's record: a robot and the path of the dictionary associated with it (empty for none).
@@ -49,7 +51,7 @@ public:
   TModalResult ModalResult() const { return modalResult_; }
 
 private:
-  std::filesystem::path RobotConfigPath() const { return home_ / "robotconfig.ini"; }
+  std::filesystem::path RobotConfigPath() const { return home_ / config::kRobotConfigFile; }
   std::string AssociationOf(std::string_view robot) const;
 
   std::filesystem::path home_;

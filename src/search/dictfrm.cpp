@@ -1,5 +1,6 @@
 #include "search/dictfrm.h"
 
+#include "config/config_keys.h"
 #include "config/config_store.h"
 #include "search/dictionary_file.h"
 #include "search/dictionary_register.h"
@@ -11,7 +12,7 @@ Tdictfrm::Tdictfrm(std::filesystem::path home, shell::TDialogsPort& dialogs)
 
 void Tdictfrm::Show() {
   progress_ = 0;
-  dictionaries_ = NumberedDictionaries(config::TConfigStore(home_ / "robotconfig.ini"));
+  dictionaries_ = NumberedDictionaries(config::TConfigStore(home_ / config::kRobotConfigFile));
   visible_ = true;
 }
 
@@ -23,7 +24,7 @@ void Tdictfrm::Close() {
 std::optional<TDictionaryRegistration> Tdictfrm::ClickAdd() {
   // An empty path would match an emptied key below; it is no file at all.
   if (chosenFile.empty()) throw EDictionaryReadError(chosenFile, "no file chosen");
-  const config::TConfigStore store(home_ / "robotconfig.ini");
+  const config::TConfigStore store(home_ / config::kRobotConfigFile);
   if (IsDictionaryRegistered(store, chosenFile.string())) {
     dialogs_.MessageBox(kAlreadyAdded, "Erreur", shell::TDialogsPort::TIcon::Error);
     Close();

@@ -52,7 +52,7 @@ std::optional<TRegExp> TLimitation::CompileReported(std::string_view pattern, TR
 
 TLimitation TLimitation::Load(const std::filesystem::path& home, std::string_view robot,
                               shell::TDialogsPort& dialogs) {
-  const config::TConfigStore robotConfig(home / "robotconfig.ini");
+  const config::TConfigStore robotConfig(home / config::kRobotConfigFile);
   const std::string definitionName = config::Read(robotConfig, robot, config::key::kRobotDefFile);
   // Reading has no effect, so the whole file is read at once; what the type does not use stays unused.
   const TRandomQueryDefinition d = ReadRandomQueryDefinition(RandomQueryDefinitionPath(home, definitionName));

@@ -15,7 +15,7 @@ TMainForm::TMainForm(fs::path home, TMainQueue& mainQueue, TMainFormPorts ports)
   mainQueue_.SetErrorHandler([this](const std::exception& error) { ShowException(error); });
 }
 
-config::TConfigStore TMainForm::RobotConfig() const { return config::TConfigStore(home_ / "robotconfig.ini"); }
+config::TConfigStore TMainForm::RobotConfig() const { return config::TConfigStore(home_ / config::kRobotConfigFile); }
 
 void TMainForm::Create() {
   for (const char* folder : {"email", "antiantispam-garbage"}) {

@@ -50,6 +50,12 @@ void TLoopbackServer::Answer(const std::string& pathAndQuery, TScriptedAnswer an
   answers_.insert_or_assign(pathAndQuery, std::move(answer));
 }
 
+void TLoopbackServer::AnswerMethod(const std::string& method, const std::string& pathAndQuery,
+                                   TScriptedAnswer answer) {
+  const std::lock_guard lock(mutex_);
+  methodAnswers_.insert_or_assign({method, pathAndQuery}, std::move(answer));
+}
+
 void TLoopbackServer::AnswerOthers(TScriptedAnswer answer) {
   const std::lock_guard lock(mutex_);
   otherAnswer_ = std::move(answer);
@@ -65,6 +71,12 @@ int TLoopbackServer::Connections() const {
   return connections_;
 }
 
+int TLoopbackServer::MaxInFlight(const std::string& method) const {
+  const std::lock_guard lock(mutex_);
+  const auto found = maxInFlight_.find(method);
+  return found == maxInFlight_.end() ? 0 : found->second;
+}
+
 std::string TLoopbackServer::Url(std::string_view pathAndQuery) const {
   return (options_.certificate != nullptr || options_.breakHandshake ? "https://" : "http://") + Authority() +
          std::string(pathAndQuery);
@@ -72,7 +84,10 @@ std::string TLoopbackServer::Url(std::string_view pathAndQuery) const {
 
 TScriptedAnswer TLoopbackServer::AnswerFor(const TRecordedRequest& request) const {
   const std::lock_guard lock(mutex_);
-  const auto found = answers_.find(PathOf(request.Target()));
+  const std::string path = PathOf(request.Target());
+  const auto forMethod = methodAnswers_.find({request.Method(), path});
+  if (forMethod != methodAnswers_.end()) return forMethod->second;
+  const auto found = answers_.find(path);
   if (found != answers_.end()) return found->second;
   if (otherAnswer_) return *otherAnswer_;
   return TScriptedAnswer::Page("HTTP/1.1 404 Not Found", "", "");
@@ -96,11 +111,18 @@ void TLoopbackServer::Serve(platform::TUniqueFd socket, const TStopSignal& stop)
   const std::optional<TReadHead> head = ReadRequestHead(stream, kRequestTimeout);
   if (!head) return;
   TRecordedRequest request{head->head};
+  const std::string method = request.Method();
   {
     const std::lock_guard lock(mutex_);
     requests_.push_back(request);
+    int& maxInFlight = maxInFlight_[method];
+    maxInFlight = std::max(maxInFlight, ++inFlight_[method]);
   }
   PlayAnswer(stream, AnswerFor(request), stop);
+  {
+    const std::lock_guard lock(mutex_);
+    --inFlight_[method];
+  }
   stream.Finish(kLinger);
 }
 

@@ -35,10 +35,14 @@ public:
   // path and query).
   void Answer(const std::string& pathAndQuery, TScriptedAnswer answer);
   void AnswerOthers(TScriptedAnswer answer);
+  // The answer for requests of `method` only, taken before the answer for every method.
+  void AnswerMethod(const std::string& method, const std::string& pathAndQuery, TScriptedAnswer answer);
 
   std::vector<TRecordedRequest> Requests() const;
   // How many connections were accepted (a request may never have come on some).
   int Connections() const;
+  // The most requests of `method` whose answers were being played at the same time.
+  int MaxInFlight(const std::string& method) const;
 
   int Port() const { return listener_.Port(); }
   // Host and port as they stand in a URL: "127.0.0.1:<port>" or "[::1]:<port>".
@@ -55,9 +59,12 @@ private:
   TSslContextPtr context_;
   mutable std::mutex mutex_;
   std::map<std::string, TScriptedAnswer> answers_;
+  std::map<std::pair<std::string, std::string>, TScriptedAnswer> methodAnswers_;
   std::optional<TScriptedAnswer> otherAnswer_;
   std::vector<TRecordedRequest> requests_;
   int connections_ = 0;
+  std::map<std::string, int> inFlight_;
+  std::map<std::string, int> maxInFlight_;
   // Last, so that its threads stop before the rest goes.
   TLoopbackListener listener_;
 };

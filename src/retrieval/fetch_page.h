@@ -1,0 +1,26 @@
+#pragma once
+
+#include <atomic>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace varnelo::retrieval {
+
+// What the conditional fetch of a crawled page gives.
+struct TFetchedPage {
+  bool Success = false;
+  std::string Body;
+  std::string StorePath;       // where the page store keeps this page
+  std::time_t LastModified = 0;  // the server's Last-Modified of a 2xx answer; 0 otherwise
+  int ResultCode = 0;
+  std::string MimeType;
+};
+
+// GETs `url` (redirects are not followed) asking the server, when the page store of site `site`
+// holds a copy, whether it changed since that copy's time. A 304 gives the stored copy as the body, a
+// 2xx the answer's body, any other status below 400 an empty body; 400 and above is a failure.
+TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view url, std::string_view site);
+
+}  // namespace varnelo::retrieval

@@ -1,0 +1,47 @@
+#include "retrieval/search_web_thread.h"
+
+#include "network/text_lines.h"
+#include "parsing/parse_url.h"
+#include "retrieval/fetch_page.h"
+#include "retrieval/keyword_search.h"
+#include "retrieval/mime_types.h"
+
+namespace varnelo::retrieval {
+
+TSearchWebThread::TSearchWebThread(runner::TRobotPorts& ports, TWebSiteSettings settings)
+    : TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)) {}
+
+void TSearchWebThread::Execute() {
+  if (settings_.Sites.empty()) return;
+  TCrawlState state(settings_.Sites);
+  SeedCrawl(state, settings_.Sites.front());
+  Synchronize([this] {
+    tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::ListView, nullptr, settings_.RobotName,
+                                     "Web Site: " + settings_.SiteName);
+    if (results::TTabSheet* tab = ports_.tabs.Find(tab_)) tab->ResultFolder = ports_.home / kResultFolder;
+  });
+  TCrawlEngine engine(state, [this, &state](const std::string& url, bool) { VisitPage(state, url); });
+  engine.Run(TerminatedFlag());
+}
+
+void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl) {
+  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName);
+  if (!page.Success) return;
+  const auto addRow = [this](const std::string& url, const std::string& line) { AddRow(url, line); };
+  const std::filesystem::path resultFile = ResultFilePath(ports_.home, pageUrl);
+  if (IsHtmlType(page.MimeType)) {
+    parsing::TParseURL extractor(&state.Lock, settings_.AcceptedTypes, settings_.MaxSize, settings_.FollowLinks,
+                                 page.Body, true, &state.Cache, &state.Found, state.Sites);
+    if (!KeywordSearch(extractor.Parser.Root(), settings_.Keywords, pageUrl, resultFile, addRow)) return;
+    extractor.ExtractLinks(pageUrl);
+  } else if (IsTextType(page.MimeType)) {
+    std::vector<std::string> lines = network::SplitTextLines(page.Body);
+    KeywordSearch(lines, settings_.Keywords, pageUrl, resultFile, addRow);
+  }
+}
+
+void TSearchWebThread::AddRow(const std::string& pageUrl, const std::string& foundLine) {
+  Synchronize([&] { ports_.tabs.AddRow(tab_, {pageUrl, {foundLine}}); });
+}
+
+}  // namespace varnelo::retrieval

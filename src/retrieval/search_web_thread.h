@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "results/result_tabs.h"
+#include "retrieval/crawl_engine.h"
+#include "retrieval/web_site_settings.h"
+#include "runner/robot_ports.h"
+#include "runner/worker.h"
+
+namespace varnelo::retrieval {
+
+// The master of a keyword search crawl: opens the result list tab, then visits the site with up to
+// three page workers, each searching its page for the phrase and queueing the page's links.
+class TSearchWebThread : public runner::TWorker {
+public:
+  TSearchWebThread(runner::TRobotPorts& ports, TWebSiteSettings settings);
+
+  const TWebSiteSettings& Settings() const { return settings_; }
+  // The result list tab; 0 until the master opened it.
+  results::TTabId Tab() const { return tab_; }
+
+protected:
+  void Execute() override;
+
+private:
+  void VisitPage(TCrawlState& state, const std::string& pageUrl);
+  void AddRow(const std::string& pageUrl, const std::string& foundLine);
+
+  runner::TRobotPorts& ports_;
+  const TWebSiteSettings settings_;
+  results::TTabId tab_ = 0;
+};
+
+}  // namespace varnelo::retrieval

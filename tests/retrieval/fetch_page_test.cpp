@@ -1,0 +1,100 @@
+#include "retrieval/fetch_page.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "network/http_date.h"
+#include "network/network_fixture.h"
+#include "retrieval/store_paths.h"
+#include "support/loopback_server.h"
+#include "support/temp_home.h"
+
+namespace varnelo::retrieval {
+namespace {
+
+using test::TScriptedAnswer;
+
+class FetchPageTest : public network::NetworkTest {
+protected:
+  // Puts a stored copy of `path` on the server into the page store of site "S", dated `instant`.
+  std::filesystem::path StoreCopy(const std::string& dir, const std::string& file, std::string_view bytes,
+                                  std::time_t instant) {
+    const std::filesystem::path stored = StorePath(home.Path(), "S", "127.0.0.1", dir, file);
+    std::filesystem::create_directories(stored.parent_path());
+    test::WriteFile(stored, bytes);
+    std::filesystem::last_write_time(
+        stored, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(instant)));
+    return stored;
+  }
+
+  test::TTempHome home;
+  test::TLoopbackServer server;
+};
+
+TEST_F(FetchPageTest, WithoutAStoredCopyAsksUnconditionallyAndGivesTheBodyAndItsTime) {
+  server.Answer("/d/p.html", TScriptedAnswer::Page("HTTP/1.1 200 OK",
+                                                   "Content-Type: text/html\r\n"
+                                                   "Last-Modified: Tue, 08 Dec 2026 14:05:09 GMT\r\n",
+                                                   "<p>x</p>"));
+  const TFetchedPage page = FetchPage(home.Path(), server.Url("/d/p.html"), "S");
+  ASSERT_TRUE(page.Success);
+  EXPECT_EQ(page.ResultCode, 200);
+  EXPECT_EQ(page.Body, "<p>x</p>");
+  EXPECT_EQ(page.MimeType, "text/html");
+  EXPECT_EQ(network::FormatHttpDate(page.LastModified), "Tue, 08 Dec 2026 14:05:09 GMT");
+  EXPECT_EQ(page.StorePath, (home.Path() / "website/S/127.0.0.1/d/p.html").string());
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_FALSE(server.Requests()[0].Header("If-Modified-Since"));
+  EXPECT_EQ(server.Requests()[0].Method(), "GET");
+}
+
+TEST_F(FetchPageTest, AStoredCopyIsOfferedByItsTimeAndA304GivesItsBytes) {
+  const std::time_t instant = 1796738709;  // Tue, 08 Dec 2026 14:05:09 GMT
+  StoreCopy("", "index.html", "stored copy", instant);
+  server.Answer("/", TScriptedAnswer::Page("HTTP/1.1 304 Not Modified", "Content-Type: text/html\r\n", ""));
+
+  const TFetchedPage page = FetchPage(home.Path(), server.Url("/"), "S");
+  ASSERT_TRUE(page.Success);
+  EXPECT_EQ(page.ResultCode, 304);
+  EXPECT_EQ(page.Body, "stored copy");
+  EXPECT_EQ(page.LastModified, 0);
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0].Header("If-Modified-Since"), network::FormatHttpDate(instant));
+}
+
+TEST_F(FetchPageTest, StatusDecidesWhatTheFetchGives) {
+  struct TCase {
+    std::string statusLine;
+    bool success;
+    std::string body;
+    std::string mimeType;
+  };
+  const TCase cases[] = {
+      {"HTTP/1.1 301 Moved Permanently", true, "", "text/plain"},
+      {"HTTP/1.1 404 Not Found", false, "", ""},
+      {"HTTP/1.1 500 Internal Server Error", false, "", ""},
+      {"HTTP/1.1 203 Non-Authoritative Information", true, "body", "text/plain"},
+  };
+  for (const TCase& c : cases) {
+    server.Answer("/x", TScriptedAnswer::Page(c.statusLine, "Content-Type: text/plain\r\nLocation: /y\r\n", "body"));
+    const TFetchedPage page = FetchPage(home.Path(), server.Url("/x"), "S");
+    EXPECT_EQ(page.Success, c.success) << c.statusLine;
+    EXPECT_EQ(page.Body, c.body) << c.statusLine;
+    EXPECT_EQ(page.MimeType, c.mimeType) << c.statusLine;
+  }
+}
+
+TEST_F(FetchPageTest, UnparsableUrlOrNoAnswerIsAFailure) {
+  EXPECT_FALSE(FetchPage(home.Path(), "gopher://h/", "S").Success);
+  std::string refusedUrl;
+  {
+    const test::TLoopbackServer gone;
+    refusedUrl = gone.Url("/");
+  }
+  EXPECT_FALSE(FetchPage(home.Path(), refusedUrl, "S").Success);
+}
+
+}  // namespace
+}  // namespace varnelo::retrieval
