@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -34,6 +36,16 @@ bool IsLoopbackHost(std::string_view host) {
   return false;
 }
 
-bool HostAllowed(std::string_view host) { return !LoopbackOnly() || IsLoopbackHost(host); }
+namespace {
+std::atomic<std::uint64_t> refusedHosts{0};
+}  // namespace
+
+bool HostAllowed(std::string_view host) {
+  if (!LoopbackOnly() || IsLoopbackHost(host)) return true;
+  refusedHosts.fetch_add(1, std::memory_order_relaxed);
+  return false;
+}
+
+std::uint64_t RefusedHostCount() { return refusedHosts.load(std::memory_order_relaxed); }
 
 }  // namespace varnelo::network

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace varnelo::network {
@@ -17,5 +18,9 @@ bool IsLoopbackHost(std::string_view host);
 // True when a connection to `host` may be attempted: always, unless LoopbackOnly() and the host is not
 // a loopback host. A refused host fails like a refused connection, before any name lookup.
 bool HostAllowed(std::string_view host);
+
+// How many connections the guard has refused in this process, so that a test can tell that links to
+// the outside were tried and failed.
+std::uint64_t RefusedHostCount();
 
 }  // namespace varnelo::network

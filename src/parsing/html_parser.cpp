@@ -209,6 +209,18 @@ size_t NextSpecial(uint8_t state, const char* text, size_t i, size_t size) {
   }
 }
 
+// Whether the end of a start tag's text stands inside a quoted attribute value, read as the tag
+// tokenizer reads quotes.
+bool EndsInsideQuotes(std::string_view tagText) {
+  bool inDouble = false;
+  bool inSingle = false;
+  for (const char c : tagText) {
+    if (c == '"' && !inSingle) inDouble = !inDouble;
+    if (c == '\'' && !inDouble) inSingle = !inSingle;
+  }
+  return inDouble || inSingle;
+}
+
 // The open elements, innermost last.
 class TStack {
 public:
@@ -297,6 +309,9 @@ void TScan::Run() {
     const char previous = i > 0 ? text[i - 1] : '\0';
     switch (c) {
       case '<':
+        // A "<" inside a quoted value (title="<-") is part of the value; dropping a byte for it would
+        // cut the end off the tag's last attribute.
+        if (state == kStartTag && EndsInsideQuotes(std::string_view(text + segmentStart, i - segmentStart))) break;
         if (state == kStartTag) {
           Warn("Unexpected \"<\" encountered", i);
           ++uncounted;

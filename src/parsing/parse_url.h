@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,9 +46,17 @@ public:
   TUrlCache& Cache() { return *cache_; }
 
 private:
+  // Holds the crawl's lock when there is one.
+  std::unique_lock<std::mutex> Guard() const;
+  // Resolves and judges one link attribute; the new attribute item when it must be rewritten.
+  std::optional<std::string> ProcessLink(const std::string& nodeBase, const std::string& pageHost,
+                                         std::string_view name, std::string_view value);
+
   std::mutex* lock_;
   std::vector<std::string> acceptedTypes_;
   std::string maxSize_;
+  // Handed over by the keyword search; what it should change in link acceptance is not settled, so
+  // the in-site test does not use it.
   bool followLinks_;
   bool keepLinks_;
   std::unique_ptr<TUrlCache> ownCache_;

@@ -49,19 +49,21 @@ bool IsBlank(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
-std::string SiteFolder(const std::filesystem::path& home, std::string_view site, std::string_view host) {
-  std::string out = (home / kPageStoreFolder).string();
-  out.append("/").append(site).append("/").append(EscapeSingleName(host)).append("/");
+}  // namespace
+
+std::string DirectoryUnder(const std::filesystem::path& root, std::string_view host, std::string_view dir) {
+  std::string out = root.string();
+  out.append("/").append(EscapeSingleName(host)).append("/");
+  if (!dir.empty()) out.append(EscapeDirectory(dir)).append("/");
   return out;
 }
 
-}  // namespace
+std::string SingleFileName(std::string_view name) { return EscapeSingleName(name); }
 
 std::string StoreDirectory(const std::filesystem::path& home, std::string_view site, std::string_view host,
                            std::string_view dir) {
-  std::string out = SiteFolder(home, site, host);
-  if (!dir.empty()) out.append(EscapeDirectory(dir)).append("/");
-  return out;
+  // The site name is joined as text: path's "/" would let an absolute name replace the store.
+  return DirectoryUnder((home / kPageStoreFolder).string() + "/" + std::string(site), host, dir);
 }
 
 std::string StorePath(const std::filesystem::path& home, std::string_view site, std::string_view host,

@@ -19,4 +19,12 @@ std::string StoreDirectory(const std::filesystem::path& home, std::string_view s
 std::string StorePath(const std::filesystem::path& home, std::string_view site, std::string_view host,
                       std::string_view dir, std::string_view fileName);
 
+
+// The same naming under any folder `root`: the folder of host `host` and decoded directory `dir`,
+// ending with "/", which stays inside `root` whatever the URL held.
+std::string DirectoryUnder(const std::filesystem::path& root, std::string_view host, std::string_view dir);
+// One file-system name made from a decoded URL part: a "/" (only an escape can have put it there),
+// a NUL byte and a name of "." or ".." are escaped, so the file stays in its folder.
+std::string SingleFileName(std::string_view name);
+
 }  // namespace varnelo::retrieval

@@ -95,12 +95,21 @@ std::string_view Trim(std::string_view text) {
 // build the same tree and raise the same warnings.
 class TReferenceParser {
 public:
+  static bool InsideQuotes(std::string_view tag) {
+    char quote = 0;
+    for (const char c : tag) {
+      if ((c == '"' || c == '\'') && (quote == 0 || quote == c)) quote = quote == 0 ? c : 0;
+    }
+    return quote != 0;
+  }
+
   void Parse(std::string_view text) {
     size_t count = 0;
     uint64_t row = 1;
     uint64_t column = 1;
     int state = 0;
     size_t start = 0;
+    bool previousQuotedAngle = false;
     const auto warn = [&](std::string message) {
       warnings.push_back(message + " [Row:" + std::to_string(row) + ",Col:" + std::to_string(column) + "]");
     };
@@ -111,17 +120,22 @@ public:
       const std::string segment(text.substr(start, count));
       bool counted = true;
       bool restart = false;
-      if (c == '<' && state == 1) {
+      // A "<" inside a quoted value is plain text: it opens nothing for the byte after it.
+      const bool afterOpening = previous == '<' && !previousQuotedAngle;
+      previousQuotedAngle = false;
+      if (c == '<' && state == 1 && InsideQuotes(text.substr(start, i - start))) {
+        previousQuotedAngle = true;
+      } else if (c == '<' && state == 1) {
         warn("Unexpected \"<\" encountered");
         counted = false;
       } else if (c == '<' && (state == 0 || state == 3 || state == 5)) {
         if (count > 0) Attach(std::make_unique<TTagNode>(kTextNode, "PCDATA", segment));
         state = 1;
         restart = true;
-      } else if (c == '!' && state == 1 && previous == '<') {
+      } else if (c == '!' && state == 1 && afterOpening) {
         state = next == '-' && i + 2 < text.size() && text[i + 2] == '-' ? 4 : 5;
         restart = true;
-      } else if ((c == '?' || c == '/') && state == 1 && previous == '<') {
+      } else if ((c == '?' || c == '/') && state == 1 && afterOpening) {
         state = c == '?' ? 5 : 3;
         restart = true;
       } else if (c == '/' && state == 1) {

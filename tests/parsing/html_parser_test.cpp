@@ -138,6 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ParseWarningTest,
     ::testing::Values(
         TWarningCase{"<a<b>", {"Unexpected \"<\" encountered [Row:1,Col:3]"}},
+        TWarningCase{"<a t=\"x\"<b>", {"Unexpected \"<\" encountered [Row:1,Col:9]"}},
+        TWarningCase{"<a t=\"<\" u='<'>", {}},
         TWarningCase{"a>", {"Unexpected \">\" encountered [Row:1,Col:2]"}},
         TWarningCase{"<!a -- > -->", {"Unexpected \">\" encountered [Row:1,Col:8]"}},
         TWarningCase{"x\r\n</b>", {"End tag found without matching start tag: b [Row:2,Col:4]"}},
@@ -205,6 +207,9 @@ TEST_P(GetHtmlTest, WritesTheTree) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, GetHtmlTest,
     ::testing::Values(THtmlCase{"<a title='say \"hi\"'>t</a>", "<a title='say \"hi\"'>t</a>"},
+                      // A "<" inside a quoted value belongs to it and costs the tag nothing.
+                      THtmlCase{"<img title=\"<-\" alt='a<b' src=\"left.gif\">",
+                                "<img title=\"<-\" alt=\"a<b\" src=\"left.gif\">"},
                       THtmlCase{"<A HREF=x target>t</A>", "<A HREF=\"x\" target>t</A>"},
                       THtmlCase{"<a b='c=d'>", "<a b=\"c=d\"></a>"},
                       THtmlCase{"<br/><img src=x><a href=y/>", "<br><img src=\"x\"><a href=\"y\">"},

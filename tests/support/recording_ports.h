@@ -10,6 +10,7 @@
 #include "shell/dialogs_port.h"
 #include "shell/indicators_port.h"
 #include "shell/log_port.h"
+#include "shell/shell_open_port.h"
 
 namespace varnelo::test {
 
@@ -58,6 +59,12 @@ public:
   void SetTrayIconVisible(bool visible) override { trayVisible = visible; }
   std::vector<bool> running;
   bool trayVisible = false;
+};
+
+class TRecordingShellOpen : public shell::TShellOpenPort {
+public:
+  void OpenDocument(const std::filesystem::path& file) override { opened.push_back(file); }
+  std::vector<std::filesystem::path> opened;
 };
 
 }  // namespace varnelo::test

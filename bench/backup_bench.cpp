@@ -1,0 +1,135 @@
+// A backup of the Apache manual (Debian's apache2-doc) served by nginx on loopback, beside
+// `wget --mirror --convert-links --no-parent` and `httrack` of the same start URL in the same run, each
+// into a fresh folder.
+//
+// Fairness. All three fetch every page of the manual over fresh loopback connections from the same
+// nginx. Our backup also sends the HEAD requests that every new link costs before it is queued (links
+// to other hosts are refused by the loopback guard at once), and runs three page workers; httrack runs
+// its default eight connections, with its rate limits (25 KB/s and 10 connections a second by default)
+// lifted so that it measures its work and not its throttle; wget fetches one page at a time, as it
+// always does.
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "results/result_tabs.h"
+#include "retrieval/retrieve_web_thread.h"
+#include "runner/robot_ports.h"
+#include "shell/main_queue.h"
+#include "support/nginx_server.h"
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+const fs::path kManual = "/usr/share/doc/apache2-doc/manual";
+
+class TLogToStderr : public varnelo::shell::TLogPort {
+public:
+  void AppendLine(std::string_view line) override { std::fprintf(stderr, "%.*s\n", int(line.size()), line.data()); }
+};
+
+class TNoShellOpen : public varnelo::shell::TShellOpenPort {
+public:
+  void OpenDocument(const fs::path&) override {}
+};
+
+// Runs a program to its end; its exit code.
+int Run(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+    throw std::runtime_error(arguments[0] + " is not installed (make deps installs it)");
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) throw std::runtime_error(arguments[0] + " failed");
+  return WEXITSTATUS(status);
+}
+
+size_t FilesBelow(const fs::path& folder) {
+  size_t count = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) count += entry.is_regular_file() ? 1 : 0;
+  return count;
+}
+
+double Seconds(TClock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+double OurBackup(const std::string& url, const fs::path& home) {
+  varnelo::shell::TMainQueue mainQueue;
+  TLogToStderr log;
+  varnelo::results::TResultTabs tabs;
+  TNoShellOpen shellOpen;
+  varnelo::runner::TRobotPorts ports{mainQueue, home, log, tabs, shellOpen};
+  varnelo::retrieval::TWebSiteSettings settings;
+  settings.RobotName = "bench";
+  settings.SiteName = "manual";
+  settings.Sites = {url};
+  settings.AcceptedTypes = {"*/*"};
+  settings.MaxSize = "10000M";
+
+  bool ended = false;
+  auto worker = std::make_unique<varnelo::retrieval::TRetrieve>(ports, settings);
+  worker->SetOnTerminate([&ended](varnelo::runner::TWorker&) { ended = true; });
+  const auto start = TClock::now();
+  varnelo::runner::TWorker::Start(std::move(worker));
+  mainQueue.RunUntil([&ended] { return ended; });
+  return Seconds(TClock::now() - start);
+}
+
+double Wget(const std::string& url, const fs::path& folder) {
+  const auto start = TClock::now();
+  // Exit code 8 only says that some links answered 404, which the manual has.
+  const int code = Run({"wget", "--mirror", "--convert-links", "--no-parent", "--quiet", "-e", "robots=off",
+                        "--directory-prefix", folder.string(), url});
+  if (code != 0 && code != 8) throw std::runtime_error("wget failed with " + std::to_string(code));
+  return Seconds(TClock::now() - start);
+}
+
+double Httrack(const std::string& url, const fs::path& folder) {
+  const auto start = TClock::now();
+  Run({"httrack", url, "-O", folder.string(), "-q", "-Q", "-s0", "-A1000000000", "-%c1000", "-c8"});
+  return Seconds(TClock::now() - start);
+}
+
+}  // namespace
+
+int main() try {
+  if (!varnelo::test::TNginxServer::Unavailable().empty()) {
+    std::printf("skipped: %s\n", varnelo::test::TNginxServer::Unavailable().c_str());
+    return 0;
+  }
+  if (!fs::is_regular_file(kManual / "index.html")) throw std::runtime_error("apache2-doc is not installed");
+  const varnelo::test::TNginxServer nginx(kManual, "/manual/");
+  const std::string url = nginx.Url("/manual/");
+
+  const varnelo::test::TTempDir ours;
+  fs::create_directories(ours.Path() / "website");
+  const double ourSeconds = OurBackup(url, ours.Path());
+  const varnelo::test::TTempDir wget;
+  const double wgetSeconds = Wget(url, wget.Path());
+  const varnelo::test::TTempDir httrack;
+  const double httrackSeconds = Httrack(url, httrack.Path());
+
+  std::printf("ours     %7.2f s  %zu files\n", ourSeconds, FilesBelow(ours.Path() / "website"));
+  std::printf("wget     %7.2f s  %zu files\n", wgetSeconds, FilesBelow(wget.Path()));
+  std::printf("httrack  %7.2f s  %zu files\n", httrackSeconds, FilesBelow(httrack.Path()));
+  std::printf("RATIO backup-wget %.3f\n", ourSeconds / wgetSeconds);
+  std::printf("RATIO backup-httrack %.3f\n", ourSeconds / httrackSeconds);
+  return 0;
+} catch (const std::exception& error) {
+  std::fprintf(stderr, "backup_bench: %s\n", error.what());
+  return 1;
+}

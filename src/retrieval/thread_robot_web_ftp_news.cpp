@@ -1,0 +1,181 @@
+#include "retrieval/thread_robot_web_ftp_news.h"
+
+#include <system_error>
+#include <utility>
+
+#include "config/config_store.h"
+#include "config/work_item.h"
+#include "network/text_lines.h"
+#include "parsing/html_parser.h"
+#include "parsing/parse_url.h"
+#include "platform/atomic_file.h"
+#include "results/result_tabs.h"
+#include "retrieval/mime_types.h"
+#include "retrieval/store_paths.h"
+#include "retrieval/url.h"
+#include "retrieval/url_escaping.h"
+
+namespace varnelo::retrieval {
+
+namespace {
+
+// Every type is archived and the size limit is out of reach: the archive takes whatever the page links to.
+constexpr std::string_view kAcceptEveryType = "*/*";
+constexpr std::string_view kNoSizeLimit = "10000M";
+
+constexpr std::filesystem::perms kExecuteBits =
+    std::filesystem::perms::owner_exec | std::filesystem::perms::group_exec | std::filesystem::perms::others_exec;
+
+// The text cut into lines and joined again with CR LF after every line.
+std::string WithCrLfLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  for (const std::string& line : network::SplitTextLines(text)) out.append(line).append("\r\n");
+  return out;
+}
+
+// The save directory when it exists, otherwise the system's temporary directory.
+std::filesystem::path ArchiveRoot(const std::string& saveDirectory) {
+  std::error_code error;
+  if (!saveDirectory.empty() && std::filesystem::is_directory(saveDirectory, error)) return saveDirectory;
+  return std::filesystem::temp_directory_path();
+}
+
+bool HasExtension(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && dot + 1 < name.size();
+}
+
+}  // namespace
+
+TThreadRobotWebFtpNews::TThreadRobotWebFtpNews(runner::TRobotPorts& ports, std::string robotName,
+                                               std::string workItemKey, std::deque<std::string> urls)
+    : TWorker(ports.mainQueue),
+      ports_(ports),
+      robotName_(std::move(robotName)),
+      workItemKey_(std::move(workItemKey)),
+      urls_(std::move(urls)),
+      firstUrl_(urls_.empty() ? std::string() : urls_.front()),
+      lastUrl_(urls_.empty() ? std::string() : urls_.back()) {
+  const config::TConfigStore store(ports_.home / "robotconfig.ini");
+  saveDirectory_ = store.ReadString(robotName_, "SaveDirectory", "");
+  seeOnScreen_ = store.ReadBool(robotName_, "SeeOnScreen", false);
+  sendToScript_ = store.ReadBool(robotName_, "SendToScript", false);
+  scriptName_ = store.ReadString(robotName_, "scriptname", "");
+  saveToDirectory_ = store.ReadBool(robotName_, "SaveToDirectory", false);
+  saveToMht_ = store.ReadBool(robotName_, "SaveToMHT", false);
+}
+
+void TThreadRobotWebFtpNews::Execute() {
+  while (!urls_.empty()) {
+    if (Terminated()) {
+      aborted_ = true;
+      return;
+    }
+    const std::string url = urls_.front();
+    ProcessUrl(url);
+    RecordDone(url);
+  }
+}
+
+void TThreadRobotWebFtpNews::ProcessUrl(const std::string& url) {
+  // A termination request lets the current URL finish: the transfers get no cancel flag.
+  std::string finalUrl = url;
+  std::int64_t contentLength = 0;
+  std::string mimeType;
+  if (!network::HttpResolveFinal(finalUrl, contentLength, mimeType)) return;
+  const network::THttpDocument document = network::HttpGetDocument(finalUrl);
+  if (!document.Success) return;
+  if (IsHtmlType(document.MimeType)) {
+    ArchivePage(url, finalUrl, document);
+  } else {
+    SaveAndOpenDocument(finalUrl, document);
+  }
+}
+
+void TThreadRobotWebFtpNews::ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl,
+                                         const network::THttpDocument& page) {
+  sites_.push_back(pageUrl);
+  parsing::TParseURL extractor(nullptr, {std::string(kAcceptEveryType)}, std::string(kNoSizeLimit), true, page.Body,
+                               false, nullptr, nullptr, sites_);
+  extractor.ExtractLinks(pageUrl);
+
+  tstringlistimp archive;
+  BeginArchive(archive, pageUrl);
+  AddHtmlPart(nullptr, archive, parsing::THTMLParser::GetHTML(extractor.Parser.Root()), pageUrl, page.MimeType);
+  // Linked parts go in as fetched: one archive holds the page and what it links to directly.
+  for (const std::string& link : extractor.Found().Items()) {
+    const network::THttpDocument part = network::HttpGetDocument(link);
+    if (!part.Success) continue;
+    if (IsHtmlType(part.MimeType)) {
+      AddHtmlPart(nullptr, archive, WithCrLfLines(part.Body), link, part.MimeType);
+    } else {
+      AddBinaryPart(nullptr, archive, part.Body, link, part.MimeType);
+    }
+  }
+  EndArchive(archive);
+  SaveArchive(pageUrl, archive);
+  if (seeOnScreen_) ShowArchive(bookmarkUrl);
+}
+
+void TThreadRobotWebFtpNews::SaveArchive(const std::string& pageUrl, const tstringlistimp& archive) {
+  url page;
+  ParseUrl(pageUrl, page);
+  const std::string directory = DirectoryUnder(ArchiveRoot(saveDirectory_), page.Host, page.Dir);
+  const std::string fileName = page.FileName.empty() ? "index.html" : SingleFileName(EscapeForFileName(page.FileName));
+  archivePath_ = directory + fileName + ".mht";
+  saveError_.clear();
+  try {
+    std::filesystem::create_directories(directory);
+    archive.SaveToFile(archivePath_);
+  } catch (const std::exception& error) {
+    // The worker goes on with its next URL; the failure stays with it and is not shown.
+    saveError_ = error.what();
+  }
+}
+
+void TThreadRobotWebFtpNews::ShowArchive(const std::string& bookmarkUrl) {
+  const std::string archive = archivePath_.string();
+  const std::string caption = bookmarkUrl + " (" + archive + " )";
+  results::TResultTabs& tabs = ports_.tabs;
+  Synchronize([&] {
+    const results::TTabId tab = tabs.OpenResultTab(results::TTabTemplate::WebBrowser, this, robotName_, caption);
+    tabs.Navigate(tab, "file://" + archive);
+  });
+}
+
+void TThreadRobotWebFtpNews::SaveAndOpenDocument(const std::string& documentUrl,
+                                                 const network::THttpDocument& document) {
+  url record;
+  ParseUrl(documentUrl, record);
+  std::string name = EscapeAllFileNameChars(record.FileName);
+  if (!HasExtension(name)) name += ExtensionForType(document.MimeType, ".txt");
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / SingleFileName(name);
+  saveError_.clear();
+  try {
+    // The old file goes first, so that none of its permissions (an execute bit) carries over to
+    // the downloaded bytes; the final removal covers a file put back meanwhile.
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+    platform::ReplaceFileAtomically(file, document.Body);
+    std::filesystem::permissions(file, kExecuteBits, std::filesystem::perm_options::remove);
+  } catch (const std::exception& error) {
+    saveError_ = error.what();
+    return;
+  }
+  shell::TShellOpenPort& shellOpen = ports_.shellOpen;
+  MainQueue().Post([&shellOpen, file] { shellOpen.OpenDocument(file); });
+}
+
+void TThreadRobotWebFtpNews::RecordDone(const std::string& url) {
+  lastUrlDone_ = url;
+  urls_.pop_front();
+  ++urlsDone_;
+  if (urlsDone_ % 3 != 0) return;
+  const bool last = urls_.empty();
+  const config::TWorkItem item{firstUrl_, lastUrl_, last ? url : urls_.front(),
+                               std::string(last ? config::kProcessingDone : config::kProcessing)};
+  config::TConfigStore(ports_.home / "robotconfig.ini").WriteString(robotName_, workItemKey_, config::FormatWorkItem(item));
+}
+
+}  // namespace varnelo::retrieval

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "network/http_operations.h"
+#include "retrieval/mht_archive.h"
+#include "runner/robot_ports.h"
+#include "runner/worker.h"
+
+namespace varnelo::retrieval {
+
+// The worker of one work item of a "Download Specified Web/Ftp/News pages" robot: each HTML page of
+// its URL list is saved with what it links to on its site as an MHT archive, any other document is
+// saved in the temporary directory and opened. Progress goes to the work item every third URL.
+class TThreadRobotWebFtpNews : public runner::TWorker {
+public:
+  // Reads the robot's settings; the runner starts the thread with TWorker::Start.
+  TThreadRobotWebFtpNews(runner::TRobotPorts& ports, std::string robotName, std::string workItemKey,
+                         std::deque<std::string> urls);
+
+  // For the runner's end handler (main thread, once the body has returned).
+  const std::string& RobotName() const { return robotName_; }
+  const std::string& WorkItemKey() const { return workItemKey_; }
+  const std::string& FirstUrl() const { return firstUrl_; }
+  const std::string& LastUrl() const { return lastUrl_; }
+  const std::string& LastUrlDone() const { return lastUrlDone_; }
+  const std::deque<std::string>& RemainingUrls() const { return urls_; }
+  size_t UrlsDone() const { return urlsDone_; }
+  bool Aborted() const { return aborted_; }
+  // The archive saved last (or attempted: a failed write keeps its path), empty when none.
+  const std::filesystem::path& ArchivePath() const { return archivePath_; }
+  // Why the last archive or document could not be written; empty when it was.
+  const std::string& SaveError() const { return saveError_; }
+  // The pages archived so far.
+  const std::vector<std::string>& Sites() const { return sites_; }
+
+  const std::string& SaveDirectory() const { return saveDirectory_; }
+  bool SeeOnScreen() const { return seeOnScreen_; }
+
+protected:
+  void Execute() override;
+
+private:
+  void ProcessUrl(const std::string& url);
+  void ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl, const network::THttpDocument& page);
+  void SaveArchive(const std::string& pageUrl, const tstringlistimp& archive);
+  void SaveAndOpenDocument(const std::string& documentUrl, const network::THttpDocument& document);
+  void ShowArchive(const std::string& bookmarkUrl);
+  void RecordDone(const std::string& url);
+
+  runner::TRobotPorts& ports_;
+  std::string robotName_;
+  std::string workItemKey_;
+  std::deque<std::string> urls_;
+  std::string firstUrl_;
+  std::string lastUrl_;
+
+  std::string saveDirectory_;
+  bool seeOnScreen_ = false;
+  // Read like the robot's other settings; this worker's behaviour does not depend on them.
+  bool sendToScript_ = false;
+  std::string scriptName_;
+  bool saveToDirectory_ = false;
+  bool saveToMht_ = false;
+
+  std::string lastUrlDone_;
+  size_t urlsDone_ = 0;
+  bool aborted_ = false;
+  std::filesystem::path archivePath_;
+  std::string saveError_;
+  std::vector<std::string> sites_;
+};
+
+}  // namespace varnelo::retrieval

@@ -1,0 +1,145 @@
+#include "retrieval/retrieve_web_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "config/config_keys.h"
+#include "config/config_store.h"
+#include "network/http_date.h"
+#include "network/network_fixture.h"
+#include "support/loopback_server.h"
+#include "support/robot_run.h"
+#include "support/temp_home.h"
+
+namespace varnelo::retrieval {
+namespace {
+
+using test::TScriptedAnswer;
+
+constexpr std::string_view kPageTime = "Tue, 08 Dec 2026 14:05:09 GMT";
+constexpr std::string_view kImageTime = "Mon, 07 Dec 2026 10:00:00 GMT";
+
+std::time_t FileTime(const std::filesystem::path& file) {
+  return std::chrono::system_clock::to_time_t(
+      std::chrono::file_clock::to_sys(std::filesystem::last_write_time(file)));
+}
+
+size_t Count(std::string_view text, std::string_view part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+class RetrieveWebThreadTest : public network::NetworkTest {
+protected:
+  RetrieveWebThreadTest() { store.WriteString("backup", "DataFrom", "Web Site Backup"); }
+
+  void ServeSite(bool changed) {
+    const std::string status = changed ? "HTTP/1.1 200 OK" : "HTTP/1.1 304 Not Modified";
+    const auto page = [&](std::string_view type, std::string_view time, std::string_view body) {
+      return TScriptedAnswer::Page(status,
+                                   "Content-Type: " + std::string(type) + "\r\nLast-Modified: " + std::string(time) +
+                                       "\r\n",
+                                   changed ? body : "");
+    };
+    server.Answer("/site/", page("text/html", kPageTime,
+                                 "<a href=\"" + server.Url("/site/sub/p.html") + "\">abs</a><img src=\"img.png\">"));
+    server.Answer("/site/img.png", page("image/png", kImageTime, std::string("\x89PNG\r\n\x1a\n\0x", 10)));
+    server.Answer("/site/sub/p.html", page("text/html", kPageTime, "<a href=\"../\">back</a><p>sub page</p>"));
+    // A HEAD walks redirects and needs a 2xx answer, whatever the GET then hears.
+    for (const char* path : {"/site/", "/site/img.png", "/site/sub/p.html"}) {
+      server.AnswerMethod("HEAD", path, TScriptedAnswer::Page("HTTP/1.1 200 OK", "Content-Type: text/html\r\n", ""));
+    }
+    server.AnswerMethod("HEAD", "/site/img.png",
+                        TScriptedAnswer::Page("HTTP/1.1 200 OK", "Content-Type: image/png\r\n", ""));
+  }
+
+  TWebSiteSettings Settings() {
+    TWebSiteSettings settings;
+    settings.RobotName = "backup";
+    settings.SiteName = "S";
+    settings.Sites = {server.Url("/site/")};
+    settings.AcceptedTypes = {"*/*"};
+    settings.MaxSize = "10000M";
+    return settings;
+  }
+
+  // Runs a backup; the master is kept until its end handler so the tab's owner can be checked.
+  const void* RunBackup() {
+    auto worker = std::make_unique<TRetrieve>(run.ports, Settings());
+    const void* master = worker.get();
+    run.RunToEnd(std::move(worker));
+    return master;
+  }
+
+  std::filesystem::path Stored(std::string_view relative) const {
+    return home.Path() / "website/S/127.0.0.1" / relative;
+  }
+
+  test::TTempHome home;
+  config::TConfigStore store{home.RobotConfigPath()};
+  test::TLoopbackServer server;
+  test::TRobotRun run{home.Path()};
+};
+
+TEST_F(RetrieveWebThreadTest, StoresTheSiteWithSameHostLinksRewrittenAndTheServersTimes) {
+  ServeSite(true);
+  const void* master = RunBackup();
+
+  const std::string index = test::ReadFile(Stored("site/index.html"));
+  EXPECT_NE(index.find("sub/p.html"), std::string::npos) << index;
+  EXPECT_EQ(index.find(server.Url("/site/sub/p.html")), std::string::npos) << index;
+  EXPECT_EQ(test::ReadFile(Stored("site/img.png")), std::string("\x89PNG\r\n\x1a\n\0x", 10));
+  EXPECT_EQ(test::ReadFile(Stored("site/sub/p.html")), "<a href=\"../\">back</a><p>sub page</p>");
+  EXPECT_EQ(FileTime(Stored("site/index.html")), network::ParseHttpDate(kPageTime));
+  EXPECT_EQ(FileTime(Stored("site/img.png")), network::ParseHttpDate(kImageTime));
+  EXPECT_EQ(FileTime(Stored("site/sub/p.html")), network::ParseHttpDate(kPageTime));
+
+  ASSERT_EQ(run.tabs.Tabs().size(), 1u);
+  const results::TTabSheet& tab = *run.tabs.Tabs()[0];
+  EXPECT_EQ(tab.Caption, "Web Site: S");
+  EXPECT_EQ(tab.Content.Template, results::TTabTemplate::WebBrowser);
+  EXPECT_EQ(tab.Desc.Owner, master);
+  EXPECT_EQ(tab.Content.Url, "file://" + Stored("site/index.html").string());
+  // Without archive paths only the page store is written.
+  EXPECT_TRUE(run.log.lines.empty());
+}
+
+TEST_F(RetrieveWebThreadTest, SecondBackupOfAnUnchangedSiteKeepsTheStoreAndArchivesTheStoredCopies) {
+  ServeSite(true);
+  RunBackup();
+  const std::string index = test::ReadFile(Stored("site/index.html"));
+
+  const std::filesystem::path mht = home.Path() / "site.mht";
+  store.WriteString("backup", "MhtFile", " " + mht.string() + " ");
+  ServeSite(false);
+  const size_t before = server.Requests().size();
+  RunBackup();
+
+  EXPECT_EQ(test::ReadFile(Stored("site/index.html")), index);
+  EXPECT_EQ(FileTime(Stored("site/index.html")), network::ParseHttpDate(kPageTime));
+  const auto requests = server.Requests();
+  for (size_t i = before; i < requests.size(); ++i) {
+    if (requests[i].Method() == "GET") {
+      EXPECT_TRUE(requests[i].Header("If-Modified-Since")) << requests[i].Target();
+    }
+  }
+  const std::string archive = test::ReadFile(mht);
+  // The header names the start page, then come its part and those of the two other files.
+  EXPECT_EQ(Count(archive, "Content-Location: "), 4u) << archive;
+  EXPECT_NE(archive.find("sub page"), std::string::npos);
+  EXPECT_TRUE(archive.ends_with("--------=_frontiere0--\r\n"));
+}
+
+TEST_F(RetrieveWebThreadTest, UnwritableMhtPathIsLoggedAndTheStoreIsComplete) {
+  store.WriteString("backup", "MhtFile", (home.Path() / "no such folder" / "a.mht").string());
+  ServeSite(true);
+  RunBackup();
+  EXPECT_EQ(run.log.lines, std::vector<std::string>{std::string(kMhtSaveError)});
+  EXPECT_TRUE(std::filesystem::exists(Stored("site/sub/p.html")));
+}
+
+}  // namespace
+}  // namespace varnelo::retrieval

@@ -1,0 +1,19 @@
+#include "support/robot_run.h"
+
+#include <exception>
+
+namespace varnelo::test {
+
+void TRobotRun::RunToEnd(std::unique_ptr<runner::TWorker> worker) {
+  bool ended = false;
+  std::exception_ptr fatal;
+  worker->SetOnTerminate([&](runner::TWorker& self) {
+    ended = true;
+    fatal = self.FatalException();
+  });
+  runner::TWorker::Start(std::move(worker));
+  mainQueue.RunUntil([&ended] { return ended; });
+  if (fatal) std::rethrow_exception(fatal);
+}
+
+}  // namespace varnelo::test
