@@ -79,6 +79,8 @@ inline constexpr TStringKey kMhtFile{"MhtFile", ""};
 inline constexpr TStringKey kZipFile{"zipFile", ""};
 inline constexpr TStringKey kBookmarkFile{"Bookmarkfile", ""};
 inline constexpr TStringKey kSaveDirectory{"SaveDirectory", ""};
+inline constexpr TBoolKey kSaveToDirectory{"SaveToDirectory", false};
+inline constexpr TBoolKey kSaveToMht{"SaveToMHT", false};
 inline constexpr TStringKey kRobotDefFile{"RobotDefFile", ""};
 inline constexpr TStringKey kLocalFile{"Local File", ""};
 inline constexpr TStringKey kTempFileName{"TempFileName", ""};

@@ -10,7 +10,7 @@ namespace {
 
 using config::TStorageProblem;
 
-config::TConfigStore RobotConfig(const fs::path& home) { return config::TConfigStore(home / "robotconfig.ini"); }
+config::TConfigStore RobotConfig(const fs::path& home) { return config::TConfigStore(home / config::kRobotConfigFile); }
 
 std::vector<std::string> SplitAtCommas(std::string_view text) {
   std::vector<std::string> pieces;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "config/config_keys.h"
 #include "results/categories.h"
 
 namespace varnelo::results {
@@ -25,7 +26,7 @@ void TFormCategoryDeletion::ClickDelete() {
   if (!IsCategory(categoryFile, *name)) return Message(kMissingMessage);
 
   categoryFile.EraseSection(*name);
-  MoveSearchEngineRobots(config::TConfigStore(home_ / "robotconfig.ini"), *name, kDefaultCategory);
+  MoveSearchEngineRobots(config::TConfigStore(home_ / config::kRobotConfigFile), *name, kDefaultCategory);
   menu_.RemoveCategory(*name);
   Message("Deleting " + *name + " was successful");
 }

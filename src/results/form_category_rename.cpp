@@ -1,5 +1,6 @@
 #include "results/form_category_rename.h"
 
+#include "config/config_keys.h"
 #include "results/categories.h"
 
 namespace varnelo::results {
@@ -25,7 +26,7 @@ void TFormCategoryRename::ClickRename() {
   // The former icon is not carried over.
   categoryFile.EraseSection(*oldName);
   config::Write(categoryFile, newName, kCategoryIconFile, kRenamedCategoryIcon);
-  MoveSearchEngineRobots(config::TConfigStore(home_ / "robotconfig.ini"), *oldName, newName);
+  MoveSearchEngineRobots(config::TConfigStore(home_ / config::kRobotConfigFile), *oldName, newName);
   menu_.RenameCategory(*oldName, newName);
   Message("Renommer " + *oldName + " vers " + newName + " s'est déroulé avec succès");
 }

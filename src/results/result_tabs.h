@@ -21,6 +21,9 @@ std::vector<std::string_view> TemplateColumns(TTabTemplate tabTemplate);
 struct TListRow {
   std::string Caption;
   std::vector<std::string> SubItems;
+  // The page a double-click on the row opens in the result viewer (a keyword search hit's result
+  // page); empty for other rows.
+  std::filesystem::path ResultFile;
   bool operator==(const TListRow&) const = default;
 };
 
@@ -48,8 +51,6 @@ struct TTabSheet {
   std::string Caption;
   TTabSheetDesc Desc;
   TTabContent Content;
-  // For a keyword search list: the folder of the result pages that a double-click on a row opens.
-  std::filesystem::path ResultFolder;
 };
 
 // What a front end shows of the tabs; every call comes on the main thread.

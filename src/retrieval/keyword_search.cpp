@@ -60,8 +60,22 @@ std::filesystem::path ResultFilePath(const std::filesystem::path& home, std::str
   return home / kResultFolder / (std::to_string(ResultHash(url)) + ".html");
 }
 
+std::filesystem::path TResultFiles::For(const std::string& url) {
+  const std::uint32_t hash = ResultHash(url);
+  size_t number = 0;
+  {
+    const std::lock_guard<std::mutex> guard(mutex_);
+    std::vector<std::string>& urls = urlsByHash_[hash];
+    const auto found = std::find(urls.begin(), urls.end(), url);
+    number = static_cast<size_t>(found - urls.begin());
+    if (found == urls.end()) urls.push_back(url);
+  }
+  if (number == 0) return ResultFilePath(home_, url);
+  return home_ / kResultFolder / (std::to_string(hash) + "-" + std::to_string(number + 1) + ".html");
+}
+
 bool KeywordSearch(parsing::TTagNode& root, std::string_view phrase, const std::string& pageUrl,
-                   const std::filesystem::path& resultFile, const THitRow& addRow) {
+                   const TResultFileFor& resultFile, const THitRow& addRow) {
   parsing::TTagNodeList textNodes;
   parsing::THTMLParser::FindNodes(root, "", textNodes, {parsing::kTextNode});
   size_t hits = 0;
@@ -72,11 +86,11 @@ bool KeywordSearch(parsing::TTagNode& root, std::string_view phrase, const std::
     node->Text = MarkHit(node->Text, position, phrase.size(), ++hits, "<b><a name=");
   }
   if (hits == 0) return true;
-  return WriteResultFile(resultFile, parsing::THTMLParser::GetHTML(root) + "\r\n");
+  return WriteResultFile(resultFile(), parsing::THTMLParser::GetHTML(root) + "\r\n");
 }
 
 bool KeywordSearch(std::vector<std::string>& lines, std::string_view phrase, const std::string& pageUrl,
-                   const std::filesystem::path& resultFile, const THitRow& addRow) {
+                   const TResultFileFor& resultFile, const THitRow& addRow) {
   size_t hits = 0;
   for (std::string& line : lines) {
     const size_t position = FindFolded(line, phrase);
@@ -88,7 +102,7 @@ bool KeywordSearch(std::vector<std::string>& lines, std::string_view phrase, con
   std::string content = "<html><head></head><body><code>\r\n";
   for (const std::string& line : lines) content.append(line).append("\r\n");
   content.append("</code></body>\r\n");
-  return WriteResultFile(resultFile, content);
+  return WriteResultFile(resultFile(), content);
 }
 
 }  // namespace varnelo::retrieval

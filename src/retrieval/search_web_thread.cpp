@@ -9,7 +9,7 @@
 namespace varnelo::retrieval {
 
 TSearchWebThread::TSearchWebThread(runner::TRobotPorts& ports, TWebSiteSettings settings)
-    : TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)) {}
+    : TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)), resultFiles_(ports_.home) {}
 
 void TSearchWebThread::Execute() {
   if (settings_.Sites.empty()) return;
@@ -18,7 +18,6 @@ void TSearchWebThread::Execute() {
   Synchronize([this] {
     tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::ListView, nullptr, settings_.RobotName,
                                      "Web Site: " + settings_.SiteName);
-    if (results::TTabSheet* tab = ports_.tabs.Find(tab_)) tab->ResultFolder = ports_.home / kResultFolder;
   });
   TCrawlEngine engine(state, [this, &state](const std::string& url, bool) { VisitPage(state, url); });
   engine.Run(TerminatedFlag());
@@ -27,21 +26,26 @@ void TSearchWebThread::Execute() {
 void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl) {
   TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName);
   if (!page.Success) return;
-  const auto addRow = [this](const std::string& url, const std::string& line) { AddRow(url, line); };
-  const std::filesystem::path resultFile = ResultFilePath(ports_.home, pageUrl);
+  std::filesystem::path resultFile;
+  const auto resultFileFor = [&]() -> std::filesystem::path {
+    if (resultFile.empty()) resultFile = resultFiles_.For(pageUrl);
+    return resultFile;
+  };
+  const auto addRow = [&](const std::string& url, const std::string& line) { AddRow(url, line, resultFileFor()); };
   if (IsHtmlType(page.MimeType)) {
     parsing::TParseURL extractor(&state.Lock, settings_.AcceptedTypes, settings_.MaxSize, settings_.FollowLinks,
                                  page.Body, true, &state.Cache, &state.Found, state.Sites);
-    if (!KeywordSearch(extractor.Parser.Root(), settings_.Keywords, pageUrl, resultFile, addRow)) return;
+    if (!KeywordSearch(extractor.Parser.Root(), settings_.Keywords, pageUrl, resultFileFor, addRow)) return;
     extractor.ExtractLinks(pageUrl);
   } else if (IsTextType(page.MimeType)) {
     std::vector<std::string> lines = network::SplitTextLines(page.Body);
-    KeywordSearch(lines, settings_.Keywords, pageUrl, resultFile, addRow);
+    KeywordSearch(lines, settings_.Keywords, pageUrl, resultFileFor, addRow);
   }
 }
 
-void TSearchWebThread::AddRow(const std::string& pageUrl, const std::string& foundLine) {
-  Synchronize([&] { ports_.tabs.AddRow(tab_, {pageUrl, {foundLine}}); });
+void TSearchWebThread::AddRow(const std::string& pageUrl, const std::string& foundLine,
+                              const std::filesystem::path& resultFile) {
+  Synchronize([&] { ports_.tabs.AddRow(tab_, {pageUrl, {foundLine}, resultFile}); });
 }
 
 }  // namespace varnelo::retrieval

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "results/result_tabs.h"
+#include "retrieval/keyword_search.h"
 #include "retrieval/crawl_engine.h"
 #include "retrieval/web_site_settings.h"
 #include "runner/robot_ports.h"
@@ -25,10 +26,11 @@ protected:
 
 private:
   void VisitPage(TCrawlState& state, const std::string& pageUrl);
-  void AddRow(const std::string& pageUrl, const std::string& foundLine);
+  void AddRow(const std::string& pageUrl, const std::string& foundLine, const std::filesystem::path& resultFile);
 
   runner::TRobotPorts& ports_;
   const TWebSiteSettings settings_;
+  TResultFiles resultFiles_;
   results::TTabId tab_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <system_error>
 #include <utility>
 
+#include "config/config_keys.h"
 #include "config/config_store.h"
 #include "config/work_item.h"
 #include "network/text_lines.h"
@@ -57,13 +58,13 @@ TThreadRobotWebFtpNews::TThreadRobotWebFtpNews(runner::TRobotPorts& ports, std::
       urls_(std::move(urls)),
       firstUrl_(urls_.empty() ? std::string() : urls_.front()),
       lastUrl_(urls_.empty() ? std::string() : urls_.back()) {
-  const config::TConfigStore store(ports_.home / "robotconfig.ini");
-  saveDirectory_ = store.ReadString(robotName_, "SaveDirectory", "");
-  seeOnScreen_ = store.ReadBool(robotName_, "SeeOnScreen", false);
-  sendToScript_ = store.ReadBool(robotName_, "SendToScript", false);
-  scriptName_ = store.ReadString(robotName_, "scriptname", "");
-  saveToDirectory_ = store.ReadBool(robotName_, "SaveToDirectory", false);
-  saveToMht_ = store.ReadBool(robotName_, "SaveToMHT", false);
+  const config::TConfigStore store(ports_.home / config::kRobotConfigFile);
+  saveDirectory_ = config::Read(store, robotName_, config::key::kSaveDirectory);
+  seeOnScreen_ = config::Read(store, robotName_, config::key::kSeeOnScreen);
+  sendToScript_ = config::Read(store, robotName_, config::key::kSendToScript);
+  scriptName_ = config::Read(store, robotName_, config::key::kScriptName);
+  saveToDirectory_ = config::Read(store, robotName_, config::key::kSaveToDirectory);
+  saveToMht_ = config::Read(store, robotName_, config::key::kSaveToMht);
 }
 
 void TThreadRobotWebFtpNews::Execute() {
@@ -175,7 +176,7 @@ void TThreadRobotWebFtpNews::RecordDone(const std::string& url) {
   const bool last = urls_.empty();
   const config::TWorkItem item{firstUrl_, lastUrl_, last ? url : urls_.front(),
                                std::string(last ? config::kProcessingDone : config::kProcessing)};
-  config::TConfigStore(ports_.home / "robotconfig.ini").WriteString(robotName_, workItemKey_, config::FormatWorkItem(item));
+  config::TConfigStore(ports_.home / config::kRobotConfigFile).WriteString(robotName_, workItemKey_, config::FormatWorkItem(item));
 }
 
 }  // namespace varnelo::retrieval

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
+#include <set>
 #include <thread>
 
 #include "network/network_fixture.h"
@@ -42,6 +44,22 @@ protected:
     return gets;
   }
 
+  // A start page "/" linking to `count` pages whose GET answers `body` after `delay` (their HEAD
+  // answers at once).
+  void ServeSlowPages(int count, std::chrono::milliseconds delay, const std::string& body) {
+    std::string start;
+    for (int i = 1; i <= count; ++i) {
+      const std::string path = "/p" + std::to_string(i) + ".html";
+      start += "<a href=\"" + path.substr(1) + "\">x</a>";
+      server.Answer(path, Html(body));
+      server.AnswerMethod("GET", path,
+                          TScriptedAnswer().Pause(delay).Send("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                                                              "Content-Length: " +
+                                                              std::to_string(body.size()) + "\r\n\r\n" + body));
+    }
+    server.Answer("/", Html(start));
+  }
+
   test::TTempHome home;
   test::TLoopbackServer server;
   test::TRobotRun run{home.Path()};
@@ -73,12 +91,24 @@ TEST_F(SearchWebThreadTest, CrawlsTheSiteOnceAndListsEveryHit) {
   EXPECT_EQ(sheet->Content.Template, results::TTabTemplate::ListView);
   EXPECT_EQ(sheet->Desc.Owner, nullptr);
   EXPECT_EQ(sheet->Desc.RobotName, "finder");
-  EXPECT_EQ(sheet->ResultFolder, home.Path() / "result");
 
   std::vector<results::TListRow> rows = sheet->Content.Rows;
   std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
     return std::tie(a.Caption, a.SubItems) < std::tie(b.Caption, b.SubItems);
   });
+  // Each row opens the result page of its own URL, and no page without a hit got one.
+  std::map<std::string, std::filesystem::path> resultFiles;
+  for (results::TListRow& row : rows) {
+    const auto [known, added] = resultFiles.emplace(row.Caption, row.ResultFile);
+    EXPECT_EQ(known->second, row.ResultFile) << row.Caption;
+    EXPECT_EQ(row.ResultFile.parent_path(), home.Path() / "result");
+    row.ResultFile.clear();
+  }
+  std::set<std::filesystem::path> written;
+  for (const auto& entry : std::filesystem::directory_iterator(home.Path() / "result")) written.insert(entry.path());
+  std::set<std::filesystem::path> listed;
+  for (const auto& [url, file] : resultFiles) listed.insert(file);
+  EXPECT_EQ(written, listed);
   const std::vector<results::TListRow> expectedRows = {
       {server.Url("/site/"), {"Welcome, the needle is here"}},
       {server.Url("/site/b.html"), {"one NEEDLE"}},
@@ -88,24 +118,16 @@ TEST_F(SearchWebThreadTest, CrawlsTheSiteOnceAndListsEveryHit) {
   };
   EXPECT_EQ(rows, expectedRows);
 
-  EXPECT_EQ(test::ReadFile(ResultFilePath(home.Path(), server.Url("/site/b.html"))),
+  EXPECT_EQ(test::ReadFile(resultFiles[server.Url("/site/b.html")]),
             "<p>one <b><a name=\"found1\">NEEDLE</A></b></p><p>two <b><a name=\"found2\">needle</A></b></p>\r\n");
-  EXPECT_FALSE(std::filesystem::exists(ResultFilePath(home.Path(), server.Url("/site/a.html"))));
-  EXPECT_TRUE(std::filesystem::exists(ResultFilePath(home.Path(), server.Url("/site/c.txt"))));
+  EXPECT_EQ(test::ReadFile(resultFiles[server.Url("/site/c.txt")]),
+            "<html><head></head><body><code>\r\nx\r\n<b><A name=\"found1\">needle</A></b> line\r\n</code></body>\r\n");
   // A keyword search keeps no copy of the site.
   EXPECT_FALSE(std::filesystem::exists(home.Path() / "website" / "Mysite"));
 }
 
 TEST_F(SearchWebThreadTest, NeverFetchesMoreThanThreePagesAtOnce) {
-  std::string start;
-  for (int i = 1; i <= 9; ++i) {
-    const std::string path = "/p" + std::to_string(i) + ".html";
-    start += "<a href=\"" + path.substr(1) + "\">x</a>";
-    server.Answer(path, Html("<p>page</p>"));
-    server.AnswerMethod("GET", path, TScriptedAnswer().Pause(150ms).Send(
-                                         "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 4\r\n\r\nnone"));
-  }
-  server.Answer("/", Html(start));
+  ServeSlowPages(9, 150ms, "<p>nothing</p>");
   run.RunToEnd(std::make_unique<TSearchWebThread>(run.ports, Settings({server.Url("/")})));
 
   EXPECT_EQ(Gets().size(), 10u);
@@ -125,15 +147,7 @@ TEST_F(SearchWebThreadTest, UnreachableStartEndsTheCrawlWithoutRows) {
 }
 
 TEST_F(SearchWebThreadTest, TerminationStopsStartingPagesAndLetsRunningOnesFinish) {
-  std::string start;
-  for (int i = 1; i <= 30; ++i) {
-    const std::string path = "/p" + std::to_string(i) + ".html";
-    start += "<a href=\"" + path.substr(1) + "\">x</a>";
-    server.Answer(path, Html("<p>page</p>"));
-    server.AnswerMethod("GET", path, TScriptedAnswer().Pause(100ms).Send(
-                                         "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 13\r\n\r\n<p>needle</p>"));
-  }
-  server.Answer("/", Html(start));
+  ServeSlowPages(30, 100ms, "<p>needle</p>");
 
   bool ended = false;
   auto worker = std::make_unique<TSearchWebThread>(run.ports, Settings({server.Url("/")}));

@@ -183,8 +183,16 @@ TEST_F(SiteBackupEndToEndTest, KeywordSearchListsExactlyThePagesThatHoldThePhras
 
   ASSERT_EQ(run_.tabs.Tabs().size(), 1u);
   std::set<std::string> listed;
-  for (const results::TListRow& row : run_.tabs.Tabs()[0]->Content.Rows) listed.insert(row.Caption);
+  std::set<std::pair<std::string, std::filesystem::path>> pages;
+  for (const results::TListRow& row : run_.tabs.Tabs()[0]->Content.Rows) {
+    listed.insert(row.Caption);
+    pages.emplace(row.Caption, row.ResultFile);
+  }
   EXPECT_EQ(listed, expected);
+  // The same page in several languages has URLs that share a hash; each still has its own result page.
+  std::set<std::filesystem::path> files;
+  for (const auto& [url, file] : pages) files.insert(file);
+  EXPECT_EQ(files.size(), listed.size());
 }
 
 }  // namespace
