@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -64,6 +65,18 @@ size_t FilesBelow(const fs::path& folder) {
   size_t count = 0;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) count += entry.is_regular_file() ? 1 : 0;
   return count;
+}
+
+// How many GET and HEAD requests nginx has logged so far.
+std::pair<size_t, size_t> LoggedRequests(const fs::path& accessLog) {
+  std::ifstream log(accessLog);
+  size_t gets = 0;
+  size_t heads = 0;
+  for (std::string line; std::getline(log, line);) {
+    gets += line.find("\"GET ") != std::string::npos ? 1 : 0;
+    heads += line.find("\"HEAD ") != std::string::npos ? 1 : 0;
+  }
+  return {gets, heads};
 }
 
 double Seconds(TClock::duration duration) { return std::chrono::duration<double>(duration).count(); }
@@ -120,11 +133,15 @@ int main() try {
   const varnelo::test::TTempDir ours;
   fs::create_directories(ours.Path() / "website");
   const double ourSeconds = OurBackup(url, ours.Path());
+  const auto [ourGets, ourHeads] = LoggedRequests(nginx.AccessLog());
   const varnelo::test::TTempDir wget;
   const double wgetSeconds = Wget(url, wget.Path());
   std::printf("whole manual %s\n", url.c_str());
-  std::printf("  ours     %8.2f s  %zu files\n", ourSeconds, FilesBelow(ours.Path() / "website"));
-  std::printf("  wget     %8.2f s  %zu files\n", wgetSeconds, FilesBelow(wget.Path()));
+  const auto [allGets, allHeads] = LoggedRequests(nginx.AccessLog());
+  std::printf("  ours     %8.2f s  %zu files  %zu GET  %zu HEAD\n", ourSeconds, FilesBelow(ours.Path() / "website"),
+              ourGets, ourHeads);
+  std::printf("  wget     %8.2f s  %zu files  %zu GET  %zu HEAD\n", wgetSeconds, FilesBelow(wget.Path()),
+              allGets - ourGets, allHeads - ourHeads);
 
   const std::string sectionUrl = nginx.Url("/manual/en/developer/");
   const varnelo::test::TTempDir oursSection;
