@@ -13,7 +13,7 @@ BENCH ?=
 PACKAGES := cmake ninja-build g++ pkg-config make \
 	googletest libgtest-dev libgmock-dev libbenchmark-dev \
 	libssl-dev libpcre2-dev libxml2-dev libzip-dev libsqlite3-dev libicu-dev \
-	iproute2 util-linux curl nginx apache2-doc wget httrack
+	iproute2 util-linux curl nginx apache2-doc wget httrack fpc
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

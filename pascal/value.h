@@ -22,9 +22,13 @@ struct TRecordData {
   std::vector<std::pair<std::string, TCell>> fields;  // lower-case names, declaration order
 };
 
+class TNativeObject;
+
 struct TObjectData {
   std::string className;
   std::map<std::string, TValue> properties;  // lower-case names
+  // Set for an object of a library class: it holds the state and answers for its members.
+  std::shared_ptr<TNativeObject> native;
 };
 
 enum class TValueKind { kEmpty, kNull, kInteger, kFloat, kString, kBoolean, kObject, kSet, kArray, kRecord };
