@@ -11,13 +11,16 @@ namespace varnelo::pascal {
 // Declared types are resolved while parsing, so the evaluator only sees their shapes.
 struct TTypeSpec {
   enum class TKind { kInteger, kInt64, kByte, kWord, kCardinal, kSmallInt, kShortInt, kDouble, kString, kChar,
-                     kBoolean, kVariant, kStaticArray, kDynArray, kRecord, kEnum, kSet, kObject };
+                     kBoolean, kVariant, kStaticArray, kDynArray, kRecord, kEnum, kSet, kObject,
+                     kTextFile };
   TKind kind = TKind::kVariant;
   int64_t low = 0;
   int64_t high = 0;
   std::shared_ptr<TTypeSpec> element;
   std::vector<std::pair<std::string, std::shared_ptr<TTypeSpec>>> fields;
   std::string name;
+  // An enumeration's value names as declared, which Write prints.
+  std::shared_ptr<const std::vector<std::string>> enumNames;
 };
 using TTypeRef = std::shared_ptr<TTypeSpec>;
 
@@ -40,7 +43,9 @@ struct TNode {
   double real = 0;
   bool flag = false;  // for: downto; field: has call arguments
   std::vector<std::unique_ptr<TNode>> kids;
-  TTypeRef type;
+  TTypeRef type;  // also: the enumeration a name or a cast denotes (Low(TColor), TColor(1))
+  // For Unit.Member: the member alone, used when the qualifier names no variable.
+  std::shared_ptr<TNode> unqualified;
 };
 using TNodePtr = std::unique_ptr<TNode>;
 
@@ -50,6 +55,7 @@ struct TParam {
   std::string name;
   TParamMode mode = TParamMode::kValue;
   TTypeRef type;
+  std::shared_ptr<TNode> defaultValue;  // null when the argument is required
 };
 
 struct TRoutine;
@@ -81,7 +87,10 @@ struct TRoutine {
   std::vector<TParam> params;
   TTypeRef result;  // null for a procedure
   bool defined = false;
+  bool overloaded = false;
   std::shared_ptr<TBlock> block;
+  // The next routine of the same name with another parameter list.
+  std::shared_ptr<TRoutine> nextOverload;
 };
 
 struct TProgram {

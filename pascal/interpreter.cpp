@@ -10,6 +10,7 @@
 #include "pascal/builtins.h"
 #include "pascal/lexer.h"
 #include "pascal/parser.h"
+#include "pascal/text_file.h"
 #include "pascal/text_format.h"
 
 namespace varnelo::pascal {
@@ -124,6 +125,11 @@ TValue TInterpreter::Run(std::string_view source) {
   auto positions = programs_.back().usesPositions;
   for (size_t i = 0; i < uses.size(); ++i) LoadUnit(uses[i], positions[i].first, positions[i].second, 0);
 
+  // Files and other resources the units' variables hold are released when the run ends.
+  struct TReleaseUnits {
+    std::vector<std::unique_ptr<TFrame>>& frames;
+    ~TReleaseUnits() { frames.clear(); }
+  } releaseUnits{unitFrames_};
   TFrame root;
   root.block = block.get();
   auto result = std::make_shared<TValue>();
@@ -185,8 +191,15 @@ void TInterpreter::LoadUnit(const std::string& name, int line, int column, int n
 TValue TInterpreter::DefaultValue(const TTypeRef& type) const {
   switch (type->kind) {
     case K::kInteger: case K::kInt64: case K::kByte: case K::kWord: case K::kCardinal: case K::kSmallInt:
-    case K::kShortInt: case K::kEnum:
+    case K::kShortInt:
       return TValue::Integer(0);
+    case K::kEnum: return TValue::Enumerated(0, type->enumNames);
+    case K::kTextFile: {
+      auto object = std::make_shared<TObjectData>();
+      object->native = std::make_shared<TTextFile>();
+      object->className = object->native->ClassName();
+      return TValue::Object(object);
+    }
     case K::kDouble: return TValue::Float(0);
     case K::kString: return TValue::String("");
     case K::kChar: return TValue::String(std::string(1, '\0'));
@@ -220,7 +233,11 @@ TValue TInterpreter::Coerce(const TValue& value, const TTypeRef& type, const TNo
   };
   switch (type->kind) {
     case K::kInteger: return TValue::Integer(static_cast<int32_t>(static_cast<uint32_t>(integer())));
-    case K::kInt64: case K::kEnum: return TValue::Integer(Wrap(integer()));
+    case K::kInt64: return TValue::Integer(Wrap(integer()));
+    case K::kEnum: return TValue::Enumerated(Wrap(integer()), type->enumNames);
+    case K::kTextFile:
+      if (!AsTextFile(value)) mismatch("Text");
+      return value;
     case K::kByte: return TValue::Integer(static_cast<uint8_t>(integer()));
     case K::kWord: return TValue::Integer(static_cast<uint16_t>(integer()));
     case K::kCardinal: return TValue::Integer(static_cast<uint32_t>(integer()));
@@ -322,7 +339,7 @@ TInterpreter::TFlow TInterpreter::ExecuteStatement(const TNode& node) {
       return TFlow::kNormal;
     case TNodeKind::kAssign: ExecuteAssign(node); return TFlow::kNormal;
     case TNodeKind::kCallStmt: {
-      const TNode& call = *node.kids[0];
+      const TNode& call = UnqualifiedName(*node.kids[0]) ? *UnqualifiedName(*node.kids[0]) : *node.kids[0];
       if (call.kind == TNodeKind::kName) EvaluateName(call, true);
       else if (call.kind == TNodeKind::kCall) EvaluateCall(call, true);
       else if (call.kind == TNodeKind::kField && call.flag) EvaluateField(call);
@@ -552,6 +569,7 @@ TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node) {
       return TLvalue{array->items[position], type};
     }
     case TNodeKind::kField: {
+      if (const TNode* plain = UnqualifiedName(node)) return ResolveLvalue(*plain);
       TLvalue base = ResolveLvalue(*node.kids[0]);
       if (base.cell->Kind() == TValueKind::kRecord) {
         for (size_t i = 0; i < base.cell->AsRecord()->fields.size(); ++i) {
@@ -580,7 +598,9 @@ TValue TInterpreter::Evaluate(const TNode& node) {
     case TNodeKind::kUnary: return EvaluateUnary(node);
     case TNodeKind::kSetLit: return EvaluateSet(node);
     case TNodeKind::kIndex: return EvaluateIndex(node);
-    case TNodeKind::kField: return EvaluateField(node);
+    case TNodeKind::kField:
+      if (const TNode* plain = UnqualifiedName(node)) return Evaluate(*plain);
+      return EvaluateField(node);
     default: Fail(TErrorCode::kSyntax, "Illegal expression", node);
   }
 }
@@ -785,7 +805,8 @@ TValue TInterpreter::EvaluateField(const TNode& node) {
 
 TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
   if (TLvalue* variable = FindVariable(node.text)) return *variable->cell;
-  if (auto [routine, frame] = FindRoutine(node.text); routine) {
+  if (auto [first, frame] = FindRoutine(node.text); first) {
+    const TRoutine* routine = &SelectOverload(*first, {}, node);
     if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
     return CallRoutine(*routine, frame, {}, node);
   }
@@ -801,13 +822,15 @@ TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
 }
 
 TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
-  if (auto [routine, frame] = FindRoutine(node.text); routine) {
-    if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
+  if (auto [first, frame] = FindRoutine(node.text); first) {
     std::vector<const TNode*> args;
     for (const auto& arg : node.kids) args.push_back(arg.get());
+    const TRoutine* routine = &SelectOverload(*first, args, node);
+    if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
     return CallRoutine(*routine, frame, args, node);
   }
   TValue result;
+  if (CallFileRoutine(node, result) || CallEnumRoutine(node, result)) return result;
   if (CallSpecial(node, result)) return result;
   std::vector<TValue> args;
   for (const auto& arg : node.kids) args.push_back(Evaluate(*arg));
@@ -824,7 +847,9 @@ TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
 }
 
 TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const std::vector<const TNode*>& args, const TNode& at) {
-  if (args.size() != routine.params.size())
+  size_t required = 0;
+  while (required < routine.params.size() && !routine.params[required].defaultValue) ++required;
+  if (args.size() < required || args.size() > routine.params.size())
     Fail(TErrorCode::kTypeMismatch, "Wrong number of parameters specified for call to \"" + routine.name + "\"", at);
   CheckStack(at);
   if (callDepth_ >= maxCallDepth_) Fail(TErrorCode::kStackOverflow, "Stack overflow", at);
@@ -832,9 +857,11 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const 
   frame.parent = parent;
   frame.routine = &routine;
   frame.block = routine.block.get();
-  for (size_t i = 0; i < args.size(); ++i) {
+  for (size_t i = 0; i < routine.params.size(); ++i) {
     const TParam& param = routine.params[i];
-    if (param.mode == TParamMode::kVar || param.mode == TParamMode::kOut) {
+    if (i >= args.size()) {
+      frame.vars[param.name] = TLvalue{std::make_shared<TValue>(Coerce(Evaluate(*param.defaultValue), param.type, at)), param.type};
+    } else if (param.mode == TParamMode::kVar || param.mode == TParamMode::kOut) {
       TLvalue target = ResolveLvalue(*args[i]);
       frame.vars[param.name] = TLvalue{target.cell, param.type->kind == K::kVariant ? target.type : param.type};
     } else {
@@ -869,8 +896,16 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const 
 
 void TInterpreter::Write(const TNode& node, bool newLine) {
   std::string text;
-  for (const auto& arg : node.kids) {
-    const TNode* valueNode = arg.get();
+  // The first argument may be the file to write to; it is evaluated once either way.
+  std::optional<TValue> firstValue;
+  TTextFile* file = nullptr;
+  bool formatted = !node.kids.empty() && node.kids[0]->kind == TNodeKind::kRange && node.kids[0]->text == ":";
+  if (!node.kids.empty() && !formatted) {
+    firstValue = Evaluate(*node.kids[0]);
+    if ((file = AsTextFile(*firstValue))) firstValue.reset();
+  }
+  for (size_t i = file ? 1 : 0; i < node.kids.size(); ++i) {
+    const TNode* valueNode = node.kids[i].get();
     std::optional<int> width, decimals;
     auto number = [&](const TNode& n) {
       TValue v = Evaluate(n);
@@ -887,7 +922,7 @@ void TInterpreter::Write(const TNode& node, bool newLine) {
         valueNode = valueNode->kids[0].get();
       }
     }
-    TValue value = Evaluate(*valueNode);
+    TValue value = i == 0 && firstValue ? *firstValue : Evaluate(*valueNode);
     try {
       text += WriteText(value, width, decimals);
     } catch (const std::invalid_argument& error) {
@@ -895,8 +930,18 @@ void TInterpreter::Write(const TNode& node, bool newLine) {
     }
   }
   if (newLine) text += "\n";
-  if (host_.output) host_.output(text);
+  if (file) {
+    try {
+      file->Write(text);
+    } catch (const TInOutError& error) {
+      RaiseObject(InOutException(error), node);
+    }
+  } else if (host_.output) {
+    host_.output(text);
+  }
 }
+
+void TInterpreter::RaiseObject(const TValue& object, const TNode& at) { throw TRaised{object, at.line, at.column}; }
 
 bool TInterpreter::CallSpecial(const TNode& node, TValue& result) {
   const std::string& name = node.text;

@@ -15,6 +15,8 @@
 
 namespace varnelo::pascal {
 
+class TTextFile;
+
 // What the interpreter asks of its host. Every member may be left empty.
 struct TInterpreterHost {
   // Asked for an identifier the script does not declare (name as written); nullopt means unknown.
@@ -75,6 +77,18 @@ class TInterpreter {
   bool CallSpecial(const TNode& node, TValue& result);
   TValue CallRoutine(const TRoutine& routine, TFrame* parent, const std::vector<const TNode*>& args, const TNode& at);
   void Write(const TNode& node, bool newLine);
+
+  // Text files (AssignFile, Reset, ReadLn, Eof...); false when node calls none of them.
+  bool CallFileRoutine(const TNode& node, TValue& result);
+  void ReadFromFile(TTextFile& file, const TNode& node, bool line);
+  // Succ, Pred, Low, High and casts on enumerations; false when node is none of them.
+  bool CallEnumRoutine(const TNode& node, TValue& result);
+  // The routine of first's overloads that fits the arguments best, as Delphi picks it.
+  const TRoutine& SelectOverload(const TRoutine& first, const std::vector<const TNode*>& args, const TNode& at);
+  TTypeRef StaticType(const TNode& node);
+  // The member of Unit.Member when Unit is no variable of the script; null otherwise.
+  const TNode* UnqualifiedName(const TNode& node);
+  [[noreturn]] void RaiseObject(const TValue& object, const TNode& at);
 
   TLvalue ResolveLvalue(const TNode& node);
   TLvalue* FindVariable(const std::string& name);

@@ -41,6 +41,22 @@ TTypeRef MakeType(TTypeSpec::TKind kind, const std::string& name) {
   return type;
 }
 
+std::unique_ptr<TNode> Clone(const TNode& node) {
+  auto copy = std::make_unique<TNode>();
+  copy->kind = node.kind;
+  copy->line = node.line;
+  copy->column = node.column;
+  copy->text = node.text;
+  copy->original = node.original;
+  copy->integer = node.integer;
+  copy->real = node.real;
+  copy->flag = node.flag;
+  for (const auto& kid : node.kids) copy->kids.push_back(Clone(*kid));
+  copy->type = node.type;
+  copy->unqualified = node.unqualified;
+  return copy;
+}
+
 }  // namespace
 
 TParser::TDepthGuard::TDepthGuard(TParser& p) : parser(p) {
@@ -61,9 +77,11 @@ TParser::TParser(std::vector<TToken> tokens) : tokens_(std::move(tokens)) {
            {"string", K::kString}, {"ansistring", K::kString}, {"shortstring", K::kString},
            {"widestring", K::kString}, {"unicodestring", K::kString}, {"char", K::kChar},
            {"ansichar", K::kChar}, {"widechar", K::kChar}, {"boolean", K::kBoolean}, {"variant", K::kVariant},
-           {"tobject", K::kObject}, {"exception", K::kObject}})
+           {"tobject", K::kObject}, {"exception", K::kObject}, {"textfile", K::kTextFile}, {"text", K::kTextFile}})
     builtins[name] = MakeType(kind, name);
   typeScopes_.push_back(std::move(builtins));
+  for (const char* unit : {"system", "sysutils", "classes", "strutils", "math", "dialogs", "db", "variants", "types"})
+    unitNames_.insert(unit);
 }
 
 const TToken& TParser::PeekToken(size_t ahead) const {
@@ -129,7 +147,7 @@ TProgram TParser::ParseProgram() {
   TProgram program;
   program.block = std::make_shared<TBlock>();
   if (AcceptKeyword("program")) {
-    ExpectIdentifier();
+    unitNames_.insert(ExpectIdentifier());
     if (AcceptSymbol("(")) {
       do ExpectIdentifier();
       while (AcceptSymbol(","));
@@ -148,7 +166,7 @@ TProgram TParser::ParseUnit() {
   TProgram unit;
   unit.block = std::make_shared<TBlock>();
   ExpectKeyword("unit");
-  ExpectIdentifier();
+  unitNames_.insert(ExpectIdentifier());
   ExpectSymbol(";");
   ExpectKeyword("interface");
   ParseUses(unit);
@@ -171,6 +189,7 @@ void TParser::ParseUses(TProgram& program) {
     program.usesPositions.emplace_back(Current().line, Current().column);
     program.uses.push_back(ExpectIdentifier());
     while (AcceptSymbol(".")) program.uses.back() += "." + ExpectIdentifier();
+    unitNames_.insert(program.uses.back());
   } while (AcceptSymbol(","));
   ExpectSymbol(";");
 }
@@ -191,10 +210,11 @@ void TParser::ParseDeclarations(TBlock& block, bool interfaceOnly) {
     }
   }
   if (!interfaceOnly) {
-    for (const auto& [name, routine] : block.routines)
-      if (!routine->defined)
-        throw TScriptError(TErrorCode::kSyntax, "Forward declaration not solved \"" + name + "\"", routine->line,
-                           routine->column);
+    for (const auto& [name, first] : block.routines)
+      for (const TRoutine* routine = first.get(); routine; routine = routine->nextOverload.get())
+        if (!routine->defined)
+          throw TScriptError(TErrorCode::kSyntax, "Forward declaration not solved \"" + name + "\"", routine->line,
+                             routine->column);
   }
   blockStack_.pop_back();
 }
@@ -323,12 +343,15 @@ TTypeRef TParser::ParseType() {
   if (IsSymbol("(")) {
     ++pos_;
     auto type = MakeType(K::kEnum, "enum");
+    auto names = std::make_shared<std::vector<std::string>>();
+    type->enumNames = names;
     int64_t ordinal = 0;
     do {
       auto node = MakeNode(TNodeKind::kIntLit);
       node->integer = ordinal++;
+      names->push_back(Current().original);
       std::string name = ExpectIdentifier();
-      blockStack_.back()->consts.push_back(TConstDecl{name, std::move(node), nullptr});
+      blockStack_.back()->consts.push_back(TConstDecl{name, std::move(node), type});
     } while (AcceptSymbol(","));
     ExpectSymbol(")");
     type->high = ordinal - 1;
@@ -371,8 +394,15 @@ std::vector<TParam> TParser::ParseParams() {
     TTypeRef type;
     if (AcceptSymbol(":")) type = ParseType();
     else type = MakeType(TTypeSpec::TKind::kVariant, "untyped");
-    if (AcceptSymbol("=")) Fail("Default parameters are not supported");
-    for (auto& name : names) params.push_back(TParam{name, mode, type});
+    std::shared_ptr<TNode> defaultValue;
+    if (AcceptSymbol("=")) {
+      if (names.size() != 1 || mode == TParamMode::kVar || mode == TParamMode::kOut)
+        Fail("Default values can only be specified for value parameters");
+      defaultValue = ParseExpression();
+    } else if (!params.empty() && params.back().defaultValue) {
+      Fail("Default parameter required for \"" + names.front() + "\"");
+    }
+    for (auto& name : names) params.push_back(TParam{name, mode, type, defaultValue});
   } while (AcceptSymbol(";"));
   ExpectSymbol(")");
   return params;
@@ -381,34 +411,30 @@ std::vector<TParam> TParser::ParseParams() {
 void TParser::ParseRoutine(TBlock& block, bool headingOnly) {
   bool isFunction = IsKeyword("function");
   ++pos_;
-  int line = Current().line, column = Current().column;
-  std::string name = ExpectIdentifier();
-  std::shared_ptr<TRoutine> existing;
-  if (auto found = block.routines.find(name); found != block.routines.end()) existing = found->second;
-  if (existing && existing->defined) throw TScriptError(TErrorCode::kSyntax, "Duplicate identifier \"" + name + "\"", line, column);
-  auto routine = existing ? existing : std::make_shared<TRoutine>();
-  routine->name = name;
-  routine->line = line;
-  routine->column = column;
+  auto heading = std::make_shared<TRoutine>();
+  heading->line = Current().line;
+  heading->column = Current().column;
+  heading->name = ExpectIdentifier();
   // The body of an earlier declared routine may repeat its heading or leave it out.
-  if (!existing || IsSymbol("(") || IsSymbol(":")) {
-    routine->params = ParseParams();
-    routine->result = nullptr;
+  bool hasHeading = !block.routines.count(heading->name) || IsSymbol("(") || IsSymbol(":");
+  if (hasHeading) {
+    heading->params = ParseParams();
     if (isFunction) {
       ExpectSymbol(":");
-      routine->result = ParseType();
+      heading->result = ParseType();
     }
   }
   ExpectSymbol(";");
-  block.routines[name] = routine;
   bool forward = headingOnly;
   for (;;) {
     if (AcceptKeyword("forward")) forward = true;
-    else if (!(AcceptKeyword("overload") || AcceptKeyword("inline") || AcceptKeyword("register") ||
-               AcceptKeyword("stdcall") || AcceptKeyword("cdecl")))
+    else if (AcceptKeyword("overload")) heading->overloaded = true;
+    else if (!(AcceptKeyword("inline") || AcceptKeyword("register") || AcceptKeyword("stdcall") ||
+               AcceptKeyword("cdecl")))
       break;
     ExpectSymbol(";");
   }
+  std::shared_ptr<TRoutine> routine = DeclareRoutine(block, heading, hasHeading);
   if (forward) return;
   routine->block = std::make_shared<TBlock>();
   typeScopes_.emplace_back();
@@ -420,6 +446,58 @@ void TParser::ParseRoutine(TBlock& block, bool headingOnly) {
   typeScopes_.pop_back();
   ExpectSymbol(";");
   routine->defined = true;
+}
+
+namespace {
+
+bool SameType(const TTypeRef& a, const TTypeRef& b) {
+  if (!a || !b) return !a && !b;
+  return a->kind == b->kind && a->name == b->name && (a->kind != TTypeSpec::TKind::kEnum || a == b);
+}
+
+bool SameSignature(const TRoutine& a, const TRoutine& b) {
+  if (a.params.size() != b.params.size() || !SameType(a.result, b.result)) return false;
+  for (size_t i = 0; i < a.params.size(); ++i)
+    if (a.params[i].mode != b.params[i].mode || !SameType(a.params[i].type, b.params[i].type)) return false;
+  return true;
+}
+
+}  // namespace
+
+std::shared_ptr<TRoutine> TParser::DeclareRoutine(TBlock& block, const std::shared_ptr<TRoutine>& heading,
+                                                  bool hasHeading) {
+  auto duplicate = [&] {
+    throw TScriptError(TErrorCode::kSyntax, "Duplicate identifier \"" + heading->name + "\"", heading->line,
+                       heading->column);
+  };
+  auto found = block.routines.find(heading->name);
+  if (found == block.routines.end()) {
+    block.routines[heading->name] = heading;
+    return heading;
+  }
+  std::shared_ptr<TRoutine> first = found->second;
+  if (!hasHeading) {
+    if (first->defined || first->nextOverload) duplicate();
+    return first;
+  }
+  std::shared_ptr<TRoutine> last;
+  for (auto routine = first; routine; routine = routine->nextOverload) {
+    last = routine;
+    if (!SameSignature(*routine, *heading)) continue;
+    if (routine->defined) duplicate();
+    // The implementation's heading names the parameters its body uses; defaults may stay in the declaration.
+    for (size_t i = 0; i < heading->params.size(); ++i)
+      if (!heading->params[i].defaultValue) heading->params[i].defaultValue = routine->params[i].defaultValue;
+    routine->params = heading->params;
+    routine->result = heading->result;
+    routine->line = heading->line;
+    routine->column = heading->column;
+    routine->overloaded = routine->overloaded || heading->overloaded;
+    return routine;
+  }
+  if (!heading->overloaded && !first->overloaded) duplicate();
+  last->nextOverload = heading;
+  return heading;
 }
 
 TNodePtr TParser::ParseCompound() {
@@ -751,6 +829,7 @@ TNodePtr TParser::ParseFactor() {
     node = MakeNode(TNodeKind::kName);
     node->text = token.text;
     node->original = token.original;
+    if (TTypeRef named = NamedType(node->text); named && named->kind == TTypeSpec::TKind::kEnum) node->type = named;
     ++pos_;
     if (IsSymbol("(")) {
       node->kind = TNodeKind::kCall;
@@ -812,6 +891,14 @@ TNodePtr TParser::ParsePostfix(TNodePtr base) {
       if (AcceptSymbol("(")) {
         node->flag = true;
         for (auto& arg : ParseArguments(")")) node->kids.push_back(std::move(arg));
+      }
+      if (node->kids[0]->kind == TNodeKind::kName && unitNames_.count(node->kids[0]->text)) {
+        node->unqualified = Clone(*node);
+        node->unqualified->kind = node->flag ? TNodeKind::kCall : TNodeKind::kName;
+        node->unqualified->flag = false;
+        node->unqualified->kids.erase(node->unqualified->kids.begin());
+        if (TTypeRef named = NamedType(node->text); named && named->kind == TTypeSpec::TKind::kEnum)
+          node->unqualified->type = named;
       }
       base = std::move(node);
     } else if (IsSymbol("^")) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ class TParser {
   void ParseTypeSection(TBlock& block);
   void ParseVarSection(TBlock& block);
   void ParseRoutine(TBlock& block, bool headingOnly);
+  // The routine a heading declares or defines: a new one, an overload, or one declared earlier.
+  std::shared_ptr<TRoutine> DeclareRoutine(TBlock& block, const std::shared_ptr<TRoutine>& heading, bool hasHeading);
   std::vector<TParam> ParseParams();
   TTypeRef ParseType();
   TTypeRef NamedType(const std::string& name);
@@ -72,6 +75,7 @@ class TParser {
   int loopDepth_ = 0;  // Break and Continue belong inside a loop of the same routine
   std::vector<std::map<std::string, TTypeRef>> typeScopes_;
   std::vector<TBlock*> blockStack_;
+  std::set<std::string> unitNames_;  // qualifiers of Unit.Member
 };
 
 }  // namespace varnelo::pascal

@@ -106,7 +106,16 @@ std::string FloatToText(double value) {
 
 std::string WriteText(const TValue& value, std::optional<int> width, std::optional<int> decimals) {
   switch (value.Kind()) {
-    case TValueKind::kInteger: return PadLeft(std::to_string(value.AsInteger()), width);
+    case TValueKind::kInteger:
+      if (const auto& names = value.EnumNames(); names && value.AsInteger() >= 0 &&
+                                                  value.AsInteger() < static_cast<int64_t>(names->size()))
+      {
+        // Free Pascal pads an enumeration's name on the right.
+        std::string name = (*names)[value.AsInteger()];
+        if (width && *width > static_cast<int>(name.size())) name.append(*width - name.size(), ' ');
+        return name;
+      }
+      return PadLeft(std::to_string(value.AsInteger()), width);
     case TValueKind::kFloat: return WriteReal(value.AsFloat(), width, decimals);
     case TValueKind::kString: return PadLeft(value.AsString(), width);
     case TValueKind::kBoolean: return PadLeft(value.AsBoolean() ? "TRUE" : "FALSE", width);

@@ -65,6 +65,12 @@ TValue TValue::Record(std::shared_ptr<TRecordData> record) {
   return v;
 }
 
+TValue TValue::Enumerated(int64_t ordinal, std::shared_ptr<const std::vector<std::string>> names) {
+  TValue v = Integer(ordinal);
+  v.enumNames_ = std::move(names);
+  return v;
+}
+
 TValue TValue::DeepCopy() const {
   if (kind_ == TValueKind::kArray && !dynamic_ && array_) {
     auto copy = std::make_shared<TArrayData>();

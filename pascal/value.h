@@ -47,6 +47,8 @@ class TValue {
   static TValue Set(std::bitset<256> bits);
   static TValue Array(std::shared_ptr<TArrayData> array, bool dynamic);
   static TValue Record(std::shared_ptr<TRecordData> record);
+  // An integer that is a value of an enumeration; names are its type's value names.
+  static TValue Enumerated(int64_t ordinal, std::shared_ptr<const std::vector<std::string>> names);
 
   TValueKind Kind() const { return kind_; }
   bool IsNumeric() const { return kind_ == TValueKind::kInteger || kind_ == TValueKind::kFloat; }
@@ -59,6 +61,8 @@ class TValue {
   const std::shared_ptr<TArrayData>& AsArray() const { return array_; }
   bool IsDynamicArray() const { return dynamic_; }
   const std::shared_ptr<TRecordData>& AsRecord() const { return record_; }
+  // Null unless the value is of an enumeration.
+  const std::shared_ptr<const std::vector<std::string>>& EnumNames() const { return enumNames_; }
 
   // A copy that shares nothing mutable with this value, except dynamic arrays and objects.
   TValue DeepCopy() const;
@@ -73,6 +77,7 @@ class TValue {
   std::shared_ptr<TArrayData> array_;
   bool dynamic_ = false;
   std::shared_ptr<TRecordData> record_;
+  std::shared_ptr<const std::vector<std::string>> enumNames_;
 };
 
 }  // namespace varnelo::pascal
