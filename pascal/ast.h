@@ -30,6 +30,7 @@ enum class TNodeKind {
   // statements
   kCompound, kAssign, kCallStmt, kIf, kWhile, kRepeat, kFor, kCase, kCaseArm, kBreak, kContinue, kExit,
   kTryExcept, kTryFinally, kOnHandler, kRaise, kEmpty,
+  kWith,  // kids: the subjects, then the body
 };
 
 // One node of the tree; every node knows where it came from.

@@ -13,8 +13,11 @@ namespace varnelo::pascal {
 // An error of a built-in routine; the interpreter adds where it was called.
 class TBuiltinError : public std::runtime_error {
  public:
-  TBuiltinError(TErrorCode code, const std::string& text) : std::runtime_error(text), code(code) {}
+  TBuiltinError(TErrorCode code, const std::string& text, std::string exceptionClass = {})
+      : std::runtime_error(text), code(code), exceptionClass(std::move(exceptionClass)) {}
   TErrorCode code;
+  // The class a script's except handler sees ("EStringListError"); empty for the one that fits the code.
+  std::string exceptionClass;
 };
 
 // Built-in routines that only read their arguments (lower-case name). Nullopt when no such built-in.

@@ -19,6 +19,7 @@ TScriptError::TScriptError(TErrorCode code, std::string text, int line, int colu
       catchable_(catchable) {}
 
 std::string TScriptError::ExceptionClass() const {
+  if (!exceptionClass_.empty()) return exceptionClass_;
   switch (code_) {
     case TErrorCode::kDivisionByZero: return "EDivByZero";
     case TErrorCode::kRangeError: return "ERangeError";

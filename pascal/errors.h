@@ -35,6 +35,8 @@ class TScriptError : public std::runtime_error {
   bool Catchable() const { return catchable_; }
   // The class name an except handler sees when the script catches this error.
   std::string ExceptionClass() const;
+  // Library errors name their own class (EStringListError...).
+  void SetExceptionClass(std::string className) { exceptionClass_ = std::move(className); }
 
  private:
   TErrorCode code_;
@@ -42,6 +44,7 @@ class TScriptError : public std::runtime_error {
   int line_;
   int column_;
   bool catchable_;
+  std::string exceptionClass_;
 };
 
 }  // namespace varnelo::pascal

@@ -9,6 +9,8 @@
 
 #include "pascal/builtins.h"
 #include "pascal/lexer.h"
+#include "pascal/library_classes.h"
+#include "pascal/native_object.h"
 #include "pascal/parser.h"
 #include "pascal/text_file.h"
 #include "pascal/text_format.h"
@@ -81,6 +83,9 @@ struct TInterpreter::TFrame {
   const TBlock* block = nullptr;
   TFrame* parent = nullptr;
   const TRoutine* routine = nullptr;
+  // The scope of a with statement: names resolve to the subject's members first.
+  bool isWith = false;
+  TLvalue withSubject;
 };
 
 struct TInterpreter::TRaised {
@@ -342,7 +347,7 @@ TInterpreter::TFlow TInterpreter::ExecuteStatement(const TNode& node) {
       const TNode& call = UnqualifiedName(*node.kids[0]) ? *UnqualifiedName(*node.kids[0]) : *node.kids[0];
       if (call.kind == TNodeKind::kName) EvaluateName(call, true);
       else if (call.kind == TNodeKind::kCall) EvaluateCall(call, true);
-      else if (call.kind == TNodeKind::kField && call.flag) EvaluateField(call);
+      else if (call.kind == TNodeKind::kField) EvaluateField(call);
       else Fail(TErrorCode::kSyntax, "Illegal expression", call);
       return TFlow::kNormal;
     }
@@ -392,6 +397,7 @@ TInterpreter::TFlow TInterpreter::ExecuteStatement(const TNode& node) {
     case TNodeKind::kTryExcept: return ExecuteTryExcept(node);
     case TNodeKind::kTryFinally: return ExecuteTryFinally(node);
     case TNodeKind::kRaise: Raise(node); return TFlow::kNormal;
+    case TNodeKind::kWith: return ExecuteWith(node);
     default: Fail(TErrorCode::kSyntax, "Statement expected", node);
   }
 }
@@ -519,70 +525,179 @@ void TInterpreter::Raise(const TNode& node) {
 
 void TInterpreter::ExecuteAssign(const TNode& node) {
   const TNode& target = *node.kids[0];
-  if (target.kind == TNodeKind::kIndex) {
-    TLvalue base = ResolveLvalue(*target.kids[0]);
+  const TNode& source = *node.kids[1];
+  // The owner of a written member; inside a function its own name is its result, not a call.
+  auto ownerOf = [&](const TNode& ownerNode) {
+    if (ownerNode.kind == TNodeKind::kName && !WithSubject(ownerNode.text)) {
+      for (TFrame* frame = current_; frame; frame = frame->parent) {
+        if (frame->vars.count(ownerNode.text)) break;
+        if (frame->routine && frame->routine->result && frame->routine->name == ownerNode.text) return ResolveLvalue(ownerNode);
+      }
+    }
+    return ResolveLvalue(ownerNode, true);
+  };
+  if (target.kind == TNodeKind::kName) {
+    // Inside with, a property of the subject.
+    if (const TLvalue* subject = WithSubject(target.text); subject && subject->cell->Kind() == TValueKind::kObject) {
+      WriteMember(*subject->cell, target, target.text, {}, Evaluate(source));
+      return;
+    }
+  } else if (target.kind == TNodeKind::kField && !UnqualifiedName(target)) {
+    TLvalue owner = ownerOf(*target.kids[0]);
+    if (owner.cell->Kind() == TValueKind::kObject && !target.flag) {
+      WriteMember(*owner.cell, target, target.text, {}, Evaluate(source));
+      return;
+    }
+    if (owner.temporary || target.flag) Fail(TErrorCode::kSyntax, "Variable identifier expected", target);
+    TLvalue field = RecordField(owner, target);
+    *field.cell = Coerce(Evaluate(source), field.type, source);
+    return;
+  } else if (target.kind == TNodeKind::kIndex) {
+    const TNode& baseNode = *target.kids[0];
+    // An indexed property: Strings[i], Values['k'], or the default property of an object.
+    std::optional<TLvalue> owner;
+    std::string property;
+    const TNode* propertyNode = &baseNode;
+    if (baseNode.kind == TNodeKind::kField && !baseNode.flag && !UnqualifiedName(baseNode)) {
+      TLvalue fieldOwner = ownerOf(*baseNode.kids[0]);
+      if (fieldOwner.cell->Kind() == TValueKind::kObject) {
+        owner = fieldOwner;
+        property = baseNode.text;
+      }
+    } else if (baseNode.kind == TNodeKind::kName) {
+      if (const TLvalue* subject = WithSubject(baseNode.text); subject && subject->cell->Kind() == TValueKind::kObject) {
+        owner = *subject;
+        property = baseNode.text;
+      }
+    }
+    TLvalue base;
+    if (!owner) {
+      base = ownerOf(baseNode);
+      if (base.cell->Kind() == TValueKind::kObject) {
+        TObjectData& object = LiveObject(*base.cell, target);
+        property = object.native ? object.native->DefaultProperty() : std::string();
+        if (property.empty()) Fail(TErrorCode::kTypeMismatch, "Array type required", target);
+        owner = base;
+        propertyNode = &target;
+      }
+    }
+    if (owner) {
+      TValue index = Evaluate(*target.kids[1]);
+      WriteMember(*owner->cell, *propertyNode, property, {index}, Evaluate(source));
+      return;
+    }
     if (base.cell->Kind() == TValueKind::kString) {
+      if (base.temporary) Fail(TErrorCode::kSyntax, "Variable identifier expected", baseNode);
       auto index = OrdinalOf(Evaluate(*target.kids[1]));
-      TValue value = Evaluate(*node.kids[1]);
+      TValue value = Evaluate(source);
       std::string text = base.cell->AsString();
       if (!index || *index < 1 || *index > static_cast<int64_t>(text.size()))
         Fail(TErrorCode::kRangeError, "Range check error", *target.kids[1], true);
       if (value.Kind() != TValueKind::kString || value.AsString().size() != 1)
-        Fail(TErrorCode::kTypeMismatch, "Incompatible types: got \"" + KindName(value) + "\" expected \"Char\"", *node.kids[1]);
+        Fail(TErrorCode::kTypeMismatch, "Incompatible types: got \"" + KindName(value) + "\" expected \"Char\"", source);
       text[*index - 1] = value.AsString()[0];
       *base.cell = TValue::String(text);
       return;
     }
+    if (base.temporary) Fail(TErrorCode::kSyntax, "Variable identifier expected", baseNode);
+    TLvalue element = ArrayElement(base, *target.kids[1], target);
+    *element.cell = Coerce(Evaluate(source), element.type, source);
+    return;
   }
   TLvalue lvalue = ResolveLvalue(target);
-  TValue value = Evaluate(*node.kids[1]);
-  *lvalue.cell = Coerce(value, lvalue.type, *node.kids[1]);
+  TValue value = Evaluate(source);
+  *lvalue.cell = Coerce(value, lvalue.type, source);
 }
 
-TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node) {
+TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node, bool loose) {
+  auto temporary = [](TValue value) { return TLvalue{std::make_shared<TValue>(std::move(value)), VariantType(), true}; };
   switch (node.kind) {
     case TNodeKind::kName: {
+      if (const TLvalue* subject = WithSubject(node.text)) {
+        if (subject->cell->Kind() == TValueKind::kRecord) return RecordField(*subject, node);
+        if (!loose) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+        return temporary(ReadMember(*subject, node, node.text, {}, false));
+      }
       // Inside a function its own name stands for its result.
       for (TFrame* frame = current_; frame; frame = frame->parent) {
         auto found = frame->vars.find(node.text);
         if (found != frame->vars.end()) {
-          if (frame->consts.count(node.text)) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
-          return found->second;
+          if (!frame->consts.count(node.text)) return found->second;
+          if (!loose) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+          return TLvalue{found->second.cell, found->second.type, true};
         }
-        if (frame->routine && frame->routine->result && frame->routine->name == node.text) return frame->vars["result"];
+        if (!loose && frame->routine && frame->routine->result && frame->routine->name == node.text) return frame->vars["result"];
       }
       if (TLvalue* unitVariable = FindVariable(node.text)) return *unitVariable;
+      if (loose) return temporary(Evaluate(node));
       if (FindRoutine(node.text).first || BuiltinConstant(node.text))
         Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
       Fail(TErrorCode::kUnknownIdentifier, "Identifier not found \"" + node.original + "\"", node);
     }
     case TNodeKind::kIndex: {
-      TLvalue base = ResolveLvalue(*node.kids[0]);
-      if (base.cell->Kind() != TValueKind::kArray) Fail(TErrorCode::kTypeMismatch, "Array type required", node);
-      auto index = OrdinalOf(Evaluate(*node.kids[1]));
-      if (!index) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", *node.kids[1]);
-      const auto& array = base.cell->AsArray();
-      int64_t position = *index - array->low;
-      if (position < 0 || position >= static_cast<int64_t>(array->items.size()))
-        Fail(TErrorCode::kRangeError, "Range check error", *node.kids[1], true);
-      TTypeRef type = base.type && base.type->element ? base.type->element : VariantType();
-      return TLvalue{array->items[position], type};
+      const TNode& baseNode = *node.kids[0];
+      std::optional<TLvalue> owner;
+      if (baseNode.kind == TNodeKind::kField && !baseNode.flag) {
+        TLvalue fieldOwner = ResolveLvalue(*baseNode.kids[0], loose);
+        if (fieldOwner.cell->Kind() != TValueKind::kObject) {
+          TLvalue field = RecordField(fieldOwner, baseNode);
+          if (field.cell->Kind() == TValueKind::kArray) return ArrayElement(field, *node.kids[1], node);
+          if (!loose) Fail(TErrorCode::kTypeMismatch, "Array type required", node);
+          return temporary(IndexValue(*field.cell, Evaluate(*node.kids[1]), node));
+        }
+        owner = fieldOwner;
+      } else if (baseNode.kind == TNodeKind::kName) {
+        if (const TLvalue* subject = WithSubject(baseNode.text); subject && subject->cell->Kind() == TValueKind::kObject)
+          owner = *subject;
+      }
+      if (owner) {
+        if (!loose) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+        return temporary(ReadIndexed(*owner, baseNode, baseNode.text, Evaluate(*node.kids[1])));
+      }
+      TLvalue base = ResolveLvalue(baseNode, loose);
+      if (base.cell->Kind() == TValueKind::kArray) return ArrayElement(base, *node.kids[1], node);
+      if (!loose) Fail(TErrorCode::kTypeMismatch, "Array type required", node);
+      return temporary(IndexValue(*base.cell, Evaluate(*node.kids[1]), node));
     }
     case TNodeKind::kField: {
-      if (const TNode* plain = UnqualifiedName(node)) return ResolveLvalue(*plain);
-      TLvalue base = ResolveLvalue(*node.kids[0]);
-      if (base.cell->Kind() == TValueKind::kRecord) {
-        for (size_t i = 0; i < base.cell->AsRecord()->fields.size(); ++i) {
-          auto& [name, cell] = base.cell->AsRecord()->fields[i];
-          if (name != node.text) continue;
-          TTypeRef type = base.type && i < base.type->fields.size() ? base.type->fields[i].second : VariantType();
-          return TLvalue{cell, type};
-        }
+      if (const TNode* plain = UnqualifiedName(node)) return ResolveLvalue(*plain, loose);
+      if (IsConstruction(node)) {
+        if (!loose) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+        return temporary(ConstructObject(node));
       }
-      Fail(TErrorCode::kUnknownIdentifier, "Identifier idents no member \"" + node.original + "\"", node);
+      TLvalue owner = ResolveLvalue(*node.kids[0], loose);
+      if (owner.cell->Kind() == TValueKind::kRecord && !node.flag) return RecordField(owner, node);
+      if (!loose) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+      return temporary(ReadMember(owner, node, node.text, EvaluateArgs(node, 1), node.flag));
     }
-    default: Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
+    default:
+      if (loose) return temporary(Evaluate(node));
+      Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
   }
+}
+
+TInterpreter::TLvalue TInterpreter::RecordField(const TLvalue& owner, const TNode& node) {
+  if (owner.cell->Kind() == TValueKind::kRecord) {
+    const auto& fields = owner.cell->AsRecord()->fields;
+    for (size_t i = 0; i < fields.size(); ++i) {
+      if (fields[i].first != node.text) continue;
+      TTypeRef type = owner.type && i < owner.type->fields.size() ? owner.type->fields[i].second : VariantType();
+      return TLvalue{fields[i].second, type, owner.temporary};
+    }
+  }
+  Fail(TErrorCode::kUnknownIdentifier, "Identifier idents no member \"" + node.original + "\"", node);
+}
+
+TInterpreter::TLvalue TInterpreter::ArrayElement(const TLvalue& base, const TNode& indexNode, const TNode& at) {
+  if (base.cell->Kind() != TValueKind::kArray) Fail(TErrorCode::kTypeMismatch, "Array type required", at);
+  auto index = OrdinalOf(Evaluate(indexNode));
+  if (!index) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", indexNode);
+  const auto& array = base.cell->AsArray();
+  int64_t position = *index - array->low;
+  if (position < 0 || position >= static_cast<int64_t>(array->items.size()))
+    Fail(TErrorCode::kRangeError, "Range check error", indexNode, true);
+  TTypeRef type = base.type && base.type->element ? base.type->element : VariantType();
+  return TLvalue{array->items[position], type, base.temporary};
 }
 
 TValue TInterpreter::Evaluate(const TNode& node) {
@@ -746,64 +861,12 @@ TValue TInterpreter::EvaluateSet(const TNode& node) {
   return TValue::Set(bits);
 }
 
-TValue TInterpreter::EvaluateIndex(const TNode& node) {
-  TValue base = Evaluate(*node.kids[0]);
-  auto index = OrdinalOf(Evaluate(*node.kids[1]));
-  if (!index) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", *node.kids[1]);
-  if (base.Kind() == TValueKind::kString) {
-    if (*index < 1 || *index > static_cast<int64_t>(base.AsString().size()))
-      Fail(TErrorCode::kRangeError, "Range check error", *node.kids[1], true);
-    return TValue::String(std::string(1, base.AsString()[*index - 1]));
-  }
-  if (base.Kind() != TValueKind::kArray) Fail(TErrorCode::kTypeMismatch, "Array type required", node);
-  int64_t position = *index - base.AsArray()->low;
-  if (position < 0 || position >= static_cast<int64_t>(base.AsArray()->items.size()))
-    Fail(TErrorCode::kRangeError, "Range check error", *node.kids[1], true);
-  return *base.AsArray()->items[position];
-}
+TValue TInterpreter::EvaluateIndex(const TNode& node) { return *ResolveLvalue(node, true).cell; }
 
-TValue TInterpreter::EvaluateField(const TNode& node) {
-  const TNode& baseNode = *node.kids[0];
-  if (baseNode.kind == TNodeKind::kName && !FindVariable(baseNode.text) && IsExceptionClassName(baseNode.text) &&
-      (node.text == "create" || node.text == "createfmt")) {
-    std::vector<TValue> args;
-    for (size_t i = 1; i < node.kids.size(); ++i) {
-      if (node.kids[i]->kind == TNodeKind::kSetLit) {
-        for (const auto& element : node.kids[i]->kids) args.push_back(Evaluate(*element));
-      } else {
-        args.push_back(Evaluate(*node.kids[i]));
-      }
-    }
-    std::string message;
-    if (node.text == "create") {
-      if (args.size() != 1 || args[0].Kind() != TValueKind::kString)
-        Fail(TErrorCode::kTypeMismatch, "Exception.Create expects one string", node);
-      message = args[0].AsString();
-    } else {
-      if (args.empty() || args[0].Kind() != TValueKind::kString)
-        Fail(TErrorCode::kTypeMismatch, "Exception.CreateFmt expects a format", node);
-      try {
-        message = FormatText(args[0].AsString(), std::vector<TValue>(args.begin() + 1, args.end()));
-      } catch (const std::invalid_argument& error) {
-        Fail(TErrorCode::kConversion, error.what(), node, true);
-      }
-    }
-    return MakeException(baseNode.original, message);
-  }
-  TValue base = Evaluate(baseNode);
-  if (base.Kind() == TValueKind::kRecord) {
-    for (const auto& [name, cell] : base.AsRecord()->fields)
-      if (name == node.text) return *cell;
-  } else if (base.Kind() == TValueKind::kObject) {
-    if (!base.AsObject()) Fail(TErrorCode::kRuntime, "Access violation: the object is nil", node, true);
-    if (node.text == "classname") return TValue::String(base.AsObject()->className);
-    auto found = base.AsObject()->properties.find(node.text);
-    if (found != base.AsObject()->properties.end()) return found->second;
-  }
-  Fail(TErrorCode::kUnknownIdentifier, "Identifier idents no member \"" + node.original + "\"", node);
-}
+TValue TInterpreter::EvaluateField(const TNode& node) { return *ResolveLvalue(node, true).cell; }
 
 TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
+  if (WithSubject(node.text)) return *ResolveLvalue(node, true).cell;
   if (TLvalue* variable = FindVariable(node.text)) return *variable->cell;
   if (auto [first, frame] = FindRoutine(node.text); first) {
     const TRoutine* routine = &SelectOverload(*first, {}, node);
@@ -815,6 +878,8 @@ TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
     return TValue();
   }
   if (auto constant = BuiltinConstant(node.text)) return *constant;
+  if (auto constant = LibraryConstant(node.text)) return *constant;
+  if (auto constant = DialogConstant(node.text)) return *constant;
   if (host_.unknownIdentifier) {
     if (auto value = host_.unknownIdentifier(node.original)) return *value;
   }
@@ -822,6 +887,7 @@ TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
 }
 
 TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
+  if (const TLvalue* subject = WithSubject(node.text)) return ReadMember(*subject, node, node.text, EvaluateArgs(node, 0), true);
   if (auto [first, frame] = FindRoutine(node.text); first) {
     std::vector<const TNode*> args;
     for (const auto& arg : node.kids) args.push_back(arg.get());
@@ -841,7 +907,7 @@ TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
       return *value;
     }
   } catch (const TBuiltinError& error) {
-    Fail(error.code, error.what(), node, error.code != TErrorCode::kTypeMismatch);
+    FailBuiltin(error, node);
   }
   Fail(TErrorCode::kUnknownIdentifier, "Identifier not found \"" + node.original + "\"", node);
 }
@@ -1075,6 +1141,16 @@ bool TInterpreter::CallSpecial(const TNode& node, TValue& result) {
     }
     return true;
   }
+  if (CallDialog(node, result)) return true;
+  if (name == "freeandnil") {
+    count(1, 1);
+    TLvalue target = ResolveLvalue(*args[0]);
+    if (target.cell->Kind() != TValueKind::kObject) Fail(TErrorCode::kTypeMismatch, "Class instance expected", *args[0]);
+    TValue object = *target.cell;
+    *target.cell = TValue::Object(nullptr);
+    FreeObject(object, node);
+    return true;
+  }
   if (name == "assigned") {
     count(1, 1);
     TValue value = Evaluate(*args[0]);
@@ -1109,6 +1185,281 @@ bool TInterpreter::CallSpecial(const TNode& node, TValue& result) {
     return true;
   }
   return false;
+}
+
+// Objects.
+
+void TInterpreter::FailBuiltin(const TBuiltinError& error, const TNode& at) const {
+  TScriptError scriptError(error.code, error.what(), at.line, at.column, error.code != TErrorCode::kTypeMismatch);
+  if (!error.exceptionClass.empty()) scriptError.SetExceptionClass(error.exceptionClass);
+  throw scriptError;
+}
+
+TObjectData& TInterpreter::LiveObject(const TValue& value, const TNode& at) const {
+  if (value.Kind() != TValueKind::kObject) Fail(TErrorCode::kTypeMismatch, "Class instance expected", at);
+  if (!value.AsObject() || value.AsObject()->freed) {
+    TScriptError error(TErrorCode::kRuntime, value.AsObject() ? "Access violation: the object was freed" : "Access violation: the object is nil",
+                       at.line, at.column, true);
+    error.SetExceptionClass("EAccessViolation");
+    throw error;
+  }
+  return *value.AsObject();
+}
+
+void TInterpreter::FreeObject(const TValue& value, const TNode& at) {
+  if (value.Kind() != TValueKind::kObject) Fail(TErrorCode::kTypeMismatch, "Class instance expected", at);
+  if (!value.AsObject()) return;  // Free on nil does nothing, as TObject.Free
+  if (value.AsObject()->freed) {
+    TScriptError error(TErrorCode::kRuntime, "Invalid pointer operation: the object was already freed", at.line, at.column, true);
+    error.SetExceptionClass("EInvalidPointer");
+    throw error;
+  }
+  value.AsObject()->native.reset();  // releases what the object holds (files, connections) now
+  value.AsObject()->freed = true;
+}
+
+std::vector<TValue> TInterpreter::EvaluateArgs(const TNode& node, size_t first) {
+  std::vector<TValue> args;
+  for (size_t i = first; i < node.kids.size(); ++i) args.push_back(Evaluate(*node.kids[i]));
+  return args;
+}
+
+bool TInterpreter::IsConstruction(const TNode& node) {
+  if (node.kind != TNodeKind::kField || node.kids[0]->kind != TNodeKind::kName) return false;
+  const std::string& className = node.kids[0]->text;
+  if (FindVariable(className) || WithSubject(className)) return false;
+  if (node.text == "create" && FindLibraryClass(className)) return true;
+  return IsExceptionClassName(className) && (node.text == "create" || node.text == "createfmt");
+}
+
+TValue TInterpreter::ConstructObject(const TNode& node) {
+  const TNode& classNode = *node.kids[0];
+  if (const TNativeConstructor* constructor = FindLibraryClass(classNode.text)) {
+    if (!*constructor) Fail(TErrorCode::kTypeMismatch, "Class \"" + classNode.original + "\" cannot be created", node);
+    std::vector<TValue> args = EvaluateArgs(node, 1);
+    try {
+      return NativeValue((*constructor)(args));
+    } catch (const TBuiltinError& error) {
+      FailBuiltin(error, node);
+    }
+  }
+  // An exception class: Create(message) or CreateFmt(format, [args]).
+  std::vector<TValue> args;
+  for (size_t i = 1; i < node.kids.size(); ++i) {
+    if (node.kids[i]->kind == TNodeKind::kSetLit) {
+      for (const auto& element : node.kids[i]->kids) args.push_back(Evaluate(*element));
+    } else {
+      args.push_back(Evaluate(*node.kids[i]));
+    }
+  }
+  std::string message;
+  if (node.text == "create") {
+    if (args.size() != 1 || args[0].Kind() != TValueKind::kString)
+      Fail(TErrorCode::kTypeMismatch, "Exception.Create expects one string", node);
+    message = args[0].AsString();
+  } else {
+    if (args.empty() || args[0].Kind() != TValueKind::kString)
+      Fail(TErrorCode::kTypeMismatch, "Exception.CreateFmt expects a format", node);
+    try {
+      message = FormatText(args[0].AsString(), std::vector<TValue>(args.begin() + 1, args.end()));
+    } catch (const std::invalid_argument& error) {
+      Fail(TErrorCode::kConversion, error.what(), node, true);
+    }
+  }
+  return MakeException(classNode.original, message);
+}
+
+bool TInterpreter::HasMember(const TValue& subject, const std::string& name) const {
+  if (subject.Kind() == TValueKind::kRecord) {
+    for (const auto& field : subject.AsRecord()->fields)
+      if (field.first == name) return true;
+    return false;
+  }
+  if (subject.Kind() != TValueKind::kObject || !subject.AsObject()) return false;
+  if (name == "free" || name == "classname") return true;
+  const TObjectData& object = *subject.AsObject();
+  if (object.native) return object.native->HasMember(name);
+  return object.properties.count(name) > 0;
+}
+
+const TInterpreter::TLvalue* TInterpreter::WithSubject(const std::string& name) const {
+  if (withDepth_ == 0) return nullptr;
+  for (const TFrame* frame = current_; frame; frame = frame->parent) {
+    if (frame->isWith) {
+      if (HasMember(*frame->withSubject.cell, name)) return &frame->withSubject;
+    } else if (frame->vars.count(name)) {
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+TInterpreter::TFlow TInterpreter::ExecuteWith(const TNode& node) {
+  // with a, b do S is with a do with b do S: each subject is evaluated inside the scopes before it.
+  std::vector<std::unique_ptr<TFrame>> scopes;
+  struct TRestore {
+    TInterpreter& interpreter;
+    TFrame* saved;
+    int depth;
+    ~TRestore() {
+      interpreter.current_ = saved;
+      interpreter.withDepth_ = depth;
+    }
+  } restore{*this, current_, withDepth_};
+  for (size_t i = 0; i + 1 < node.kids.size(); ++i) {
+    TLvalue subject = ResolveLvalue(*node.kids[i], true);
+    if (subject.cell->Kind() == TValueKind::kObject) LiveObject(*subject.cell, *node.kids[i]);
+    else if (subject.cell->Kind() != TValueKind::kRecord)
+      Fail(TErrorCode::kTypeMismatch, "Expression type must be class or record type", *node.kids[i]);
+    auto scope = std::make_unique<TFrame>();
+    scope->isWith = true;
+    scope->withSubject = subject;
+    scope->parent = current_;
+    current_ = scope.get();
+    ++withDepth_;
+    scopes.push_back(std::move(scope));
+  }
+  return Execute(*node.kids.back());
+}
+
+TValue TInterpreter::ReadMember(const TLvalue& owner, const TNode& at, const std::string& name,
+                                const std::vector<TValue>& args, bool hasArgs) {
+  const TValue& subject = *owner.cell;
+  std::string shown = at.original.empty() ? name : at.original;
+  if (subject.Kind() == TValueKind::kRecord && !hasArgs) return *RecordField(owner, at).cell;
+  if (subject.Kind() == TValueKind::kObject) {
+    if (name == "free" && args.empty()) {
+      FreeObject(subject, at);
+      return TValue();
+    }
+    TObjectData& object = LiveObject(subject, at);
+    if (name == "classname" && args.empty()) return TValue::String(object.className);
+    if (object.native) {
+      try {
+        if (!hasArgs)
+          if (auto value = object.native->GetProperty(name, {})) return *value;
+        if (auto value = object.native->CallMethod(name, args)) return *value;
+      } catch (const TBuiltinError& error) {
+        FailBuiltin(error, at);
+      }
+    } else if (!hasArgs) {
+      auto found = object.properties.find(name);
+      if (found != object.properties.end()) return found->second;
+    }
+  }
+  Fail(TErrorCode::kUnknownIdentifier, "Identifier idents no member \"" + shown + "\"", at);
+}
+
+TValue TInterpreter::ReadIndexed(const TLvalue& owner, const TNode& at, const std::string& name, const TValue& index) {
+  TObjectData& object = LiveObject(*owner.cell, at);
+  if (object.native) {
+    try {
+      if (auto value = object.native->GetProperty(name, {index})) return *value;
+    } catch (const TBuiltinError& error) {
+      FailBuiltin(error, at);
+    }
+  }
+  // Not an indexed property: index what the member gives (a string, an array, an object's default).
+  return IndexValue(ReadMember(owner, at, name, {}, false), index, at);
+}
+
+TValue TInterpreter::IndexValue(const TValue& base, const TValue& indexValue, const TNode& node) {
+  if (base.Kind() == TValueKind::kObject) {
+    TObjectData& object = LiveObject(base, node);
+    std::string property = object.native ? object.native->DefaultProperty() : std::string();
+    if (property.empty()) Fail(TErrorCode::kTypeMismatch, "Array type required", node);
+    TLvalue owner{std::make_shared<TValue>(base), VariantType(), true};
+    return ReadIndexed(owner, node, property, indexValue);
+  }
+  auto index = OrdinalOf(indexValue);
+  const TNode& indexNode = node.kids.size() > 1 ? *node.kids[1] : node;
+  if (base.Kind() == TValueKind::kString) {
+    if (!index) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", indexNode);
+    if (*index < 1 || *index > static_cast<int64_t>(base.AsString().size()))
+      Fail(TErrorCode::kRangeError, "Range check error", indexNode, true);
+    return TValue::String(std::string(1, base.AsString()[*index - 1]));
+  }
+  if (base.Kind() != TValueKind::kArray) Fail(TErrorCode::kTypeMismatch, "Array type required", node);
+  if (!index) Fail(TErrorCode::kTypeMismatch, "Ordinal expression expected", indexNode);
+  int64_t position = *index - base.AsArray()->low;
+  if (position < 0 || position >= static_cast<int64_t>(base.AsArray()->items.size()))
+    Fail(TErrorCode::kRangeError, "Range check error", indexNode, true);
+  return *base.AsArray()->items[position];
+}
+
+void TInterpreter::WriteMember(const TValue& owner, const TNode& at, const std::string& name,
+                               const std::vector<TValue>& indexes, const TValue& value) {
+  TObjectData& object = LiveObject(owner, at);
+  std::string shown = at.original.empty() ? name : at.original;
+  if (object.native) {
+    bool written = false;
+    try {
+      written = object.native->SetProperty(name, indexes, value);
+    } catch (const TBuiltinError& error) {
+      FailBuiltin(error, at);
+    }
+    if (written) return;
+    if (object.native->HasMember(name))
+      Fail(TErrorCode::kTypeMismatch, "No member is provided to access property \"" + shown + "\"", at);
+  } else if (indexes.empty()) {
+    auto found = object.properties.find(name);
+    if (found != object.properties.end()) {
+      if (found->second.Kind() == TValueKind::kString && value.Kind() != TValueKind::kString)
+        Fail(TErrorCode::kTypeMismatch, "Incompatible types: got \"" + KindName(value) + "\" expected \"String\"", at);
+      found->second = value;
+      return;
+    }
+  }
+  Fail(TErrorCode::kUnknownIdentifier, "Identifier idents no member \"" + shown + "\"", at);
+}
+
+bool TInterpreter::CallDialog(const TNode& node, TValue& result) {
+  const std::string& name = node.text;
+  if (name != "showmessage" && name != "inputbox" && name != "messagedlg") return false;
+  std::vector<TValue> args = EvaluateArgs(node, 0);
+  auto count = [&](size_t low, size_t high) {
+    if (args.size() < low || args.size() > high)
+      Fail(TErrorCode::kTypeMismatch, "Wrong number of parameters specified for call to \"" + node.original + "\"", node);
+  };
+  auto text = [&](size_t i) -> const std::string& {
+    if (args[i].Kind() != TValueKind::kString)
+      Fail(TErrorCode::kTypeMismatch, "Incompatible types: got \"" + KindName(args[i]) + "\" expected \"String\"", *node.kids[i]);
+    return args[i].AsString();
+  };
+  auto line = [&](const std::string& shown) {
+    if (host_.output) host_.output(shown + "\n");
+  };
+  if (name == "showmessage") {
+    count(1, 1);
+    if (host_.showMessage) host_.showMessage(text(0));
+    else line(text(0));
+    result = TValue();
+  } else if (name == "inputbox") {
+    count(3, 3);
+    std::optional<std::string> answer;
+    if (host_.inputBox) answer = host_.inputBox(text(0), text(1), text(2));
+    result = TValue::String(answer.value_or(text(2)));
+  } else {
+    count(3, 4);
+    const std::string& message = text(0);
+    if (args[1].Kind() != TValueKind::kInteger || args[1].AsInteger() < 0 ||
+        args[1].AsInteger() > static_cast<int64_t>(TMsgDlgType::kCustom))
+      Fail(TErrorCode::kTypeMismatch, "Incompatible types: TMsgDlgType expected", *node.kids[1]);
+    if (args[2].Kind() != TValueKind::kSet)
+      Fail(TErrorCode::kTypeMismatch, "Incompatible types: TMsgDlgButtons expected", *node.kids[2]);
+    if (args.size() == 4 && args[3].Kind() != TValueKind::kInteger)
+      Fail(TErrorCode::kTypeMismatch, "Incompatible types: got \"" + KindName(args[3]) + "\" expected \"LongInt\"", *node.kids[3]);
+    std::vector<TMsgDlgBtn> buttons = ButtonsOf(args[2].AsSet());
+    int modalResult;
+    if (host_.messageDlg) {
+      modalResult = host_.messageDlg(message, static_cast<TMsgDlgType>(args[1].AsInteger()), buttons);
+    } else {
+      line(message);
+      modalResult = buttons.empty() ? kMrNone : ModalResultOf(buttons.front());
+    }
+    result = TValue::Integer(modalResult);
+  }
+  return true;
 }
 
 }  // namespace varnelo::pascal

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "pascal/ast.h"
+#include "pascal/builtins.h"
+#include "pascal/dialogs.h"
 #include "pascal/errors.h"
 #include "pascal/value.h"
 
@@ -27,6 +29,16 @@ struct TInterpreterHost {
   std::function<bool()> afterStatement;
   // Receives the text of Write and WriteLn.
   std::function<void(const std::string& text)> output;
+  // Dialogs. Left empty, ShowMessage writes its text as an output line, InputBox answers its default,
+  // and MessageDlg writes its text as an output line and answers the modal result of its first button
+  // (mrNone without buttons).
+  std::function<void(const std::string& text)> showMessage;
+  // Nullopt when the user cancels: InputBox then gives the default.
+  std::function<std::optional<std::string>(const std::string& caption, const std::string& prompt,
+                                           const std::string& defaultText)>
+      inputBox;
+  // Returns the modal result (kMrYes...).
+  std::function<int(const std::string& text, TMsgDlgType type, const std::vector<TMsgDlgBtn>& buttons)> messageDlg;
 };
 
 // Runs programs of the Pascal dialect by walking their tree. One run at a time per instance.
@@ -48,6 +60,7 @@ class TInterpreter {
   struct TLvalue {
     TCell cell;
     TTypeRef type;
+    bool temporary = false;  // a value computed for reading members, not a variable
   };
   enum class TFlow { kNormal, kBreak, kContinue, kExit };
   struct TRaised;
@@ -90,7 +103,26 @@ class TInterpreter {
   const TNode* UnqualifiedName(const TNode& node);
   [[noreturn]] void RaiseObject(const TValue& object, const TNode& at);
 
-  TLvalue ResolveLvalue(const TNode& node);
+  // `loose` also accepts what is not a variable (calls, properties), as a temporary: the owner of a member.
+  TLvalue ResolveLvalue(const TNode& node, bool loose = false);
+
+  // Objects.
+  TFlow ExecuteWith(const TNode& node);
+  const TLvalue* WithSubject(const std::string& name) const;
+  bool HasMember(const TValue& subject, const std::string& name) const;
+  TObjectData& LiveObject(const TValue& value, const TNode& at) const;
+  TValue ConstructObject(const TNode& node);
+  TValue ReadMember(const TLvalue& owner, const TNode& at, const std::string& name, const std::vector<TValue>& args, bool hasArgs);
+  TValue ReadIndexed(const TLvalue& owner, const TNode& at, const std::string& name, const TValue& index);
+  void WriteMember(const TValue& owner, const TNode& at, const std::string& name, const std::vector<TValue>& indexes, const TValue& value);
+  TValue IndexValue(const TValue& base, const TValue& index, const TNode& node);
+  TLvalue RecordField(const TLvalue& owner, const TNode& node);
+  TLvalue ArrayElement(const TLvalue& base, const TNode& indexNode, const TNode& at);
+  bool IsConstruction(const TNode& node);
+  [[noreturn]] void FailBuiltin(const TBuiltinError& error, const TNode& at) const;
+  std::vector<TValue> EvaluateArgs(const TNode& node, size_t first);
+  void FreeObject(const TValue& value, const TNode& at);
+  bool CallDialog(const TNode& node, TValue& result);
   TLvalue* FindVariable(const std::string& name);
   std::pair<const TRoutine*, TFrame*> FindRoutine(const std::string& name);
   const TNode* FindConstType(const std::string& name) const;
@@ -106,6 +138,7 @@ class TInterpreter {
   std::vector<TProgram> programs_;  // keeps the trees of the program and its units alive
   std::vector<std::string> loadedUnits_;
   std::vector<TValue> handling_;  // exceptions being handled, for a bare raise
+  int withDepth_ = 0;  // active with statements; none spares the member lookup of every name
 };
 
 }  // namespace varnelo::pascal

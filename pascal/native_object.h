@@ -28,9 +28,20 @@ public:
   // Calls method `name`; a procedure gives the empty value. Nullopt when the class has no such method.
   virtual std::optional<TValue> CallMethod(const std::string& name, const std::vector<TValue>& args) = 0;
 
+  // Whether `name` is a property or method of the class; `with object do` resolves names by it.
+  virtual bool HasMember(const std::string& name) const = 0;
+
   // The property that `object[index]` reads and writes ("strings"); empty when there is none.
   virtual std::string DefaultProperty() const { return {}; }
 };
+
+// Wraps a library object as a script value; a method or property that gives an object returns this.
+inline TValue NativeValue(std::shared_ptr<TNativeObject> native) {
+  auto object = std::make_shared<TObjectData>();
+  object->className = native->ClassName();
+  object->native = std::move(native);
+  return TValue::Object(std::move(object));
+}
 
 // Makes an object of a library class for `ClassName.Create(args)`.
 using TNativeConstructor = std::function<std::shared_ptr<TNativeObject>(const std::vector<TValue>& args)>;

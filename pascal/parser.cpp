@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "pascal/errors.h"
+#include "pascal/library_classes.h"
 
 namespace varnelo::pascal {
 
@@ -26,7 +27,7 @@ const char* const kReserved[] = {"and", "array", "begin", "case", "const", "div"
                                  "except", "finally", "for", "function", "if", "in", "mod", "nil", "not", "of",
                                  "or", "procedure", "program", "raise", "record", "repeat", "set", "shl", "shr",
                                  "then", "to", "try", "type", "until", "uses", "var", "while", "xor", "unit",
-                                 "interface", "implementation", "initialization", "finalization", "on"};
+                                 "interface", "implementation", "initialization", "finalization", "on", "with"};
 
 bool IsReserved(const std::string& word) {
   for (const char* reserved : kReserved)
@@ -366,6 +367,12 @@ TTypeRef TParser::ParseType() {
       }
       return named;
     }
+    // Library classes (TStringList...) are object types like TObject.
+    if (IsLibraryTypeName(Current().text)) {
+      auto type = MakeType(K::kObject, Current().text);
+      ++pos_;
+      return type;
+    }
   }
   if (Current().kind == TTokenKind::kInteger || Current().kind == TTokenKind::kString || IsSymbol("-") ||
       (Current().kind == TTokenKind::kIdentifier && PeekToken().text == "..")) {
@@ -562,6 +569,15 @@ TNodePtr TParser::ParseStatement() {
         if (!IsSymbol(")")) node->kids.push_back(ParseExpression());
         ExpectSymbol(")");
       }
+      return node;
+    }
+    if (word == "with") {
+      auto node = MakeNode(TNodeKind::kWith);
+      ++pos_;
+      do node->kids.push_back(ParseExpression());
+      while (AcceptSymbol(","));
+      ExpectKeyword("do");
+      node->kids.push_back(ParseStatement());
       return node;
     }
     if (word == "raise") {
@@ -882,8 +898,8 @@ TNodePtr TParser::ParsePostfix(TNodePtr base) {
       }
       base = std::move(node);
     } else if (IsSymbol(".") && PeekToken().kind == TTokenKind::kIdentifier) {
-      auto node = MakeNode(TNodeKind::kField);
       ++pos_;
+      auto node = MakeNode(TNodeKind::kField);  // errors about a member point at its name
       node->text = Current().text;
       node->original = Current().original;
       ++pos_;

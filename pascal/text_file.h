@@ -27,6 +27,7 @@ class TTextFile : public TNativeObject {
   std::optional<TValue> GetProperty(const std::string&, const std::vector<TValue>&) override { return std::nullopt; }
   bool SetProperty(const std::string&, const std::vector<TValue>&, const TValue&) override { return false; }
   std::optional<TValue> CallMethod(const std::string&, const std::vector<TValue>&) override { return std::nullopt; }
+  bool HasMember(const std::string&) const override { return false; }
 
   void Assign(std::string path);
   void Reset();

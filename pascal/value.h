@@ -29,6 +29,8 @@ struct TObjectData {
   std::map<std::string, TValue> properties;  // lower-case names
   // Set for an object of a library class: it holds the state and answers for its members.
   std::shared_ptr<TNativeObject> native;
+  // Set by Free: using the object afterwards is an error of the script, not a crash.
+  bool freed = false;
 };
 
 enum class TValueKind { kEmpty, kNull, kInteger, kFloat, kString, kBoolean, kObject, kSet, kArray, kRecord };
