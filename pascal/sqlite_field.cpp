@@ -1,0 +1,33 @@
+#include "pascal/sqlite_field.h"
+
+#include "pascal/sqlite_support.h"
+
+namespace varnelo::pascal {
+
+using namespace sqlite;
+
+TValue TField::Current() const {
+  if (!rows_->open) DatabaseError("Operation cannot be performed on an inactive dataset");
+  return rows_->Current(column_);
+}
+
+std::optional<TValue> TField::GetProperty(const std::string& name, const std::vector<TValue>& indexes) {
+  if (!indexes.empty()) return std::nullopt;
+  if (name == "fieldname" || name == "displayname") return TValue::String(rows_->columns[column_]);
+  if (name == "index") return TValue::Integer(static_cast<int64_t>(column_));
+  if (name == "fieldno") return TValue::Integer(static_cast<int64_t>(column_) + 1);
+  if (name == "isnull") return TValue::Boolean(Current().Kind() == TValueKind::kNull);
+  if (name == "value") return ValueAsVariant(Current());
+  if (name == "asstring" || name == "text" || name == "displaytext") return TValue::String(ValueAsString(Current()));
+  if (name == "asinteger" || name == "aslargeint") return TValue::Integer(ValueAsInteger(Current()));
+  if (name == "asfloat") return TValue::Float(ValueAsFloat(Current()));
+  if (name == "asboolean") return TValue::Boolean(ValueAsBoolean(Current()));
+  return std::nullopt;
+}
+
+std::optional<TValue> TField::CallMethod(const std::string& name, const std::vector<TValue>& args) {
+  if (args.empty()) return GetProperty(name, {});
+  return std::nullopt;
+}
+
+}  // namespace varnelo::pascal
