@@ -24,6 +24,7 @@ std::string TScriptError::ExceptionClass() const {
     case TErrorCode::kDivisionByZero: return "EDivByZero";
     case TErrorCode::kRangeError: return "ERangeError";
     case TErrorCode::kConversion: return "EConvertError";
+    case TErrorCode::kDatabase: return "EDatabaseError";
     default: return "Exception";
   }
 }

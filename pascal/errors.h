@@ -19,6 +19,7 @@ enum class TErrorCode : int {
   kStackOverflow = 9,
   kStopped = 10,
   kUnitNotFound = 11,
+  kDatabase = 12,
 };
 
 // An error of the interpreter. Catchable errors (division by zero, conversions...) can be handled by the

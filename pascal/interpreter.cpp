@@ -29,7 +29,8 @@ constexpr int64_t kMaxArrayLength = 1'000'000;
 // Strings that outgrow this end the run with an error instead of exhausting memory.
 constexpr size_t kMaxStringLength = 64 * 1024 * 1024;
 
-const char* const kProvidedUnits[] = {"system", "sysutils", "classes", "strutils", "math", "dialogs", "db", "variants", "types"};
+const char* const kProvidedUnits[] = {"system", "sysutils", "classes", "strutils", "math",  "dialogs",
+                                      "db",     "variants", "types",   "sqldb",    "sqlite3conn"};
 
 int64_t Wrap(uint64_t value) { return static_cast<int64_t>(value); }
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "pascal/builtins.h"
+#include "pascal/sqlite_classes.h"
 #include "pascal/string_list.h"
 
 namespace varnelo::pascal {
@@ -19,8 +20,8 @@ std::map<std::string, TNativeConstructor> MakeClassTable() {
     return std::make_shared<TStringList>();
   };
   classes["tstrings"] = nullptr;
-  // Further groups of library classes add their entries here, one call per group
-  // (the database classes: AddDatabaseClasses(classes) of pascal/sqlite_classes.h).
+  // Further groups of library classes add their entries here, one call per group.
+  AddDatabaseClasses(classes);
   return classes;
 }
 
@@ -35,7 +36,8 @@ const TNativeConstructor* FindLibraryClass(const std::string& lowerName) {
 bool IsLibraryTypeName(const std::string& lowerName) {
   static const std::set<std::string> kExceptionClasses = {
       "exception",        "econverterror", "edivbyzero",  "erangeerror",   "estringlisterror",
-      "eaccessviolation", "efopenerror",   "efcreateerror", "ewriteerror", "einvalidpointer"};
+      "eaccessviolation", "efopenerror",   "efcreateerror", "ewriteerror", "einvalidpointer",
+      "edatabaseerror",   "einouterror"};
   return FindLibraryClass(lowerName) != nullptr || kExceptionClasses.count(lowerName) > 0;
 }
 
