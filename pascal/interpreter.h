@@ -92,6 +92,7 @@ class TInterpreter {
   std::vector<TProgram> programs_;  // keeps the trees of the program and its units alive
   std::vector<std::string> loadedUnits_;
   std::vector<TValue> handling_;  // exceptions being handled, for a bare raise
+  std::string* unflushedWrite_ = nullptr;  // what the Write being evaluated has not sent yet
 };
 
 }  // namespace varnelo::pascal
