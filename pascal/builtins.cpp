@@ -54,8 +54,14 @@ std::optional<int64_t> ParseInteger(const std::string& text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   int base = 10;
-  if (i < text.size() && text[i] == '$') {
+  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
     base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  } else if (i < text.size() && (text[i] == '%' || text[i] == '&')) {
+    base = text[i] == '%' ? 2 : 8;
     ++i;
   }
   if (i >= text.size()) return std::nullopt;
@@ -66,6 +72,7 @@ std::optional<int64_t> ParseInteger(const std::string& text) {
     if (c >= '0' && c <= '9') digit = c - '0';
     else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
     else return std::nullopt;
+    if (digit >= base) return std::nullopt;
     if (value > (static_cast<unsigned long long>(INT64_MAX) + 1 - digit) / base) return std::nullopt;
     value = value * base + digit;
   }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <unordered_set>
 
@@ -71,6 +72,15 @@ std::string LowerText(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
+
+// An operator's or routine's spelling, tested against literals with an inlined comparison of known length.
+struct TSpelling {
+  std::string_view text;
+  template <size_t N>
+  bool operator==(const char (&literal)[N]) const {
+    return text.size() == N - 1 && std::memcmp(text.data(), literal, N - 1) == 0;
+  }
+};
 
 bool IsExceptionClassName(const std::string& lowerName) {
   return lowerName == "exception" || (lowerName.size() > 1 && lowerName[0] == 'e');
@@ -606,6 +616,19 @@ void TInterpreter::ExecuteAssign(const TNode& node) {
     return;
   }
   TLvalue lvalue = ResolveLvalue(target);
+  // `s := s + x` appends in place, so building a string in a loop does not copy it each time.
+  if (target.kind == TNodeKind::kName && source.kind == TNodeKind::kBinary && std::string_view(source.text) == "+" &&
+      source.kids[0]->kind == TNodeKind::kName && source.kids[0]->text == target.text &&
+      lvalue.cell->Kind() == TValueKind::kString && lvalue.type->kind != K::kChar) {
+    TValue right = Evaluate(*source.kids[1]);
+    TValue& left = *lvalue.cell;
+    if (left.Kind() != TValueKind::kString || right.Kind() != TValueKind::kString)
+      Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: \"" + KindName(left) + "\" + \"" + KindName(right) + "\"", source);
+    if (left.AsString().size() + right.AsString().size() > kMaxStringLength)
+      Fail(TErrorCode::kRuntime, "Out of memory: string too long", source, true);
+    left.MutableString() += right.AsString();
+    return;
+  }
   TValue value = Evaluate(source);
   *lvalue.cell = Coerce(value, lvalue.type, source);
 }
@@ -623,7 +646,7 @@ TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node, bool loose)
       for (TFrame* frame = current_; frame; frame = frame->parent) {
         auto found = frame->vars.find(node.text);
         if (found != frame->vars.end()) {
-          if (!frame->consts.count(node.text)) return found->second;
+          if (frame->consts.empty() || !frame->consts.count(node.text)) return found->second;
           if (!loose) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
           return TLvalue{found->second.cell, found->second.type, true};
         }
@@ -735,19 +758,19 @@ static int Compare(const TValue& a, const TValue& b, bool& comparable) {
 }
 
 TValue TInterpreter::EvaluateBinary(const TNode& node) {
-  const std::string& op = node.text;
+  TSpelling op{node.text};
   TValue left = Evaluate(*node.kids[0]);
   // and/or on booleans skip the right side when the left decides.
   if (left.Kind() == TValueKind::kBoolean && (op == "and" || op == "or")) {
     if (op == "and" && !left.AsBoolean()) return TValue::Boolean(false);
     if (op == "or" && left.AsBoolean()) return TValue::Boolean(true);
     TValue right = Evaluate(*node.kids[1]);
-    if (right.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: Boolean " + op + " " + KindName(right), node);
+    if (right.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: Boolean " + node.text + " " + KindName(right), node);
     return right;
   }
   TValue right = Evaluate(*node.kids[1]);
   auto mismatch = [&]() {
-    Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: \"" + KindName(left) + "\" " + op + " \"" + KindName(right) + "\"", node);
+    Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: \"" + KindName(left) + "\" " + node.text + " \"" + KindName(right) + "\"", node);
   };
   bool ints = left.Kind() == TValueKind::kInteger && right.Kind() == TValueKind::kInteger;
   bool numbers = left.IsNumeric() && right.IsNumeric();
@@ -962,7 +985,19 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const 
 }
 
 void TInterpreter::Write(const TNode& node, bool newLine) {
+  // One output per call; but a Write made while evaluating an argument (a function that writes) first sends
+  // what this one has written so far, so the text keeps its order.
+  if (unflushedWrite_ && !unflushedWrite_->empty() && host_.output) {
+    host_.output(*unflushedWrite_);
+    unflushedWrite_->clear();
+  }
   std::string text;
+  struct TNesting {
+    std::string*& current;
+    std::string* saved;
+    ~TNesting() { current = saved; }
+  } nesting{unflushedWrite_, unflushedWrite_};
+  unflushedWrite_ = &text;
   // The first argument may be the file to write to; it is evaluated once either way.
   std::optional<TValue> firstValue;
   TTextFile* file = nullptr;
@@ -971,6 +1006,8 @@ void TInterpreter::Write(const TNode& node, bool newLine) {
     firstValue = Evaluate(*node.kids[0]);
     if ((file = AsTextFile(*firstValue))) firstValue.reset();
   }
+  // Text bound for a file is not the log's: a nested Write flushes only what the log is owed.
+  if (file) unflushedWrite_ = nesting.saved;
   for (size_t i = file ? 1 : 0; i < node.kids.size(); ++i) {
     const TNode* valueNode = node.kids[i].get();
     std::optional<int> width, decimals;
@@ -1011,7 +1048,7 @@ void TInterpreter::Write(const TNode& node, bool newLine) {
 void TInterpreter::RaiseObject(const TValue& object, const TNode& at) { throw TRaised{object, at.line, at.column}; }
 
 bool TInterpreter::CallSpecial(const TNode& node, TValue& result) {
-  const std::string& name = node.text;
+  TSpelling name{node.text};
   const auto& args = node.kids;
   auto count = [&](size_t low, size_t high) {
     if (args.size() < low || args.size() > high)

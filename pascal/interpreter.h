@@ -139,6 +139,7 @@ class TInterpreter {
   std::vector<std::string> loadedUnits_;
   std::vector<TValue> handling_;  // exceptions being handled, for a bare raise
   int withDepth_ = 0;  // active with statements; none spares the member lookup of every name
+  std::string* unflushedWrite_ = nullptr;  // what the Write being evaluated has not sent yet
 };
 
 }  // namespace varnelo::pascal

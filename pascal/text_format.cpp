@@ -1,10 +1,13 @@
 #include "pascal/text_format.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 #include <stdexcept>
+#include <utility>
 
 namespace varnelo::pascal {
 
@@ -63,6 +66,52 @@ std::string RoundHalfUp(const std::string& plain, int places) {
   return text;
 }
 
+// The C library writes at least two exponent digits; the language's routines write at least three.
+std::string WidenExponent(std::string text) {
+  size_t e = text.find('E');
+  if (e == std::string::npos || e + 2 > text.size()) return text;
+  size_t digits = text.size() - e - 2;
+  if (digits < 3) text.insert(e + 2, 3 - digits, '0');
+  return text;
+}
+
+// Digits of a finite value rounded to `significant` digits ("12345678") and its decimal exponent (4).
+std::pair<std::string, int> SignificantDigits(double value, int significant) {
+  std::string text = Printf("%.*e", significant - 1, std::fabs(value));
+  size_t e = text.find('e');
+  std::string digits = text.substr(0, 1) + (e > 2 ? text.substr(2, e - 2) : "");
+  return {digits, std::atoi(text.c_str() + e + 1)};
+}
+
+// The general form: plain notation unless the exponent is below -5 or reaches the precision; trailing zeros
+// dropped ("0.00001", "1E-6", "1.5E300").
+std::string General(double value, int precision) {
+  if (std::isnan(value)) return "Nan";
+  if (std::isinf(value)) return value > 0 ? "+Inf" : "-Inf";
+  if (value == 0) return "0";
+  auto [digits, exponent] = SignificantDigits(value, precision);
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string text;
+  if (exponent < -5 || exponent >= precision) {
+    text = digits.substr(0, 1);
+    if (digits.size() > 1) text += "." + digits.substr(1);
+    text += "E" + std::to_string(exponent);
+  } else if (exponent < 0) {
+    text = "0." + std::string(-exponent - 1, '0') + digits;
+  } else {
+    if (static_cast<int>(digits.size()) <= exponent) digits.append(exponent + 1 - digits.size(), '0');
+    text = digits.substr(0, exponent + 1);
+    if (static_cast<int>(digits.size()) > exponent + 1) text += "." + digits.substr(exponent + 1);
+  }
+  return (value < 0 ? "-" : "") + text;
+}
+
+// Format's %e: "1.2345678000000000E+004", `significant` digits in all.
+std::string Exponent(double value, int significant) {
+  if (std::isnan(value) || std::isinf(value)) return General(value, 15);
+  return WidenExponent(Printf("%.*E", significant - 1, value));
+}
+
 std::string Fixed(double value, int places, int significant) {
   std::string text = RoundHalfUp(PlainDecimal(std::fabs(value), significant), places);
   bool zero = text.find_first_not_of("0.") == std::string::npos;
@@ -76,33 +125,20 @@ std::string WriteReal(double value, std::optional<int> width, std::optional<int>
   if (std::isinf(value)) return PadLeft(value > 0 ? "+Inf" : "-Inf", width);
   if (decimals) {
     int places = std::min(std::max(*decimals, 0), 60);
-    return PadLeft(Fixed(value, places, 15), width);
+    std::string text = Fixed(value, places, 15);
+    // Unlike Format, Write keeps the sign of a negative value that rounds to zero ("-0.00").
+    if (value < 0 && text[0] != '-') text.insert(0, "-");
+    return PadLeft(text, width);
   }
   // The default width gives 16 decimals; a narrower field gives fewer, down to one.
   int places = 16;
   if (width) places = std::min(16, std::max(1, *width - 8));
-  std::string text = Printf("%.*E", places, value);
-  // The C library writes at least two exponent digits; FPC always writes three.
-  size_t e = text.find('E');
-  std::string exponent = text.substr(e + 2);
-  while (exponent.size() < 3) exponent.insert(0, "0");
-  text = text.substr(0, e + 2) + exponent;
+  std::string text = WidenExponent(Printf("%.*E", places, value));
   if (value >= 0 || (value == 0 && !std::signbit(value))) text.insert(0, " ");
   return PadLeft(text, width);
 }
 
-std::string FloatToText(double value) {
-  if (std::isnan(value)) return "Nan";
-  if (std::isinf(value)) return value > 0 ? "+Inf" : "-Inf";
-  std::string text = Printf("%.*G", 15, value);
-  size_t e = text.find('E');
-  if (e == std::string::npos) return text;
-  std::string mantissa = text.substr(0, e);
-  char sign = text[e + 1];
-  std::string digits = text.substr(e + 2);
-  while (digits.size() > 1 && digits[0] == '0') digits.erase(0, 1);
-  return mantissa + "E" + (sign == '-' ? "-" : "") + digits;
-}
+std::string FloatToText(double value) { return General(value, 15); }
 
 std::string WriteText(const TValue& value, std::optional<int> width, std::optional<int> decimals) {
   switch (value.Kind()) {
@@ -171,10 +207,22 @@ std::string FormatText(const std::string& format, const std::vector<TValue>& arg
       if (!arg.IsNumeric()) throw mismatch();
       if (std::isnan(arg.AsFloat()) || std::isinf(arg.AsFloat())) piece = FloatToText(arg.AsFloat());
       else piece = Fixed(arg.AsFloat(), precision < 0 ? 2 : std::min(precision, 60), 0);
+      if (conversion == 'n') {
+        size_t end = std::min(piece.find('.'), piece.size());
+        for (size_t at = end; at > 3 && std::isdigit(static_cast<unsigned char>(piece[at - 4])); at -= 3) piece.insert(at - 3, ",");
+      }
+    } else if (conversion == 'e' || conversion == 'g') {
+      if (!arg.IsNumeric()) throw mismatch();
+      // Precision counts significant digits here: at least two, at most what a double holds.
+      int significant = precision < 0 ? 17 : std::clamp(precision, 2, 17);
+      piece = conversion == 'e' ? Exponent(arg.AsFloat(), significant) : General(arg.AsFloat(), significant);
     } else if (conversion == 'x') {
       if (arg.Kind() != TValueKind::kInteger) throw mismatch();
+      // Values are not typed here: one that fits an Integer is shown as the Integer it most likely was.
+      int64_t integer = arg.AsInteger();
+      uint64_t bits = integer >= INT32_MIN && integer <= INT32_MAX ? static_cast<uint32_t>(integer) : static_cast<uint64_t>(integer);
       char buffer[32];
-      std::snprintf(buffer, sizeof buffer, "%llX", static_cast<unsigned long long>(arg.AsInteger()));
+      std::snprintf(buffer, sizeof buffer, "%llX", static_cast<unsigned long long>(bits));
       piece = buffer;
       if (precision > 0 && static_cast<int>(piece.size()) < precision) piece.insert(0, precision - piece.size(), '0');
     } else {

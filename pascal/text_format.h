@@ -15,10 +15,10 @@ std::string WriteReal(double value, std::optional<int> width, std::optional<int>
 // Write/WriteLn of any simple value, right-justified to width when given.
 std::string WriteText(const TValue& value, std::optional<int> width, std::optional<int> decimals);
 
-// FloatToStr: shortest general form with 15 significant digits ("3.14", "1E20", "1.5E-7").
+// FloatToStr: the general form with 15 significant digits ("3.14", "0.00001", "1E20", "1.5E-7").
 std::string FloatToText(double value);
 
-// Format with %d %s %f %.nf %x %% and widths; throws std::invalid_argument on a bad format or argument.
+// Format with %d %s %f %.nf %e %g %n %x %% and widths; throws std::invalid_argument on a bad format or argument.
 std::string FormatText(const std::string& format, const std::vector<TValue>& args);
 
 }  // namespace varnelo::pascal

@@ -57,6 +57,8 @@ class TValue {
   int64_t AsInteger() const { return integer_; }
   double AsFloat() const { return kind_ == TValueKind::kFloat ? float_ : static_cast<double>(integer_); }
   const std::string& AsString() const { return string_; }
+  // For appending to a string variable in place instead of copying it on every `s := s + ...`.
+  std::string& MutableString() { return string_; }
   bool AsBoolean() const { return integer_ != 0; }
   const std::shared_ptr<TObjectData>& AsObject() const { return object_; }
   const std::bitset<256>& AsSet() const { return set_; }

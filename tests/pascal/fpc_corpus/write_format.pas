@@ -1,0 +1,46 @@
+program WriteFormat;
+var
+  d: Double;
+  i: Integer;
+  b: Boolean;
+  c: Char;
+  s: string;
+begin
+  i := 42;
+  WriteLn(i);
+  WriteLn(i:6, '|', i:1, '|', -i:5, '|');
+  d := 3.14159;
+  WriteLn(d);
+  WriteLn(d:0:2);
+  WriteLn(d:10:3, '|');
+  WriteLn(d:8:0, '|');
+  WriteLn(d:12, '|');
+  WriteLn(d:20, '|');
+  WriteLn(-d);
+  d := 0;
+  WriteLn(d);
+  d := 1e100;
+  WriteLn(d);
+  d := -1.5e-10;
+  WriteLn(d);
+  d := 123456789;
+  WriteLn(d);
+  d := 1 / 3;
+  WriteLn(d, ' ', d:0:5);
+  d := -0.0001;
+  WriteLn(d:0:2, '|', d:6:1, '|');
+  d := 1234.5678;
+  WriteLn(d:0:0, ' ', d:0:1, ' ', d:0:4, ' ', d:0:6);
+  b := True;
+  WriteLn(b, ' ', not b, '|', b:7, '|', False:3, '|');
+  c := 'Q';
+  WriteLn(c, c:3, '|');
+  s := 'abc';
+  WriteLn(s:6, '|', s:2, '|', s:0, '|');
+  Write('no newline');
+  Write(' then');
+  WriteLn;
+  WriteLn('multi', 1, 'args', 2.5:0:1, True);
+  WriteLn(High(Int64), ' ', Low(Int64));
+  WriteLn(2.5:0:0, ' ', 3.5:0:0, ' ', 0.125:0:2, ' ', 0.375:0:2);
+end.

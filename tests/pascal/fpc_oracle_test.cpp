@@ -1,0 +1,120 @@
+// Every corpus program must print exactly what the same source prints when compiled by Free Pascal.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run_program.h"
+
+extern char** environ;
+
+namespace varnelo::pascal {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCorpus = VARNELO_FPC_CORPUS;
+
+std::vector<std::string> CorpusNames() {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(kCorpus, error))
+    if (entry.path().extension() == ".pas") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::optional<fs::path> FindFpc() {
+  const char* path = std::getenv("PATH");
+  std::istringstream folders(path ? path : "");
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    fs::path candidate = fs::path(folder.empty() ? "." : folder) / "fpc";
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return std::nullopt;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class TScratchDir {
+ public:
+  TScratchDir() {
+    std::string pattern = (fs::temp_directory_path() / "fpc_oracle_XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  TScratchDir(const TScratchDir&) = delete;
+  TScratchDir& operator=(const TScratchDir&) = delete;
+  ~TScratchDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Runs a program with stdout and stderr going to `outputFile`, from `folder`; its exit status, or -1.
+int RunCommand(const std::vector<std::string>& argv, const fs::path& outputFile, const fs::path& folder) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  std::vector<char*> args;
+  for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  int spawned = ::posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class FpcOracleTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(FpcOracleTest, PrintsWhatFreePascalPrints) {
+  std::optional<fs::path> fpc = FindFpc();
+  if (!fpc) GTEST_SKIP() << "fpc is not installed (make deps installs it); the Free Pascal oracle cannot run";
+  const fs::path source = kCorpus / (GetParam() + ".pas");
+  TScratchDir scratch;
+  const fs::path compilerLog = scratch.Path() / "compile.txt";
+  int compiled = RunCommand({fpc->string(), "-Mdelphi", "-v0", "-FE" + scratch.Path().string(), source.string()},
+                            compilerLog, scratch.Path());
+  ASSERT_EQ(compiled, 0) << "fpc rejected " << source << ":\n" << ReadFile(compilerLog);
+
+  const fs::path expectedFile = scratch.Path() / "expected.txt";
+  int ran = RunCommand({(scratch.Path() / GetParam()).string()}, expectedFile, scratch.Path());
+  ASSERT_EQ(ran, 0) << "the compiled program failed:\n" << ReadFile(expectedFile);
+  const std::string expected = ReadFile(expectedFile);
+
+  auto outcome = testing::RunProgram(ReadFile(source));
+  EXPECT_FALSE(outcome.error) << "the interpreter stopped: " << outcome.error->what();
+  EXPECT_EQ(outcome.output, expected) << "left: our interpreter, right: Free Pascal, for " << source;
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, FpcOracleTest, ::testing::ValuesIn(CorpusNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
+}  // namespace varnelo::pascal
