@@ -46,6 +46,7 @@ public:
 class TNoShellOpen : public varnelo::shell::TShellOpenPort {
 public:
   void OpenDocument(const fs::path&) override {}
+  void OpenUrl(std::string_view) override {}
 };
 
 // Runs a program to its end; its exit code.

@@ -51,6 +51,10 @@ std::string Usage() {
          "                FILE.bak; prints the dictionary's number and full path\n"
          "  dictionary list\n"
          "                one line per registered dictionary: its number, a tab, its path\n"
+         "  script FILE.pas [--url TEXT] [--items FILE]\n"
+         "                run a script as a robot does: url is TEXT (\"script\" when not\n"
+         "                given), extractedItems the lines of FILE (nil when not given);\n"
+         "                prints what it writes, then its outcome line\n"
          "\n"
          "Options:\n"
          "  --home DIR    use DIR as the home directory (default: $VARNELO_HOME, else\n"
@@ -58,8 +62,9 @@ std::string Usage() {
          "  -h, --help    show this help and exit\n"
          "  --version     show the version and exit\n"
          "\n"
-         "Exit status: 0 on success, 2 on a usage error, an unusable home, a dictionary\n"
-         "already registered or a file that cannot be read.\n";
+         "Exit status: 0 on success, 1 when a script's outcome reports an error, 2 on a\n"
+         "usage error, an unusable home, a dictionary already registered or a file that\n"
+         "cannot be read.\n";
 }
 
 }  // namespace varnelo::cli

@@ -8,6 +8,8 @@
 #include "command_line.h"
 #include "dictionary_command.h"
 #include "list_command.h"
+#include "script_command.h"
+#include "config/config_keys.h"
 #include "network/tls_settings.h"
 #include "platform/home_directory.h"
 
@@ -42,6 +44,10 @@ int main(int argc, char** argv) {
     if (!line.arguments.empty()) return Fail("'list' takes no arguments");
   } else if (line.command == "dictionary") {
     if (const std::string problem = cli::CheckDictionaryArguments(line.arguments); !problem.empty()) return Fail(problem);
+  } else if (line.command == "script") {
+    std::string problem;
+    cli::ParseScriptArguments(line.arguments, problem);
+    if (!problem.empty()) return Fail(problem);
   } else {
     return Fail("unknown command '" + line.command + "'\nTry 'varnelo-cli --help'.");
   }
@@ -49,9 +55,13 @@ int main(int argc, char** argv) {
   try {
     const auto home = platform::ResolveHome(line.home);
     platform::EnsureHome(home, platform::FindTemplate());
-    network::SetTlsConfigFile(home / "robotconfig.ini");
+    network::SetTlsConfigFile(home / config::kRobotConfigFile);
     if (line.command == "dictionary") {
       return cli::RunDictionary(home, line.arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    }
+    if (line.command == "script") {
+      std::string problem;
+      return cli::RunScript(home, cli::ParseScriptArguments(line.arguments, problem), std::cout, std::cerr);
     }
     return cli::RunList(home, std::cout, std::cerr);
   } catch (const platform::EHomeError& error) {

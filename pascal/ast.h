@@ -95,7 +95,8 @@ struct TRoutine {
 };
 
 struct TProgram {
-  std::vector<std::string> uses;
+  std::vector<std::string> uses;         // lower case
+  std::vector<std::string> usesSpelled;  // as written, for the host that finds unit files
   std::vector<std::pair<int, int>> usesPositions;
   std::shared_ptr<TBlock> block;
 };

@@ -252,6 +252,8 @@ std::optional<TValue> BuiltinConstant(const std::string& name) {
       {"maxint", TValue::Integer(2147483647)},  {"maxlongint", TValue::Integer(2147483647)},
       {"rfreplaceall", TValue::Integer(0)},     {"rfignorecase", TValue::Integer(1)},
       {"pi", TValue::Float(3.14159265358979323846)},
+      // Variants: Null is the null value, Unassigned the empty one.
+      {"null", TValue::Null()},                 {"unassigned", TValue()},
   };
   auto found = constants.find(name);
   if (found == constants.end()) return std::nullopt;

@@ -20,6 +20,7 @@ enum class TErrorCode : int {
   kStopped = 10,
   kUnitNotFound = 11,
   kDatabase = 12,
+  kScriptNotFound = 13,  // the host could not read the script itself
 };
 
 // An error of the interpreter. Catchable errors (division by zero, conversions...) can be handled by the

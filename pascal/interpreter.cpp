@@ -138,8 +138,9 @@ TValue TInterpreter::Run(std::string_view source) {
   // Loading units grows programs_, so hold on to the program's parts rather than to the element.
   std::shared_ptr<TBlock> block = programs_.back().block;
   auto uses = programs_.back().uses;
+  auto spelled = programs_.back().usesSpelled;
   auto positions = programs_.back().usesPositions;
-  for (size_t i = 0; i < uses.size(); ++i) LoadUnit(uses[i], positions[i].first, positions[i].second, 0);
+  for (size_t i = 0; i < uses.size(); ++i) LoadUnit(uses[i], spelled[i], positions[i].first, positions[i].second, 0);
 
   // Files and other resources the units' variables hold are released when the run ends.
   struct TReleaseUnits {
@@ -173,22 +174,24 @@ TValue TInterpreter::Run(std::string_view source) {
   return *root.vars["result"].cell;
 }
 
-void TInterpreter::LoadUnit(const std::string& name, int line, int column, int nesting) {
+void TInterpreter::LoadUnit(const std::string& name, const std::string& spelled, int line, int column, int nesting) {
   for (const char* provided : kProvidedUnits)
     if (name == provided) return;
   if (std::find(loadedUnits_.begin(), loadedUnits_.end(), name) != loadedUnits_.end()) return;
   if (nesting > kMaxUnitNesting) throw TScriptError(TErrorCode::kUnitNotFound, "Units nested too deeply", line, column);
   std::optional<std::string> source;
-  if (host_.unitSource) source = host_.unitSource(name);
-  if (!source) throw TScriptError(TErrorCode::kUnitNotFound, "Can't find unit " + name, line, column);
+  if (host_.unitSource) source = host_.unitSource(spelled);
+  if (!source) throw TScriptError(TErrorCode::kUnitNotFound, "Can't find unit " + spelled, line, column);
   loadedUnits_.push_back(name);
   TParser parser(TLexer(*source).Tokenize());
   programs_.push_back(parser.ParseUnit());
   // The vector may grow while the unit's own units load, so keep the tree by its shared block.
   auto block = programs_.back().block;
   auto uses = programs_.back().uses;
+  auto usesSpelled = programs_.back().usesSpelled;
   auto positions = programs_.back().usesPositions;
-  for (size_t i = 0; i < uses.size(); ++i) LoadUnit(uses[i], positions[i].first, positions[i].second, nesting + 1);
+  for (size_t i = 0; i < uses.size(); ++i)
+    LoadUnit(uses[i], usesSpelled[i], positions[i].first, positions[i].second, nesting + 1);
   auto frame = std::make_unique<TFrame>();
   frame->block = block.get();
   TFrame* saved = current_;

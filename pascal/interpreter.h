@@ -65,7 +65,7 @@ class TInterpreter {
   enum class TFlow { kNormal, kBreak, kContinue, kExit };
   struct TRaised;
 
-  void LoadUnit(const std::string& name, int line, int column, int nesting);
+  void LoadUnit(const std::string& name, const std::string& spelled, int line, int column, int nesting);
   void EnterBlock(TFrame& frame, const TBlock& block);
   TValue DefaultValue(const TTypeRef& type) const;
   TValue Coerce(const TValue& value, const TTypeRef& type, const TNode& at) const;

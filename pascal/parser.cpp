@@ -188,6 +188,7 @@ void TParser::ParseUses(TProgram& program) {
   if (!AcceptKeyword("uses")) return;
   do {
     program.usesPositions.emplace_back(Current().line, Current().column);
+    program.usesSpelled.push_back(Current().original);
     program.uses.push_back(ExpectIdentifier());
     while (AcceptSymbol(".")) program.uses.back() += "." + ExpectIdentifier();
     unitNames_.insert(program.uses.back());

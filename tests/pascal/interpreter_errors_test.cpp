@@ -62,7 +62,7 @@ const TErrorCase kErrors[] = {
      "Wrong number of parameters specified for call to \"p\"", ""},
     {"InfiniteRecursion", "procedure P; begin P; end;\nbegin P; end.", TErrorCode::kStackOverflow, 1, 20, "Stack overflow", ""},
     {"ForwardNotSolved", "procedure P; forward;\nbegin end.", TErrorCode::kSyntax, 1, 11, "Forward declaration not solved \"p\"", ""},
-    {"MissingUnit", "uses Nowhere;\nbegin end.", TErrorCode::kUnitNotFound, 1, 6, "Can't find unit nowhere", ""},
+    {"MissingUnit", "uses Nowhere;\nbegin end.", TErrorCode::kUnitNotFound, 1, 6, "Can't find unit Nowhere", ""},
     {"RunawayString", "var s: string;\nbegin s := 'ab'; while True do s := s + s; end.", TErrorCode::kRuntime, 2, 39,
      "Out of memory: string too long", ""},
     {"BreakOutsideLoop", "procedure P; begin Break; end;\nbegin while True do P; end.", TErrorCode::kSyntax, 1, 20,

@@ -47,12 +47,12 @@ TEST(HostTest, DeclaredNamesAreNotAskedOfTheHost) {
 
 TEST(HostTest, UnitsComeFromTheHost) {
   std::map<std::string, std::string> units = {
-      {"helpers",
+      {"Helpers",
        "unit Helpers;\ninterface\nuses Tools;\nconst Base = 10;\nfunction AddBase(n: Integer): Integer;\n"
        "implementation\nvar calls: Integer;\n"
        "function AddBase(n: Integer): Integer;\nbegin Inc(calls); Result := n + Base + Twice(calls); end;\n"
        "initialization\n  WriteLn('helpers ready');\nend."},
-      {"tools", "unit Tools;\ninterface\nfunction Twice(n: Integer): Integer;\nimplementation\n"
+      {"Tools", "unit Tools;\ninterface\nfunction Twice(n: Integer): Integer;\nimplementation\n"
                 "function Twice(n: Integer): Integer; begin Result := 2 * n; end;\nend."},
   };
   std::vector<std::string> asked;
@@ -67,7 +67,8 @@ TEST(HostTest, UnitsComeFromTheHost) {
   ASSERT_FALSE(outcome.error) << outcome.error->what();
   EXPECT_EQ(outcome.output, "helpers ready\n13\n");
   EXPECT_EQ(outcome.result.AsInteger(), 15);
-  EXPECT_EQ(asked, (std::vector<std::string>{"helpers", "tools"}));
+  // Units are asked for as the script spells them, so a host can find their files by name.
+  EXPECT_EQ(asked, (std::vector<std::string>{"Helpers", "Tools"}));
 }
 
 TEST(HostTest, ErrorsInAUnitNameTheirPositionInTheUnit) {
@@ -86,7 +87,7 @@ TEST(HostTest, UnitsUsingEachOtherLoadOnce) {
   int loads = 0;
   host.unitSource = [&](const std::string& name) -> std::optional<std::string> {
     ++loads;
-    std::string other = name == "a" ? "B" : "A";
+    std::string other = name == "A" ? "B" : "A";
     return "unit " + name + ";\ninterface\nuses " + other + ";\nimplementation\nend.";
   };
   auto outcome = RunProgram("uses A; begin Result := 1; end.", host);

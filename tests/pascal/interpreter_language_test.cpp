@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Programs, LanguageTest, ::testing::ValuesIn(kLanguage),
 TEST(OverloadTest, UnitOverloadsQualifiedNamesAndDefaultsDeclaredInTheInterface) {
   TInterpreterHost host;
   host.unitSource = [](const std::string& name) -> std::optional<std::string> {
-    if (name != "myunit") return std::nullopt;
+    if (name != "MyUnit") return std::nullopt;
     return R"pas(unit MyUnit;
 interface
 const Limit = 10;
@@ -334,7 +334,7 @@ end.)pas"));
 TEST_F(TextFileTest, FilesLeftOpenAreClosedWhenTheRunEnds) {
   TInterpreterHost host;
   host.unitSource = [this](const std::string& name) -> std::optional<std::string> {
-    if (name != "logger") return std::nullopt;
+    if (name != "Logger") return std::nullopt;
     return InDir(R"pas(unit Logger;
 interface
 var LogFile: TextFile;

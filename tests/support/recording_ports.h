@@ -64,7 +64,9 @@ public:
 class TRecordingShellOpen : public shell::TShellOpenPort {
 public:
   void OpenDocument(const std::filesystem::path& file) override { opened.push_back(file); }
+  void OpenUrl(std::string_view url) override { urls.emplace_back(url); }
   std::vector<std::filesystem::path> opened;
+  std::vector<std::string> urls;
 };
 
 }  // namespace varnelo::test

@@ -1,0 +1,22 @@
+#include "scripting/script_run.h"
+
+#include "scripting/script_log_output.h"
+#include "scripting/send_to_script.h"
+
+namespace varnelo::scripting {
+
+void RunScriptForRobot(runner::TRobotPorts& ports, const std::string& scriptName, std::string urlText,
+                       std::vector<std::string>* items) {
+  const auto appendLine = [&ports](const std::string& line) {
+    ports.mainQueue.Synchronize([&] { ports.log.AppendLine(line); });
+  };
+  TScriptLogOutput written(appendLine);
+  TScriptHooks hooks;
+  hooks.output = [&written](const std::string& text) { written.Write(text); };
+  TSendToScript bridge(ports.home, std::move(urlText), items, scriptName, std::move(hooks));
+  const std::string outcome = bridge.RunScript();
+  written.Flush();
+  appendLine(outcome);
+}
+
+}  // namespace varnelo::scripting
