@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "retrieval/retrieve_web_thread.h"
 #include "runner/robot_ports.h"
 #include "shell/main_queue.h"
+#include "shell/stream_dialogs.h"
 #include "support/nginx_server.h"
 #include "support/temp_dir.h"
 
@@ -87,7 +89,8 @@ double OurBackup(const std::string& url, const fs::path& home) {
   TLogToStderr log;
   varnelo::results::TResultTabs tabs;
   TNoShellOpen shellOpen;
-  varnelo::runner::TRobotPorts ports{mainQueue, home, log, tabs, shellOpen};
+  varnelo::shell::TStreamDialogs dialogs(std::cerr, "backup_bench: ");
+  varnelo::runner::TRobotPorts ports{mainQueue, home, log, tabs, shellOpen, dialogs};
   varnelo::retrieval::TWebSiteSettings settings;
   settings.RobotName = "bench";
   settings.SiteName = "manual";

@@ -5,7 +5,7 @@
 #include "config/config_store.h"
 #include "search/dictfrm.h"
 #include "search/dictionary_file.h"
-#include "stream_dialogs.h"
+#include "shell/stream_dialogs.h"
 
 namespace varnelo::cli {
 namespace fs = std::filesystem;
@@ -20,7 +20,7 @@ int Fail(std::ostream& errors, const std::string& message) {
 
 int RunAdd(const fs::path& home, const std::string& file, std::ostream& out, std::ostream& errors,
            bool showProgress) {
-  TStreamDialogs dialogs(errors);
+  shell::TStreamDialogs dialogs(errors, "varnelo-cli: ");
   search::Tdictfrm form(home, dialogs);
   form.Show();
   // The dialog's file list gives full paths; the same file must give the same registered path.
@@ -45,7 +45,7 @@ int RunAdd(const fs::path& home, const std::string& file, std::ostream& out, std
 }
 
 int RunListDictionaries(const fs::path& home, std::ostream& out, std::ostream& errors) {
-  TStreamDialogs dialogs(errors);
+  shell::TStreamDialogs dialogs(errors, "varnelo-cli: ");
   search::Tdictfrm form(home, dialogs);
   form.Show();
   const std::vector<std::string>& list = form.Dictionaries();

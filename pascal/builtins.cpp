@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 
+#include "pascal/date_time.h"
 #include "pascal/text_format.h"
 
 namespace varnelo::pascal {
@@ -242,7 +243,7 @@ std::optional<int64_t> OrdinalOf(const TValue& value) {
 std::optional<TValue> CallBuiltin(const std::string& name, const std::vector<TValue>& args) {
   const auto& builtins = Builtins();
   auto found = builtins.find(name);
-  if (found == builtins.end()) return std::nullopt;
+  if (found == builtins.end()) return CallDateTimeBuiltin(name, args);
   return found->second(args);
 }
 

@@ -75,6 +75,7 @@ TParser::TParser(std::vector<TToken> tokens) : tokens_(std::move(tokens)) {
            {"word", K::kWord}, {"cardinal", K::kCardinal}, {"longword", K::kCardinal},
            {"smallint", K::kSmallInt}, {"shortint", K::kShortInt}, {"double", K::kDouble},
            {"real", K::kDouble}, {"single", K::kDouble}, {"extended", K::kDouble}, {"currency", K::kDouble},
+           {"tdatetime", K::kDouble}, {"tdate", K::kDouble}, {"ttime", K::kDouble},
            {"string", K::kString}, {"ansistring", K::kString}, {"shortstring", K::kString},
            {"widestring", K::kString}, {"unicodestring", K::kString}, {"char", K::kChar},
            {"ansichar", K::kChar}, {"widechar", K::kChar}, {"boolean", K::kBoolean}, {"variant", K::kVariant},

@@ -1,5 +1,6 @@
 #include "scripting/script_run.h"
 
+#include "scripting/script_dialogs.h"
 #include "scripting/script_log_output.h"
 #include "scripting/send_to_script.h"
 
@@ -13,6 +14,7 @@ void RunScriptForRobot(runner::TRobotPorts& ports, const std::string& scriptName
   TScriptLogOutput written(appendLine);
   TScriptHooks hooks;
   hooks.output = [&written](const std::string& text) { written.Write(text); };
+  ConnectDialogs(hooks, ports.dialogs, ports.mainQueue);
   TSendToScript bridge(ports.home, std::move(urlText), items, scriptName, std::move(hooks));
   const std::string outcome = bridge.RunScript();
   written.Flush();

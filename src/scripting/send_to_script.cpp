@@ -60,6 +60,9 @@ std::string TSendToScript::RunScript() {
   host.unitSource = [this](const std::string& unitName) { return UnitSource(unitName); };
   host.afterStatement = hooks_.afterStatement;
   host.output = hooks_.output;
+  host.showMessage = hooks_.showMessage;
+  host.inputBox = hooks_.inputBox;
+  host.messageDlg = hooks_.messageDlg;
 
   itemsList_ = items_ != nullptr ? std::make_shared<pascal::TStringList>(*items_) : nullptr;
   itemsObject_ = itemsList_ ? pascal::NativeValue(itemsList_) : pascal::TValue::Object(nullptr);

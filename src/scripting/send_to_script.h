@@ -18,6 +18,10 @@ struct TScriptHooks {
   std::function<void(const std::string& text)> output;
   // Called after each statement; false stops the run.
   std::function<bool()> afterStatement;
+  // The script's dialogs; left empty, the interpreter's own answers without a window apply.
+  decltype(pascal::TInterpreterHost::showMessage) showMessage;
+  decltype(pascal::TInterpreterHost::inputBox) inputBox;
+  decltype(pascal::TInterpreterHost::messageDlg) messageDlg;
 };
 
 // The one bridge between the robots and the script interpreter: runs a user's .pas file with the

@@ -125,7 +125,8 @@ protected:
   results::TResultTabs tabs_;
   TTabWatcher watcher_;
   test::TRecordingShellOpen shellOpen_;
-  runner::TRobotPorts ports_{queue_, home_.Path(), log_, tabs_, shellOpen_};
+  test::TRecordingDialogs dialogs_;
+  runner::TRobotPorts ports_{queue_, home_.Path(), log_, tabs_, shellOpen_, dialogs_};
   TThreadRobotWebFtpNews* running_ = nullptr;
 };
 

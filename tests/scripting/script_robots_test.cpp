@@ -46,6 +46,21 @@ TEST_F(ScriptRobotsTest, ScriptRobotOpensTheResultFileWithForwardSlashes) {
   EXPECT_EQ(run.shellOpen.urls, (std::vector<std::string>{"file://C:/out/page.html"}));
 }
 
+TEST_F(ScriptRobotsTest, ScriptDialogsAreTheProgramsDialogs) {
+  Configure("ask", {{"ScriptName", Script("begin\r\n  ShowMessage('hello');\r\n"
+                                          "  WriteLn(InputBox('Name', 'Your name?', 'nobody'));\r\n"
+                                          "  if MessageDlg('Store?', mtConfirmation, [mbYes, mbNo], 0) = mrYes then\r\n"
+                                          "    Result := 'stored' else Result := 'skipped';\r\nend.\r\n")}});
+  run.dialogs.inputs.push_back("Ada");
+  run.dialogs.answers.push_back(shell::TDialogsPort::TAnswer::Yes);
+  run.RunToEnd(std::make_unique<TThreadscript>(run.ports, "ask"));
+  using TShown = test::TRecordingDialogs::TShown;
+  EXPECT_EQ(run.dialogs.messages, (std::vector<TShown>{{"hello", "Varnelo", shell::TDialogsPort::TIcon::None}}));
+  EXPECT_EQ(run.dialogs.questions,
+            (std::vector<TShown>{{"Store?", "Confirmation", shell::TDialogsPort::TIcon::Question}}));
+  EXPECT_EQ(run.log.lines, (std::vector<std::string>{"Ada", "stored"}));
+}
+
 TEST_F(ScriptRobotsTest, LocalFileRobotHandsTheLinesOfItsFileToTheScript) {
   test::WriteFile(files.Path() / "in.txt", "first\r\nsecond\nthird");
   Configure("reader",

@@ -15,7 +15,7 @@ namespace varnelo::test {
 // the documents opened are recorded.
 class TRobotRun {
 public:
-  explicit TRobotRun(std::filesystem::path home) : ports{mainQueue, std::move(home), log, tabs, shellOpen} {}
+  explicit TRobotRun(std::filesystem::path home) : ports{mainQueue, std::move(home), log, tabs, shellOpen, dialogs} {}
 
   // Starts `worker` and runs the main queue until its end handler has run.
   void RunToEnd(std::unique_ptr<runner::TWorker> worker);
@@ -24,6 +24,7 @@ public:
   TRecordingLog log;
   results::TResultTabs tabs;
   TRecordingShellOpen shellOpen;
+  TRecordingDialogs dialogs;
   runner::TRobotPorts ports;
 };
 

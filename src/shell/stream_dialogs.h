@@ -1,17 +1,17 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "shell/dialogs_port.h"
 
-namespace varnelo::cli {
+namespace varnelo::shell {
 
-// Dialogs without a window: message boxes and errors become lines on a stream ("varnelo-cli: " and
-// the text); nobody is there to answer, so questions get No and input boxes and choosers are
-// cancelled.
-class TStreamDialogs : public shell::TDialogsPort {
+// Dialogs without a window: message boxes and errors become lines on a stream (the prefix, then the
+// text); nobody is there to answer, so questions get No and input boxes and choosers are cancelled.
+class TStreamDialogs : public TDialogsPort {
 public:
-  explicit TStreamDialogs(std::ostream& out) : out_(out) {}
+  TStreamDialogs(std::ostream& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
 
   void MessageBox(std::string_view text, std::string_view caption, TIcon icon) override;
   TAnswer Question(std::string_view text, std::string_view caption, bool withCancel) override;
@@ -27,6 +27,7 @@ public:
 
 private:
   std::ostream& out_;
+  const std::string prefix_;
 };
 
-}  // namespace varnelo::cli
+}  // namespace varnelo::shell

@@ -1,17 +1,17 @@
-#include "stream_dialogs.h"
+#include "shell/stream_dialogs.h"
 
-namespace varnelo::cli {
+namespace varnelo::shell {
 
 void TStreamDialogs::MessageBox(std::string_view text, std::string_view, TIcon) {
-  out_ << "varnelo-cli: " << text << '\n';
+  out_ << prefix_ << text << '\n';
 }
 
-shell::TDialogsPort::TAnswer TStreamDialogs::Question(std::string_view text, std::string_view, bool) {
-  out_ << "varnelo-cli: " << text << " (answered No)\n";
+TDialogsPort::TAnswer TStreamDialogs::Question(std::string_view text, std::string_view, bool) {
+  out_ << prefix_ << text << " (answered No)\n";
   return TAnswer::No;
 }
 
-void TStreamDialogs::ApplicationError(std::string_view text) { out_ << "varnelo-cli: " << text << '\n'; }
+void TStreamDialogs::ApplicationError(std::string_view text) { out_ << prefix_ << text << '\n'; }
 
 std::optional<std::string> TStreamDialogs::InputBox(std::string_view, std::string_view, std::string_view) {
   return std::nullopt;
@@ -31,4 +31,4 @@ std::optional<std::filesystem::path> TStreamDialogs::ChooseFolder(std::string_vi
   return std::nullopt;
 }
 
-}  // namespace varnelo::cli
+}  // namespace varnelo::shell
