@@ -47,6 +47,9 @@ struct TNode {
   TTypeRef type;  // also: the enumeration a name or a cast denotes (Low(TColor), TColor(1))
   // For Unit.Member: the member alone, used when the qualifier names no variable.
   std::shared_ptr<TNode> unqualified;
+  // Filled in by the interpreter on first use, so that names and operators are not compared as text again.
+  mutable int symbol = -1;
+  mutable int opcode = -1;
 };
 using TNodePtr = std::unique_ptr<TNode>;
 
@@ -57,6 +60,7 @@ struct TParam {
   TParamMode mode = TParamMode::kValue;
   TTypeRef type;
   std::shared_ptr<TNode> defaultValue;  // null when the argument is required
+  mutable int symbol = -1;  // the interpreter's number for the name, on first use
 };
 
 struct TRoutine;
@@ -65,12 +69,14 @@ struct TVarDecl {
   std::string name;
   TTypeRef type;
   TNodePtr initial;
+  mutable int symbol = -1;  // the interpreter's number for the name, on first use
 };
 
 struct TConstDecl {
   std::string name;
   TNodePtr value;
   TTypeRef type;
+  mutable int symbol = -1;  // the interpreter's number for the name, on first use
 };
 
 // The declarations of a program, unit or routine, kept in declaration order.

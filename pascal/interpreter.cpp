@@ -82,15 +82,73 @@ struct TSpelling {
   }
 };
 
+enum class TOp { kEq, kNe, kLt, kGt, kLe, kGe, kIn, kAdd, kSub, kMul, kSlash, kDiv, kMod, kShl, kShr, kAnd, kOr, kXor, kOther };
+
+// A binary operator's spelling is read once per node, not at every evaluation.
+TOp OperatorOf(const TNode& node) {
+  if (node.opcode < 0) {
+    static const std::pair<const char*, TOp> kSpellings[] = {
+        {"=", TOp::kEq},    {"<>", TOp::kNe},   {"<", TOp::kLt},    {">", TOp::kGt},     {"<=", TOp::kLe},
+        {">=", TOp::kGe},   {"in", TOp::kIn},   {"+", TOp::kAdd},   {"-", TOp::kSub},    {"*", TOp::kMul},
+        {"/", TOp::kSlash}, {"div", TOp::kDiv}, {"mod", TOp::kMod}, {"shl", TOp::kShl},  {"shr", TOp::kShr},
+        {"and", TOp::kAnd}, {"or", TOp::kOr},   {"xor", TOp::kXor}};
+    node.opcode = static_cast<int>(TOp::kOther);
+    for (const auto& [spelling, op] : kSpellings)
+      if (node.text == spelling) node.opcode = static_cast<int>(op);
+  }
+  return static_cast<TOp>(node.opcode);
+}
+
 bool IsExceptionClassName(const std::string& lowerName) {
   return lowerName == "exception" || (lowerName.size() > 1 && lowerName[0] == 'e');
 }
 
 }  // namespace
 
+// A scope's variables in declaration order. Scopes hold a handful of names, so a scan over their numbers
+// beats hashing the name's text at every access.
 struct TInterpreter::TFrame {
-  std::unordered_map<std::string, TLvalue> vars;
-  std::unordered_set<std::string> consts;
+  struct TSlot {
+    int symbol;
+    bool isConst;
+    TLvalue lvalue;
+  };
+  std::vector<TSlot> vars;
+  // Calls reuse the storage of earlier frames' slots instead of allocating it every time.
+  struct TSlotStore {
+    std::vector<TSlot>& slots;
+    explicit TSlotStore(std::vector<TSlot>& frameSlots) : slots(frameSlots) {
+      if (!Spare().empty()) {
+        slots = std::move(Spare().back());
+        Spare().pop_back();
+      }
+    }
+    TSlotStore(const TSlotStore&) = delete;
+    TSlotStore& operator=(const TSlotStore&) = delete;
+    ~TSlotStore() {
+      slots.clear();
+      if (Spare().size() < kMaxSpare) Spare().push_back(std::move(slots));
+    }
+    static constexpr size_t kMaxSpare = 64;
+    static std::vector<std::vector<TSlot>>& Spare() {
+      thread_local std::vector<std::vector<TSlot>> spare;
+      return spare;
+    }
+  };
+  TSlot* Find(int symbol) {
+    for (TSlot& slot : vars)
+      if (slot.symbol == symbol) return &slot;
+    return nullptr;
+  }
+  // Declaring a name again replaces it where it stands.
+  void Declare(int symbol, TLvalue lvalue, bool isConst) {
+    if (TSlot* slot = Find(symbol)) {
+      slot->lvalue = std::move(lvalue);
+      slot->isConst = isConst;
+    } else {
+      vars.push_back(TSlot{symbol, isConst, std::move(lvalue)});
+    }
+  }
   const TBlock* block = nullptr;
   TFrame* parent = nullptr;
   const TRoutine* routine = nullptr;
@@ -150,7 +208,7 @@ TValue TInterpreter::Run(std::string_view source) {
   TFrame root;
   root.block = block.get();
   auto result = std::make_shared<TValue>();
-  root.vars["result"] = TLvalue{result, VariantType()};
+  root.Declare(resultSymbol_, TLvalue{result, VariantType()}, false);
   current_ = &root;
   try {
     EnterBlock(root, *block);
@@ -171,7 +229,8 @@ TValue TInterpreter::Run(std::string_view source) {
     throw;
   }
   current_ = nullptr;
-  return *root.vars["result"].cell;
+  // A `var Result` of the program's own replaces the implicit one.
+  return *root.Find(resultSymbol_)->lvalue.cell;
 }
 
 void TInterpreter::LoadUnit(const std::string& name, const std::string& spelled, int line, int column, int nesting) {
@@ -295,18 +354,40 @@ TValue TInterpreter::Coerce(const TValue& value, const TTypeRef& type, const TNo
   return value;
 }
 
+TValue TInterpreter::CoerceTemporary(TValue&& value, const TTypeRef& type, const TNode& at) const {
+  // The common cases, where Coerce would only copy the value, keep it as it is.
+  switch (value.Kind()) {
+    case TValueKind::kInteger:
+      if (!value.EnumNames() && (type->kind == K::kInt64 || (type->kind == K::kInteger &&
+                                                              value.AsInteger() == static_cast<int32_t>(value.AsInteger()))))
+        return std::move(value);
+      break;
+    case TValueKind::kString:
+      if (type->kind == K::kString) return std::move(value);
+      break;
+    case TValueKind::kFloat:
+      if (type->kind == K::kDouble) return std::move(value);
+      break;
+    case TValueKind::kBoolean:
+      if (type->kind == K::kBoolean) return std::move(value);
+      break;
+    default: break;
+  }
+  return Coerce(value, type, at);
+}
+
 void TInterpreter::EnterBlock(TFrame& frame, const TBlock& block) {
   for (const auto& decl : block.consts) {
     TValue value = Evaluate(*decl.value);
     if (decl.type) value = Coerce(value, decl.type, *decl.value);
-    frame.vars[decl.name] = TLvalue{std::make_shared<TValue>(value), decl.type ? decl.type : VariantType()};
-    frame.consts.insert(decl.name);
+    if (decl.symbol < 0) decl.symbol = Symbol(decl.name);
+    frame.Declare(decl.symbol, TLvalue{std::make_shared<TValue>(std::move(value)), decl.type ? decl.type : VariantType()}, true);
   }
   for (const auto& decl : block.vars) {
     TValue value = DefaultValue(decl.type);
     if (decl.initial) value = Coerce(Evaluate(*decl.initial), decl.type, *decl.initial);
-    frame.vars[decl.name] = TLvalue{std::make_shared<TValue>(value), decl.type};
-    frame.consts.erase(decl.name);
+    if (decl.symbol < 0) decl.symbol = Symbol(decl.name);
+    frame.Declare(decl.symbol, TLvalue{std::make_shared<TValue>(std::move(value)), decl.type}, false);
   }
 }
 
@@ -315,15 +396,26 @@ void TInterpreter::CheckStack(const TNode& at) {
   if (here < stackLimit_) Fail(TErrorCode::kStackOverflow, "Stack overflow", at);
 }
 
+int TInterpreter::Symbol(const std::string& name) {
+  return symbols_.try_emplace(name, static_cast<int>(symbols_.size())).first->second;
+}
+
+int TInterpreter::SymbolOf(const TNode& node) {
+  if (node.symbol < 0) node.symbol = Symbol(node.text);
+  return node.symbol;
+}
+
 TInterpreter::TLvalue* TInterpreter::FindVariable(const std::string& name) {
-  for (TFrame* frame = current_; frame; frame = frame->parent) {
-    auto found = frame->vars.find(name);
-    if (found != frame->vars.end()) return &found->second;
-  }
-  for (auto& frame : unitFrames_) {
-    auto found = frame->vars.find(name);
-    if (found != frame->vars.end()) return &found->second;
-  }
+  // A name never numbered was never declared.
+  auto known = symbols_.find(name);
+  return known == symbols_.end() ? nullptr : FindVariable(known->second);
+}
+
+TInterpreter::TLvalue* TInterpreter::FindVariable(int symbol) {
+  for (TFrame* frame = current_; frame; frame = frame->parent)
+    if (TFrame::TSlot* slot = frame->Find(symbol)) return &slot->lvalue;
+  for (auto& frame : unitFrames_)
+    if (TFrame::TSlot* slot = frame->Find(symbol)) return &slot->lvalue;
   return nullptr;
 }
 
@@ -399,10 +491,10 @@ TInterpreter::TFlow TInterpreter::ExecuteStatement(const TNode& node) {
         TLvalue* result = nullptr;
         for (TFrame* frame = current_; frame && !result; frame = frame->parent)
           if (frame->routine || !frame->parent) {
-            auto found = frame->vars.find("result");
-            if (found == frame->vars.end() || (frame->routine && !frame->routine->result))
+            TFrame::TSlot* found = frame->Find(resultSymbol_);
+            if (!found || (frame->routine && !frame->routine->result))
               Fail(TErrorCode::kSyntax, "Exit with a value outside a function", node);
-            result = &found->second;
+            result = &found->lvalue;
           }
         TValue value = Evaluate(*node.kids[0]);
         *result->cell = Coerce(value, result->type, node);
@@ -426,11 +518,16 @@ TInterpreter::TFlow TInterpreter::ExecuteFor(const TNode& node) {
   bool isChar = first.Kind() == TValueKind::kString;
   bool isBoolean = first.Kind() == TValueKind::kBoolean;
   bool down = node.flag;
+  bool integerCounter = variable.type->kind == K::kInteger || variable.type->kind == K::kInt64;
   if (down ? *from < *to : *from > *to) return TFlow::kNormal;
   for (int64_t i = *from;;) {
-    TValue current = isChar ? TValue::String(std::string(1, static_cast<char>(i)))
-                            : isBoolean ? TValue::Boolean(i != 0) : TValue::Integer(i);
-    *variable.cell = Coerce(current, variable.type, *node.kids[0]);
+    if (isChar || isBoolean || !integerCounter || i != static_cast<int32_t>(i)) {
+      TValue current = isChar ? TValue::String(std::string(1, static_cast<char>(i)))
+                              : isBoolean ? TValue::Boolean(i != 0) : TValue::Integer(i);
+      *variable.cell = Coerce(current, variable.type, *node.kids[0]);
+    } else {
+      *variable.cell = TValue::Integer(i);  // what Coerce gives for a counter that fits
+    }
     TFlow flow = Execute(*node.kids[3]);
     if (flow == TFlow::kBreak) break;
     if (flow == TFlow::kExit) return flow;
@@ -497,7 +594,7 @@ TInterpreter::TFlow TInterpreter::ExecuteTryExcept(const TNode& node) {
     if (handler.text.empty()) return Execute(*handler.kids[0]);
     TFrame scope;
     scope.parent = current_;
-    scope.vars[handler.text] = TLvalue{std::make_shared<TValue>(caught), VariantType()};
+    scope.Declare(SymbolOf(handler), TLvalue{std::make_shared<TValue>(caught), VariantType()}, false);
     current_ = &scope;
     try {
       TFlow flow = Execute(*handler.kids[0]);
@@ -544,7 +641,7 @@ void TInterpreter::ExecuteAssign(const TNode& node) {
   auto ownerOf = [&](const TNode& ownerNode) {
     if (ownerNode.kind == TNodeKind::kName && !WithSubject(ownerNode.text)) {
       for (TFrame* frame = current_; frame; frame = frame->parent) {
-        if (frame->vars.count(ownerNode.text)) break;
+        if (frame->Find(SymbolOf(ownerNode))) break;
         if (frame->routine && frame->routine->result && frame->routine->name == ownerNode.text) return ResolveLvalue(ownerNode);
       }
     }
@@ -618,11 +715,17 @@ void TInterpreter::ExecuteAssign(const TNode& node) {
     *element.cell = Coerce(Evaluate(source), element.type, source);
     return;
   }
-  TLvalue lvalue = ResolveLvalue(target);
+  TLvalue* variable = target.kind == TNodeKind::kName ? PlainVariable(target) : nullptr;
+  TLvalue resolved;
+  if (!variable) {
+    resolved = ResolveLvalue(target);
+    variable = &resolved;
+  }
+  TLvalue& lvalue = *variable;
   // `s := s + x` appends in place, so building a string in a loop does not copy it each time.
-  if (target.kind == TNodeKind::kName && source.kind == TNodeKind::kBinary && std::string_view(source.text) == "+" &&
-      source.kids[0]->kind == TNodeKind::kName && source.kids[0]->text == target.text &&
-      lvalue.cell->Kind() == TValueKind::kString && lvalue.type->kind != K::kChar) {
+  if (lvalue.cell->Kind() == TValueKind::kString && target.kind == TNodeKind::kName &&
+      source.kind == TNodeKind::kBinary && OperatorOf(source) == TOp::kAdd && source.kids[0]->kind == TNodeKind::kName &&
+      SymbolOf(*source.kids[0]) == SymbolOf(target) && lvalue.type->kind != K::kChar) {
     TValue right = Evaluate(*source.kids[1]);
     TValue& left = *lvalue.cell;
     if (left.Kind() != TValueKind::kString || right.Kind() != TValueKind::kString)
@@ -632,8 +735,17 @@ void TInterpreter::ExecuteAssign(const TNode& node) {
     left.MutableString() += right.AsString();
     return;
   }
-  TValue value = Evaluate(source);
-  *lvalue.cell = Coerce(value, lvalue.type, source);
+  *lvalue.cell = CoerceTemporary(Evaluate(source), lvalue.type, source);
+}
+
+TInterpreter::TLvalue* TInterpreter::PlainVariable(const TNode& node) {
+  if (withDepth_ != 0) return nullptr;
+  int symbol = SymbolOf(node);
+  for (TFrame* frame = current_; frame; frame = frame->parent) {
+    if (TFrame::TSlot* found = frame->Find(symbol)) return found->isConst ? nullptr : &found->lvalue;
+    if (frame->routine && frame->routine->result && frame->routine->name == node.text) return nullptr;
+  }
+  return nullptr;
 }
 
 TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node, bool loose) {
@@ -646,16 +758,17 @@ TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node, bool loose)
         return temporary(ReadMember(*subject, node, node.text, {}, false));
       }
       // Inside a function its own name stands for its result.
+      int symbol = SymbolOf(node);
       for (TFrame* frame = current_; frame; frame = frame->parent) {
-        auto found = frame->vars.find(node.text);
-        if (found != frame->vars.end()) {
-          if (frame->consts.empty() || !frame->consts.count(node.text)) return found->second;
+        if (TFrame::TSlot* found = frame->Find(symbol)) {
+          if (!found->isConst) return found->lvalue;
           if (!loose) Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
-          return TLvalue{found->second.cell, found->second.type, true};
+          return TLvalue{found->lvalue.cell, found->lvalue.type, true};
         }
-        if (!loose && frame->routine && frame->routine->result && frame->routine->name == node.text) return frame->vars["result"];
+        if (!loose && frame->routine && frame->routine->result && frame->routine->name == node.text)
+          return frame->Find(resultSymbol_)->lvalue;
       }
-      if (TLvalue* unitVariable = FindVariable(node.text)) return *unitVariable;
+      if (TLvalue* unitVariable = FindVariable(symbol)) return *unitVariable;
       if (loose) return temporary(Evaluate(node));
       if (FindRoutine(node.text).first || BuiltinConstant(node.text))
         Fail(TErrorCode::kSyntax, "Variable identifier expected", node);
@@ -761,17 +874,51 @@ static int Compare(const TValue& a, const TValue& b, bool& comparable) {
 }
 
 TValue TInterpreter::EvaluateBinary(const TNode& node) {
-  TSpelling op{node.text};
-  TValue left = Evaluate(*node.kids[0]);
+  TOp op = OperatorOf(node);
+  // Operands that are variables are read where they are, not copied.
+  TValue leftScratch, rightScratch;
+  const TValue* leftValue = VariableValue(*node.kids[0]);
+  if (!leftValue) {
+    leftScratch = Evaluate(*node.kids[0]);
+    leftValue = &leftScratch;
+  }
   // and/or on booleans skip the right side when the left decides.
-  if (left.Kind() == TValueKind::kBoolean && (op == "and" || op == "or")) {
-    if (op == "and" && !left.AsBoolean()) return TValue::Boolean(false);
-    if (op == "or" && left.AsBoolean()) return TValue::Boolean(true);
+  if (leftValue->Kind() == TValueKind::kBoolean && (op == TOp::kAnd || op == TOp::kOr)) {
+    if (op == TOp::kAnd && !leftValue->AsBoolean()) return TValue::Boolean(false);
+    if (op == TOp::kOr && leftValue->AsBoolean()) return TValue::Boolean(true);
     TValue right = Evaluate(*node.kids[1]);
     if (right.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: Boolean " + node.text + " " + KindName(right), node);
     return right;
   }
-  TValue right = Evaluate(*node.kids[1]);
+  const TValue* rightValue = VariableValue(*node.kids[1]);
+  if (!rightValue) {
+    // Evaluating the right side may change the variable the left side read (a function with side effects).
+    if (leftValue != &leftScratch && node.kids[1]->kind != TNodeKind::kIntLit) {
+      leftScratch = *leftValue;
+      leftValue = &leftScratch;
+    }
+    rightScratch = Evaluate(*node.kids[1]);
+    rightValue = &rightScratch;
+  }
+  const TValue& left = *leftValue;
+  const TValue& right = *rightValue;
+  if (left.Kind() == TValueKind::kInteger && right.Kind() == TValueKind::kInteger) {
+    // Integers are most of what scripts compute: no kind tests beyond this one.
+    int64_t x = left.AsInteger(), y = right.AsInteger();
+    uint64_t ux = static_cast<uint64_t>(x), uy = static_cast<uint64_t>(y);
+    switch (op) {
+      case TOp::kAdd: return TValue::Integer(Wrap(ux + uy));
+      case TOp::kSub: return TValue::Integer(Wrap(ux - uy));
+      case TOp::kMul: return TValue::Integer(Wrap(ux * uy));
+      case TOp::kLt: return TValue::Boolean(x < y);
+      case TOp::kGt: return TValue::Boolean(x > y);
+      case TOp::kLe: return TValue::Boolean(x <= y);
+      case TOp::kGe: return TValue::Boolean(x >= y);
+      case TOp::kEq: return TValue::Boolean(x == y);
+      case TOp::kNe: return TValue::Boolean(x != y);
+      default: break;
+    }
+  }
   auto mismatch = [&]() {
     Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: \"" + KindName(left) + "\" " + node.text + " \"" + KindName(right) + "\"", node);
   };
@@ -779,7 +926,7 @@ TValue TInterpreter::EvaluateBinary(const TNode& node) {
   bool numbers = left.IsNumeric() && right.IsNumeric();
   bool sets = left.Kind() == TValueKind::kSet && right.Kind() == TValueKind::kSet;
   uint64_t a = static_cast<uint64_t>(left.AsInteger()), b = static_cast<uint64_t>(right.AsInteger());
-  if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=") {
+  if (op == TOp::kEq || op == TOp::kNe || op == TOp::kLt || op == TOp::kGt || op == TOp::kLe || op == TOp::kGe) {
     bool equal;
     if (sets) {
       equal = left.AsSet() == right.AsSet();
@@ -790,23 +937,23 @@ TValue TInterpreter::EvaluateBinary(const TNode& node) {
       bool comparable = false;
       int order = Compare(left, right, comparable);
       if (!comparable) mismatch();
-      if (op == "<") return TValue::Boolean(order < 0);
-      if (op == ">") return TValue::Boolean(order > 0);
-      if (op == "<=") return TValue::Boolean(order <= 0);
-      if (op == ">=") return TValue::Boolean(order >= 0);
+      if (op == TOp::kLt) return TValue::Boolean(order < 0);
+      if (op == TOp::kGt) return TValue::Boolean(order > 0);
+      if (op == TOp::kLe) return TValue::Boolean(order <= 0);
+      if (op == TOp::kGe) return TValue::Boolean(order >= 0);
       equal = order == 0;
     }
-    if (op == "=") return TValue::Boolean(equal);
-    if (op == "<>") return TValue::Boolean(!equal);
+    if (op == TOp::kEq) return TValue::Boolean(equal);
+    if (op == TOp::kNe) return TValue::Boolean(!equal);
     mismatch();
   }
-  if (op == "in") {
+  if (op == TOp::kIn) {
     if (right.Kind() != TValueKind::kSet) mismatch();
     auto ordinal = OrdinalOf(left);
     if (!ordinal) mismatch();
     return TValue::Boolean(*ordinal >= 0 && *ordinal < 256 && right.AsSet().test(*ordinal));
   }
-  if (op == "+") {
+  if (op == TOp::kAdd) {
     if (ints) return TValue::Integer(Wrap(a + b));
     if (numbers) return TValue::Float(left.AsFloat() + right.AsFloat());
     if (left.Kind() == TValueKind::kString && right.Kind() == TValueKind::kString) {
@@ -817,36 +964,36 @@ TValue TInterpreter::EvaluateBinary(const TNode& node) {
     if (sets) return TValue::Set(left.AsSet() | right.AsSet());
     mismatch();
   }
-  if (op == "-") {
+  if (op == TOp::kSub) {
     if (ints) return TValue::Integer(Wrap(a - b));
     if (numbers) return TValue::Float(left.AsFloat() - right.AsFloat());
     if (sets) return TValue::Set(left.AsSet() & ~right.AsSet());
     mismatch();
   }
-  if (op == "*") {
+  if (op == TOp::kMul) {
     if (ints) return TValue::Integer(Wrap(a * b));
     if (numbers) return TValue::Float(left.AsFloat() * right.AsFloat());
     if (sets) return TValue::Set(left.AsSet() & right.AsSet());
     mismatch();
   }
-  if (op == "/") {
+  if (op == TOp::kSlash) {
     if (!numbers) mismatch();
     if (right.AsFloat() == 0) Fail(TErrorCode::kDivisionByZero, "Division by zero", node, true);
     return TValue::Float(left.AsFloat() / right.AsFloat());
   }
-  if (op == "div" || op == "mod") {
+  if (op == TOp::kDiv || op == TOp::kMod) {
     if (!ints) mismatch();
     if (b == 0) Fail(TErrorCode::kDivisionByZero, "Division by zero", node, true);
     // The one quotient that does not fit wraps, as the machine does.
-    if (right.AsInteger() == -1) return TValue::Integer(op == "div" ? Wrap(0 - a) : 0);
-    return TValue::Integer(op == "div" ? left.AsInteger() / right.AsInteger() : left.AsInteger() % right.AsInteger());
+    if (right.AsInteger() == -1) return TValue::Integer(op == TOp::kDiv ? Wrap(0 - a) : 0);
+    return TValue::Integer(op == TOp::kDiv ? left.AsInteger() / right.AsInteger() : left.AsInteger() % right.AsInteger());
   }
-  if (op == "shl" || op == "shr") {
+  if (op == TOp::kShl || op == TOp::kShr) {
     if (!ints) mismatch();
-    return TValue::Integer(Wrap(op == "shl" ? a << (b & 63) : a >> (b & 63)));
+    return TValue::Integer(Wrap(op == TOp::kShl ? a << (b & 63) : a >> (b & 63)));
   }
-  if (op == "and" || op == "or" || op == "xor") {
-    if (ints) return TValue::Integer(Wrap(op == "and" ? a & b : op == "or" ? a | b : a ^ b));
+  if (op == TOp::kAnd || op == TOp::kOr || op == TOp::kXor) {
+    if (ints) return TValue::Integer(Wrap(op == TOp::kAnd ? a & b : op == TOp::kOr ? a | b : a ^ b));
     if (left.Kind() == TValueKind::kBoolean && right.Kind() == TValueKind::kBoolean)
       return TValue::Boolean(left.AsBoolean() != right.AsBoolean());
     mismatch();
@@ -888,13 +1035,19 @@ TValue TInterpreter::EvaluateSet(const TNode& node) {
   return TValue::Set(bits);
 }
 
+const TValue* TInterpreter::VariableValue(const TNode& node) {
+  if (node.kind != TNodeKind::kName || withDepth_ != 0) return nullptr;
+  TLvalue* variable = FindVariable(SymbolOf(node));
+  return variable ? variable->cell.get() : nullptr;
+}
+
 TValue TInterpreter::EvaluateIndex(const TNode& node) { return *ResolveLvalue(node, true).cell; }
 
 TValue TInterpreter::EvaluateField(const TNode& node) { return *ResolveLvalue(node, true).cell; }
 
 TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
   if (WithSubject(node.text)) return *ResolveLvalue(node, true).cell;
-  if (TLvalue* variable = FindVariable(node.text)) return *variable->cell;
+  if (TLvalue* variable = FindVariable(SymbolOf(node))) return *variable->cell;
   if (auto [first, frame] = FindRoutine(node.text); first) {
     const TRoutine* routine = &SelectOverload(*first, {}, node);
     if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
@@ -916,8 +1069,18 @@ TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
 TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
   if (const TLvalue* subject = WithSubject(node.text)) return ReadMember(*subject, node, node.text, EvaluateArgs(node, 0), true);
   if (auto [first, frame] = FindRoutine(node.text); first) {
-    std::vector<const TNode*> args;
-    for (const auto& arg : node.kids) args.push_back(arg.get());
+    // Most calls take a few arguments: those are listed without allocating.
+    constexpr size_t kInlineArgs = 8;
+    const TNode* inlineArgs[kInlineArgs];
+    std::vector<const TNode*> manyArgs;
+    std::span<const TNode* const> args;
+    if (node.kids.size() <= kInlineArgs) {
+      for (size_t i = 0; i < node.kids.size(); ++i) inlineArgs[i] = node.kids[i].get();
+      args = std::span<const TNode* const>(inlineArgs, node.kids.size());
+    } else {
+      for (const auto& arg : node.kids) manyArgs.push_back(arg.get());
+      args = manyArgs;
+    }
     const TRoutine* routine = &SelectOverload(*first, args, node);
     if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
     return CallRoutine(*routine, frame, args, node);
@@ -939,7 +1102,7 @@ TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
   Fail(TErrorCode::kUnknownIdentifier, "Identifier not found \"" + node.original + "\"", node);
 }
 
-TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const std::vector<const TNode*>& args, const TNode& at) {
+TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, std::span<const TNode* const> args, const TNode& at) {
   size_t required = 0;
   while (required < routine.params.size() && !routine.params[required].defaultValue) ++required;
   if (args.size() < required || args.size() > routine.params.size())
@@ -950,13 +1113,18 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const 
   frame.parent = parent;
   frame.routine = &routine;
   frame.block = routine.block.get();
+  TFrame::TSlotStore store(frame.vars);
+  frame.vars.reserve(routine.params.size() + 1 + (routine.block ? routine.block->consts.size() + routine.block->vars.size() : 0));
   for (size_t i = 0; i < routine.params.size(); ++i) {
     const TParam& param = routine.params[i];
+    if (param.symbol < 0) param.symbol = Symbol(param.name);
+    int symbol = param.symbol;
+    bool isConst = param.mode == TParamMode::kConst;
     if (i >= args.size()) {
-      frame.vars[param.name] = TLvalue{std::make_shared<TValue>(Coerce(Evaluate(*param.defaultValue), param.type, at)), param.type};
+      frame.Declare(symbol, TLvalue{std::make_shared<TValue>(Coerce(Evaluate(*param.defaultValue), param.type, at)), param.type}, isConst);
     } else if (param.mode == TParamMode::kVar || param.mode == TParamMode::kOut) {
       TLvalue target = ResolveLvalue(*args[i]);
-      frame.vars[param.name] = TLvalue{target.cell, param.type->kind == K::kVariant ? target.type : param.type};
+      frame.Declare(symbol, TLvalue{target.cell, param.type->kind == K::kVariant ? target.type : param.type}, isConst);
     } else {
       TValue value = Evaluate(*args[i]);
       // An open array parameter takes any array and indexes it from 0.
@@ -965,13 +1133,13 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const 
         rebased->items = value.DeepCopy().AsArray()->items;
         value = TValue::Array(rebased, false);
       } else {
-        value = Coerce(value, param.type, *args[i]);
+        value = CoerceTemporary(std::move(value), param.type, *args[i]);
       }
-      frame.vars[param.name] = TLvalue{std::make_shared<TValue>(value), param.type};
+      frame.Declare(symbol, TLvalue{std::make_shared<TValue>(std::move(value)), param.type}, isConst);
     }
-    if (param.mode == TParamMode::kConst) frame.consts.insert(param.name);
   }
-  if (routine.result) frame.vars["result"] = TLvalue{std::make_shared<TValue>(DefaultValue(routine.result)), routine.result};
+  if (routine.result)
+    frame.Declare(resultSymbol_, TLvalue{std::make_shared<TValue>(DefaultValue(routine.result)), routine.result}, false);
   struct TRestore {
     TInterpreter& interpreter;
     TFrame* saved;
@@ -984,7 +1152,8 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, const 
   current_ = &frame;
   EnterBlock(frame, *routine.block);
   Execute(*routine.block->body);
-  return routine.result ? *frame.vars["result"].cell : TValue();
+  // The frame ends here, so its result is moved out rather than copied.
+  return routine.result ? std::move(*frame.Find(resultSymbol_)->lvalue.cell) : TValue();
 }
 
 void TInterpreter::Write(const TNode& node, bool newLine) {
@@ -1323,12 +1492,13 @@ bool TInterpreter::HasMember(const TValue& subject, const std::string& name) con
   return object.properties.count(name) > 0;
 }
 
-const TInterpreter::TLvalue* TInterpreter::WithSubject(const std::string& name) const {
+const TInterpreter::TLvalue* TInterpreter::WithSubject(const std::string& name) {
   if (withDepth_ == 0) return nullptr;
-  for (const TFrame* frame = current_; frame; frame = frame->parent) {
+  int symbol = Symbol(name);
+  for (TFrame* frame = current_; frame; frame = frame->parent) {
     if (frame->isWith) {
       if (HasMember(*frame->withSubject.cell, name)) return &frame->withSubject;
-    } else if (frame->vars.count(name)) {
+    } else if (frame->Find(symbol)) {
       return nullptr;
     }
   }

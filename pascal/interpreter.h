@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -69,6 +70,8 @@ class TInterpreter {
   void EnterBlock(TFrame& frame, const TBlock& block);
   TValue DefaultValue(const TTypeRef& type) const;
   TValue Coerce(const TValue& value, const TTypeRef& type, const TNode& at) const;
+  // Coerce for a value that is not needed afterwards.
+  TValue CoerceTemporary(TValue&& value, const TTypeRef& type, const TNode& at) const;
 
   TFlow Execute(const TNode& node);
   TFlow ExecuteStatement(const TNode& node);
@@ -81,6 +84,8 @@ class TInterpreter {
 
   TValue Evaluate(const TNode& node);
   TValue EvaluateBinary(const TNode& node);
+  // The value of a name that is a variable, read in place; null for anything else.
+  const TValue* VariableValue(const TNode& node);
   TValue EvaluateUnary(const TNode& node);
   TValue EvaluateSet(const TNode& node);
   TValue EvaluateIndex(const TNode& node);
@@ -88,7 +93,7 @@ class TInterpreter {
   TValue EvaluateName(const TNode& node, bool asStatement);
   TValue EvaluateCall(const TNode& node, bool asStatement);
   bool CallSpecial(const TNode& node, TValue& result);
-  TValue CallRoutine(const TRoutine& routine, TFrame* parent, const std::vector<const TNode*>& args, const TNode& at);
+  TValue CallRoutine(const TRoutine& routine, TFrame* parent, std::span<const TNode* const> args, const TNode& at);
   void Write(const TNode& node, bool newLine);
 
   // Text files (AssignFile, Reset, ReadLn, Eof...); false when node calls none of them.
@@ -97,7 +102,7 @@ class TInterpreter {
   // Succ, Pred, Low, High and casts on enumerations; false when node is none of them.
   bool CallEnumRoutine(const TNode& node, TValue& result);
   // The routine of first's overloads that fits the arguments best, as Delphi picks it.
-  const TRoutine& SelectOverload(const TRoutine& first, const std::vector<const TNode*>& args, const TNode& at);
+  const TRoutine& SelectOverload(const TRoutine& first, std::span<const TNode* const> args, const TNode& at);
   TTypeRef StaticType(const TNode& node);
   // The member of Unit.Member when Unit is no variable of the script; null otherwise.
   const TNode* UnqualifiedName(const TNode& node);
@@ -105,10 +110,13 @@ class TInterpreter {
 
   // `loose` also accepts what is not a variable (calls, properties), as a temporary: the owner of a member.
   TLvalue ResolveLvalue(const TNode& node, bool loose = false);
+  // The variable a name denotes in the frames of the call chain, for reading and writing in place; null when
+  // ResolveLvalue must decide (with, constants, a function's own name, unit variables, unknown names).
+  TLvalue* PlainVariable(const TNode& node);
 
   // Objects.
   TFlow ExecuteWith(const TNode& node);
-  const TLvalue* WithSubject(const std::string& name) const;
+  const TLvalue* WithSubject(const std::string& name);
   bool HasMember(const TValue& subject, const std::string& name) const;
   TObjectData& LiveObject(const TValue& value, const TNode& at) const;
   TValue ConstructObject(const TNode& node);
@@ -124,12 +132,18 @@ class TInterpreter {
   void FreeObject(const TValue& value, const TNode& at);
   bool CallDialog(const TNode& node, TValue& result);
   TLvalue* FindVariable(const std::string& name);
+  TLvalue* FindVariable(int symbol);
+  // Names are numbered once per interpreter, so scopes compare numbers instead of text.
+  int Symbol(const std::string& name);
+  int SymbolOf(const TNode& node);
   std::pair<const TRoutine*, TFrame*> FindRoutine(const std::string& name);
   const TNode* FindConstType(const std::string& name) const;
   void CheckStack(const TNode& at);
   [[noreturn]] void Fail(TErrorCode code, const std::string& text, const TNode& at, bool catchable = false) const;
 
   TInterpreterHost host_;
+  std::unordered_map<std::string, int> symbols_;
+  int resultSymbol_ = Symbol("result");
   int maxCallDepth_ = kDefaultMaxCallDepth;
   int callDepth_ = 0;
   const char* stackLimit_ = nullptr;

@@ -122,7 +122,7 @@ TTypeRef TInterpreter::StaticType(const TNode& node) {
   }
 }
 
-const TRoutine& TInterpreter::SelectOverload(const TRoutine& first, const std::vector<const TNode*>& args,
+const TRoutine& TInterpreter::SelectOverload(const TRoutine& first, std::span<const TNode* const> args,
                                              const TNode& at) {
   if (!first.nextOverload) return first;
   std::vector<TTypeRef> types;

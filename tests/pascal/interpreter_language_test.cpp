@@ -103,6 +103,31 @@ begin
   WriteLn(SysUtils.IntToStr(3), ' ', q.DB, ' ', SysUtils.Trim('  x '), ' ', System.Sqr(3));
 end.)pas",
      "3 2 x 9\n"},
+    {"VariablesReadInPlaceAndAliasedByVarParameters", R"pas(type TColor = (Red, Green, Blue);
+var x, i: Integer; big: Int64; s: string; c: TColor; d: Double;
+procedure Twice(var v: Integer; k: Integer);
+begin
+  v := v * 2 + k;
+end;
+function Sum(n: Integer): Int64;
+begin
+  if n = 0 then Exit(0);
+  Result := n + Sum(n - 1);
+end;
+begin
+  x := 3;
+  Twice(x, x);
+  WriteLn(x, ' ', Sum(100), ' ', x * x - x, ' ', x < x + 1, ' ', x = 9, ' ', x <> 9);
+  s := 'ab'; s := s + s; s := s + 'c'; WriteLn(s);
+  big := 2147483647; x := 0;
+  for i := 1 to 3 do big := big + i;
+  WriteLn(big);
+  c := Blue; x := Ord(c); d := x; d := d + x;
+  WriteLn(c, ' ', x, ' ', d:4:1);
+  for i := 5 downto 3 do Write(i);
+  WriteLn(i > 0);
+end.)pas",
+     "9 5050 72 TRUE TRUE FALSE\nababc\n2147483653\nBlue 2  4.0\n543TRUE\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Programs, LanguageTest, ::testing::ValuesIn(kLanguage),
