@@ -843,6 +843,10 @@ TValue TInterpreter::EvaluateBinary(const TNode& node) {
   }
   if (op == "shl" || op == "shr") {
     if (!ints) mismatch();
+    if (ShiftsIn32Bits(*node.kids[0])) {
+      uint32_t bits = static_cast<uint32_t>(a);
+      return TValue::Integer(static_cast<int32_t>(op == "shl" ? bits << (b & 31) : bits >> (b & 31)));
+    }
     return TValue::Integer(Wrap(op == "shl" ? a << (b & 63) : a >> (b & 63)));
   }
   if (op == "and" || op == "or" || op == "xor") {
@@ -907,6 +911,11 @@ TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
   if (auto constant = BuiltinConstant(node.text)) return *constant;
   if (auto constant = LibraryConstant(node.text)) return *constant;
   if (auto constant = DialogConstant(node.text)) return *constant;
+  try {
+    if (auto value = CallBuiltinWithoutArguments(node.text)) return *value;
+  } catch (const TBuiltinError& error) {
+    FailBuiltin(error, node);
+  }
   if (host_.unknownIdentifier) {
     if (auto value = host_.unknownIdentifier(node.original)) return *value;
   }
@@ -923,7 +932,7 @@ TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
     return CallRoutine(*routine, frame, args, node);
   }
   TValue result;
-  if (CallFileRoutine(node, result) || CallEnumRoutine(node, result)) return result;
+  if (CallFileRoutine(node, result) || CallEnumRoutine(node, result) || CallTryConversion(node, result)) return result;
   if (CallSpecial(node, result)) return result;
   std::vector<TValue> args;
   for (const auto& arg : node.kids) args.push_back(Evaluate(*arg));
