@@ -8,18 +8,16 @@
 #include <functional>
 #include <map>
 
+#include "pascal/builtin_support.h"
 #include "pascal/date_time.h"
 #include "pascal/text_format.h"
 
 namespace varnelo::pascal {
 
-namespace {
-
-using TArgs = std::vector<TValue>;
+namespace builtin {
 
 void Count(const TArgs& args, size_t low, size_t high, const std::string& name) {
-  if (args.size() < low || args.size() > high)
-    throw TBuiltinError(TErrorCode::kTypeMismatch, "Wrong number of parameters specified for call to \"" + name + "\"");
+  if (args.size() < low || args.size() > high) throw TArgumentCountError(name);
 }
 
 const std::string& Str(const TValue& value) {
@@ -37,6 +35,11 @@ double Real(const TValue& value) {
   return value.AsFloat();
 }
 
+bool Bool(const TValue& value) {
+  if (value.Kind() != TValueKind::kBoolean) throw TBuiltinError(TErrorCode::kTypeMismatch, "Incompatible types: Boolean expected");
+  return value.AsBoolean();
+}
+
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -46,8 +49,6 @@ std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 std::optional<int64_t> ParseInteger(const std::string& text) {
   size_t i = 0;
@@ -80,6 +81,30 @@ std::optional<int64_t> ParseInteger(const std::string& text) {
   if (!negative && value > static_cast<unsigned long long>(INT64_MAX)) return std::nullopt;
   return negative ? static_cast<int64_t>(0 - value) : static_cast<int64_t>(value);
 }
+
+std::optional<int64_t> ParseInteger32(const std::string& text) {
+  auto value = ParseInteger(text);
+  if (!value || *value < INT32_MIN || *value > INT32_MAX) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ParseFloat(const std::string& text) {
+  std::string trimmed = text;
+  while (!trimmed.empty() && trimmed.front() == ' ') trimmed.erase(0, 1);
+  if (trimmed.empty() || trimmed.find_first_not_of("0123456789+-.eE") != std::string::npos) return std::nullopt;
+  char* end = nullptr;
+  double value = std::strtod(trimmed.c_str(), &end);
+  if (end != trimmed.c_str() + trimmed.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace builtin
+
+namespace {
+
+using namespace builtin;
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 int64_t ToInt64(double value) {
   if (!(value >= -9.2233720368547758e18 && value < 9.2233720368547758e18))
@@ -119,22 +144,9 @@ TValue StringReplace(const TArgs& args) {
   return TValue::String(out + text.substr(start));
 }
 
-TValue StrToFloat(const std::string& text, bool& ok) {
-  std::string trimmed = text;
-  while (!trimmed.empty() && trimmed.front() == ' ') trimmed.erase(0, 1);
-  ok = false;
-  if (trimmed.empty() || trimmed.find_first_not_of("0123456789+-.eE") != std::string::npos) return TValue();
-  char* end = nullptr;
-  double value = std::strtod(trimmed.c_str(), &end);
-  if (end != trimmed.c_str() + trimmed.size()) return TValue();
-  ok = true;
-  return TValue::Float(value);
-}
-
-using TBuiltin = std::function<TValue(const TArgs&)>;
-
-const std::map<std::string, TBuiltin>& Builtins() {
-  static const std::map<std::string, TBuiltin> builtins = {
+const TBuiltinTable& Builtins() {
+  static const TBuiltinTable builtins = [] {
+  TBuiltinTable table = {
       {"length", [](const TArgs& a) {
          Count(a, 1, 1, "Length");
          if (a[0].Kind() == TValueKind::kArray) return TValue::Integer(static_cast<int64_t>(a[0].AsArray()->items.size()));
@@ -176,22 +188,21 @@ const std::map<std::string, TBuiltin>& Builtins() {
       {"inttostr", [](const TArgs& a) { Count(a, 1, 1, "IntToStr"); return TValue::String(std::to_string(Int(a[0]))); }},
       {"strtoint", [](const TArgs& a) {
          Count(a, 1, 1, "StrToInt");
-         auto value = ParseInteger(Str(a[0]));
+         auto value = ParseInteger32(Str(a[0]));
          if (!value) throw TBuiltinError(TErrorCode::kConversion, "\"" + a[0].AsString() + "\" is an invalid integer");
          return TValue::Integer(*value);
        }},
       {"strtointdef", [](const TArgs& a) {
          Count(a, 2, 2, "StrToIntDef");
-         auto value = ParseInteger(Str(a[0]));
+         auto value = ParseInteger32(Str(a[0]));
          return TValue::Integer(value ? *value : Int(a[1]));
        }},
       {"floattostr", [](const TArgs& a) { Count(a, 1, 1, "FloatToStr"); return TValue::String(FloatToText(Real(a[0]))); }},
       {"strtofloat", [](const TArgs& a) {
          Count(a, 1, 1, "StrToFloat");
-         bool ok = false;
-         TValue value = StrToFloat(Str(a[0]), ok);
-         if (!ok) throw TBuiltinError(TErrorCode::kConversion, "\"" + a[0].AsString() + "\" is an invalid float");
-         return value;
+         auto value = ParseFloat(Str(a[0]));
+         if (!value) throw TBuiltinError(TErrorCode::kConversion, "\"" + a[0].AsString() + "\" is an invalid float");
+         return TValue::Float(*value);
        }},
       {"chr", [](const TArgs& a) { Count(a, 1, 1, "Chr"); return TValue::String(std::string(1, static_cast<char>(Int(a[0]) & 0xFF))); }},
       {"ord", [](const TArgs& a) {
@@ -213,7 +224,6 @@ const std::map<std::string, TBuiltin>& Builtins() {
            return TValue::Integer(static_cast<int64_t>(static_cast<uint64_t>(a[0].AsInteger()) * static_cast<uint64_t>(a[0].AsInteger())));
          return TValue::Float(Real(a[0]) * Real(a[0]));
        }},
-      {"sqrt", [](const TArgs& a) { Count(a, 1, 1, "Sqrt"); return TValue::Float(std::sqrt(Real(a[0]))); }},
       {"round", [](const TArgs& a) { Count(a, 1, 1, "Round"); return TValue::Integer(ToInt64(std::nearbyint(Real(a[0])))); }},
       {"trunc", [](const TArgs& a) { Count(a, 1, 1, "Trunc"); return TValue::Integer(ToInt64(std::trunc(Real(a[0])))); }},
       {"stringreplace", StringReplace},
@@ -224,6 +234,11 @@ const std::map<std::string, TBuiltin>& Builtins() {
          return TValue::String(out + "'");
        }},
   };
+  AddMathBuiltins(table);
+  AddStringBuiltins(table);
+  AddSystemBuiltins(table);
+  return table;
+  }();
   return builtins;
 }
 
@@ -247,12 +262,22 @@ std::optional<TValue> CallBuiltin(const std::string& name, const std::vector<TVa
   return found->second(args);
 }
 
+std::optional<TValue> CallBuiltinWithoutArguments(const std::string& name) {
+  try {
+    return CallBuiltin(name, {});
+  } catch (const TArgumentCountError&) {
+    return std::nullopt;
+  }
+}
+
 std::optional<TValue> BuiltinConstant(const std::string& name) {
   static const std::map<std::string, TValue> constants = {
       {"true", TValue::Boolean(true)},          {"false", TValue::Boolean(false)},
       {"maxint", TValue::Integer(2147483647)},  {"maxlongint", TValue::Integer(2147483647)},
       {"rfreplaceall", TValue::Integer(0)},     {"rfignorecase", TValue::Integer(1)},
       {"pi", TValue::Float(3.14159265358979323846)},
+      {"lineending", TValue::String("\n")},     {"slinebreak", TValue::String("\n")},
+      {"pathdelim", TValue::String("/")},
       // Variants: Null is the null value, Unassigned the empty one.
       {"null", TValue::Null()},                 {"unassigned", TValue()},
   };

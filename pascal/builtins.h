@@ -20,9 +20,19 @@ class TBuiltinError : public std::runtime_error {
   std::string exceptionClass;
 };
 
+// A built-in called with too few or too many arguments.
+class TArgumentCountError : public TBuiltinError {
+ public:
+  explicit TArgumentCountError(const std::string& routine)
+      : TBuiltinError(TErrorCode::kTypeMismatch, "Wrong number of parameters specified for call to \"" + routine + "\"") {}
+};
+
 // Built-in routines that only read their arguments (lower-case name). Nullopt when no such built-in.
 // Throws TBuiltinError for a wrong argument count or type and for conversion errors.
 std::optional<TValue> CallBuiltin(const std::string& name, const std::vector<TValue>& args);
+
+// A built-in that takes no arguments, called by its bare name (GetTempDir); nullopt when name is no such built-in.
+std::optional<TValue> CallBuiltinWithoutArguments(const std::string& name);
 
 // Built-in constants (True, MaxInt, rfReplaceAll...).
 std::optional<TValue> BuiltinConstant(const std::string& name);

@@ -990,6 +990,10 @@ TValue TInterpreter::EvaluateBinary(const TNode& node) {
   }
   if (op == TOp::kShl || op == TOp::kShr) {
     if (!ints) mismatch();
+    if (ShiftsIn32Bits(*node.kids[0])) {
+      uint32_t bits = static_cast<uint32_t>(a);
+      return TValue::Integer(static_cast<int32_t>(op == TOp::kShl ? bits << (b & 31) : bits >> (b & 31)));
+    }
     return TValue::Integer(Wrap(op == TOp::kShl ? a << (b & 63) : a >> (b & 63)));
   }
   if (op == TOp::kAnd || op == TOp::kOr || op == TOp::kXor) {
@@ -1060,6 +1064,11 @@ TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
   if (auto constant = BuiltinConstant(node.text)) return *constant;
   if (auto constant = LibraryConstant(node.text)) return *constant;
   if (auto constant = DialogConstant(node.text)) return *constant;
+  try {
+    if (auto value = CallBuiltinWithoutArguments(node.text)) return *value;
+  } catch (const TBuiltinError& error) {
+    FailBuiltin(error, node);
+  }
   if (host_.unknownIdentifier) {
     if (auto value = host_.unknownIdentifier(node.original)) return *value;
   }
@@ -1086,7 +1095,7 @@ TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
     return CallRoutine(*routine, frame, args, node);
   }
   TValue result;
-  if (CallFileRoutine(node, result) || CallEnumRoutine(node, result)) return result;
+  if (CallFileRoutine(node, result) || CallEnumRoutine(node, result) || CallTryConversion(node, result)) return result;
   if (CallSpecial(node, result)) return result;
   std::vector<TValue> args;
   for (const auto& arg : node.kids) args.push_back(Evaluate(*arg));

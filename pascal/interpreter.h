@@ -99,11 +99,15 @@ class TInterpreter {
   // Text files (AssignFile, Reset, ReadLn, Eof...); false when node calls none of them.
   bool CallFileRoutine(const TNode& node, TValue& result);
   void ReadFromFile(TTextFile& file, const TNode& node, bool line);
+  // TryStrToInt, TryStrToInt64 and TryStrToFloat; false when node calls none of them.
+  bool CallTryConversion(const TNode& node, TValue& result);
   // Succ, Pred, Low, High and casts on enumerations; false when node is none of them.
   bool CallEnumRoutine(const TNode& node, TValue& result);
   // The routine of first's overloads that fits the arguments best, as Delphi picks it.
   const TRoutine& SelectOverload(const TRoutine& first, std::span<const TNode* const> args, const TNode& at);
   TTypeRef StaticType(const TNode& node);
+  // Whether shl/shr on this operand work on 32 bits: an Integer variable or function, not a constant.
+  bool ShiftsIn32Bits(const TNode& operand);
   // The member of Unit.Member when Unit is no variable of the script; null otherwise.
   const TNode* UnqualifiedName(const TNode& node);
   [[noreturn]] void RaiseObject(const TValue& object, const TNode& at);

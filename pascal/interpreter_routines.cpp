@@ -50,7 +50,12 @@ TTypeRef BuiltinResultType(const std::string& name) {
       {"lowercase", K::kString},  {"trim", K::kString},       {"format", K::kString},    {"stringreplace", K::kString},
       {"quotedstr", K::kString},  {"length", K::kInteger},    {"pos", K::kInteger},      {"ord", K::kInteger},
       {"round", K::kInteger},     {"trunc", K::kInteger},     {"strtoint", K::kInteger}, {"strtointdef", K::kInteger},
-      {"strtofloat", K::kDouble}, {"sqrt", K::kDouble},       {"chr", K::kChar},         {"odd", K::kBoolean}};
+      {"strtofloat", K::kDouble}, {"sqrt", K::kDouble},       {"chr", K::kChar},         {"odd", K::kBoolean},
+      {"floor", K::kInteger},     {"ceil", K::kInteger},      {"power", K::kDouble},     {"exp", K::kDouble},
+      {"ln", K::kDouble},         {"frac", K::kDouble},       {"int", K::kDouble},       {"strtofloatdef", K::kDouble},
+      {"strtoint64", K::kInt64},  {"upcase", K::kChar},       {"inttohex", K::kString},  {"stringofchar", K::kString},
+      {"leftstr", K::kString},    {"rightstr", K::kString},   {"midstr", K::kString},    {"booltostr", K::kString},
+      {"gettempdir", K::kString}, {"changefileext", K::kString}, {"fileexists", K::kBoolean}};
   auto found = results.find(name);
   return found == results.end() ? nullptr : TypeOf(found->second);
 }
@@ -74,6 +79,15 @@ int FitScore(const TParam& param, const TTypeRef& arg, bool isVariable) {
 }
 
 }  // namespace
+
+bool TInterpreter::ShiftsIn32Bits(const TNode& operand) {
+  // Free Pascal folds constants and negations in 64 bits but shifts an Integer where it is stored.
+  if (operand.kind != TNodeKind::kName && operand.kind != TNodeKind::kIndex && operand.kind != TNodeKind::kField &&
+      operand.kind != TNodeKind::kCall)
+    return false;
+  TTypeRef type = StaticType(operand);
+  return type && type->kind == K::kInteger;
+}
 
 TTypeRef TInterpreter::StaticType(const TNode& node) {
   switch (node.kind) {

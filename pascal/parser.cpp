@@ -304,6 +304,15 @@ TTypeRef TParser::ParseType() {
     }
     std::vector<std::pair<int64_t, int64_t>> bounds;
     do {
+      // An enumeration as the index type: array[TColor] of ...
+      if (Current().kind == TTokenKind::kIdentifier && PeekToken().text != "..") {
+        TTypeRef indexType = NamedType(Current().text);
+        if (indexType && indexType->kind == K::kEnum) {
+          ++pos_;
+          bounds.emplace_back(indexType->low, indexType->high);
+          continue;
+        }
+      }
       int64_t low = ConstantOrdinal();
       ExpectSymbol("..");
       int64_t high = ConstantOrdinal();
@@ -747,16 +756,8 @@ TNodePtr TParser::ParseExpression() {
 }
 
 TNodePtr TParser::ParseSimple() {
-  TNodePtr left;
-  if (IsSymbol("-") || IsSymbol("+")) {
-    auto node = MakeNode(TNodeKind::kUnary);
-    node->text = Current().text;
-    ++pos_;
-    node->kids.push_back(ParseTerm());
-    left = std::move(node);
-  } else {
-    left = ParseTerm();
-  }
+  // A leading sign belongs to the first factor, as in Free Pascal: -1 shr 1 is (-1) shr 1.
+  TNodePtr left = ParseTerm();
   while (IsSymbol("+") || IsSymbol("-") || IsKeyword("or") || IsKeyword("xor")) {
     auto node = MakeNode(TNodeKind::kBinary);
     node->text = Current().text;

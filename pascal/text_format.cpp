@@ -174,28 +174,48 @@ std::string FormatText(const std::string& format, const std::vector<TValue>& arg
       out += '%';
       continue;
     }
+    // "%1:s" picks the argument by index; the ones after it follow on from there.
+    size_t digitsEnd = i;
+    while (digitsEnd < format.size() && std::isdigit(static_cast<unsigned char>(format[digitsEnd]))) ++digitsEnd;
+    if (digitsEnd > i && digitsEnd < format.size() && format[digitsEnd] == ':') {
+      if (digitsEnd - i > 6) throw std::invalid_argument("Invalid format string \"" + format + "\"");
+      next = static_cast<size_t>(std::stoi(format.substr(i, digitsEnd - i)));
+      i = digitsEnd + 1;
+    }
+    auto nextArg = [&]() -> const TValue& {
+      if (next >= args.size()) throw std::invalid_argument("Format \"" + format + "\" needs more arguments");
+      return args[next++];
+    };
+    // A width or precision of "*" is taken from the arguments.
+    auto number = [&](int limit) {
+      if (i < format.size() && format[i] == '*') {
+        ++i;
+        const TValue& given = nextArg();
+        if (given.Kind() != TValueKind::kInteger) throw std::invalid_argument("Invalid argument for * in \"" + format + "\"");
+        return static_cast<int>(std::clamp<int64_t>(given.AsInteger(), -1, limit));
+      }
+      int value = -1;
+      while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])) && value < limit)
+        value = std::max(value, 0) * 10 + (format[i++] - '0');
+      return value;
+    };
     bool left = false;
-    if (format[i] == '-') {
+    if (i < format.size() && format[i] == '-') {
       left = true;
       ++i;
     }
-    int width = -1;
+    int width = number(1000);
     int precision = -1;
-    while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])) && width < 1000)
-      width = std::max(width, 0) * 10 + (format[i++] - '0');
     if (i < format.size() && format[i] == '.') {
       ++i;
-      precision = 0;
-      while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])) && precision < 100)
-        precision = precision * 10 + (format[i++] - '0');
+      precision = std::max(number(100), 0);
     }
     if (i >= format.size()) throw std::invalid_argument("Invalid format string \"" + format + "\"");
     char conversion = static_cast<char>(std::tolower(static_cast<unsigned char>(format[i])));
-    if (next >= args.size()) throw std::invalid_argument("Format \"" + format + "\" needs more arguments");
-    const TValue& arg = args[next++];
+    const TValue& arg = nextArg();
     std::string piece;
     auto mismatch = [&] { return std::invalid_argument("Invalid argument for %" + std::string(1, conversion) + " in \"" + format + "\""); };
-    if (conversion == 'd') {
+    if (conversion == 'd' || conversion == 'u') {
       if (arg.Kind() != TValueKind::kInteger) throw mismatch();
       piece = std::to_string(arg.AsInteger());
       if (precision > 0 && static_cast<int>(piece.size()) < precision) piece.insert(piece[0] == '-' ? 1 : 0, precision - piece.size() + (piece[0] == '-' ? 1 : 0), '0');

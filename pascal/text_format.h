@@ -18,7 +18,7 @@ std::string WriteText(const TValue& value, std::optional<int> width, std::option
 // FloatToStr: the general form with 15 significant digits ("3.14", "0.00001", "1E20", "1.5E-7").
 std::string FloatToText(double value);
 
-// Format with %d %s %f %.nf %e %g %n %x %% and widths; throws std::invalid_argument on a bad format or argument.
+// Format with %d %u %s %f %.nf %e %g %n %x %%, widths, "*" and "%1:s" indexes; throws std::invalid_argument on a bad format or argument.
 std::string FormatText(const std::string& format, const std::vector<TValue>& args);
 
 }  // namespace varnelo::pascal

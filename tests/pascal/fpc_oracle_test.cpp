@@ -91,6 +91,28 @@ int RunCommand(const std::vector<std::string>& argv, const fs::path& outputFile,
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Programs that write files do so in the current folder; both runs use the scratch folder, one after the other.
+class TCurrentFolder {
+ public:
+  explicit TCurrentFolder(const fs::path& folder) : saved_(fs::current_path()) { fs::current_path(folder); }
+  TCurrentFolder(const TCurrentFolder&) = delete;
+  TCurrentFolder& operator=(const TCurrentFolder&) = delete;
+  ~TCurrentFolder() {
+    std::error_code ignored;
+    fs::current_path(saved_, ignored);
+  }
+
+ private:
+  fs::path saved_;
+};
+
+std::vector<fs::path> FolderEntries(const fs::path& folder) {
+  std::vector<fs::path> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) entries.push_back(entry.path());
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
 class FpcOracleTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FpcOracleTest, PrintsWhatFreePascalPrints) {
@@ -108,7 +130,15 @@ TEST_P(FpcOracleTest, PrintsWhatFreePascalPrints) {
   ASSERT_EQ(ran, 0) << "the compiled program failed:\n" << ReadFile(expectedFile);
   const std::string expected = ReadFile(expectedFile);
 
-  auto outcome = testing::RunProgram(ReadFile(source));
+  // What the compiled program left behind must not be what the interpreter finds.
+  const fs::path runFolder = scratch.Path() / "run";
+  fs::create_directory(runFolder);
+  testing::TRunOutcome outcome;
+  {
+    TCurrentFolder inRunFolder(runFolder);
+    outcome = testing::RunProgram(ReadFile(source));
+  }
+  EXPECT_EQ(FolderEntries(runFolder), std::vector<fs::path>{}) << "the program left files behind";
   EXPECT_FALSE(outcome.error) << "the interpreter stopped: " << outcome.error->what();
   EXPECT_EQ(outcome.output, expected) << "left: our interpreter, right: Free Pascal, for " << source;
 }
