@@ -34,5 +34,7 @@ std::optional<double> ParseFloat(const std::string& text);
 void AddMathBuiltins(TBuiltinTable& table);
 void AddStringBuiltins(TBuiltinTable& table);
 void AddSystemBuiltins(TBuiltinTable& table);
+// Now, Date, Time, FormatDateTime, DateTimeToStr, DateToStr, TimeToStr, EncodeDate, EncodeTime.
+void AddDateTimeBuiltins(TBuiltinTable& table);
 
 }  // namespace varnelo::pascal::builtin

@@ -9,7 +9,6 @@
 #include <map>
 
 #include "pascal/builtin_support.h"
-#include "pascal/date_time.h"
 #include "pascal/text_format.h"
 
 namespace varnelo::pascal {
@@ -237,6 +236,7 @@ const TBuiltinTable& Builtins() {
   AddMathBuiltins(table);
   AddStringBuiltins(table);
   AddSystemBuiltins(table);
+  AddDateTimeBuiltins(table);
   return table;
   }();
   return builtins;
@@ -258,7 +258,7 @@ std::optional<int64_t> OrdinalOf(const TValue& value) {
 std::optional<TValue> CallBuiltin(const std::string& name, const std::vector<TValue>& args) {
   const auto& builtins = Builtins();
   auto found = builtins.find(name);
-  if (found == builtins.end()) return CallDateTimeBuiltin(name, args);
+  if (found == builtins.end()) return std::nullopt;
   return found->second(args);
 }
 

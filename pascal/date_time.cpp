@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "pascal/builtins.h"
+#include "pascal/builtin_support.h"
 
 namespace varnelo::pascal {
 namespace {
@@ -64,17 +64,6 @@ size_t RunLength(const std::string& text, size_t at) {
   const int letter = std::tolower(static_cast<unsigned char>(text[at]));
   while (at + length < text.size() && std::tolower(static_cast<unsigned char>(text[at + length])) == letter) ++length;
   return length;
-}
-
-double Number(const TValue& value, const char* routine) {
-  if (!value.IsNumeric()) throw TBuiltinError(TErrorCode::kTypeMismatch, std::string("Incompatible type for arg no. 1 of ") + routine);
-  return value.AsFloat();
-}
-
-void Arguments(const std::vector<TValue>& args, size_t count, const char* routine) {
-  if (args.size() != count)
-    throw TBuiltinError(TErrorCode::kTypeMismatch,
-                        std::string("Wrong number of parameters specified for call to \"") + routine + "\"");
 }
 
 }  // namespace
@@ -156,58 +145,56 @@ std::string FormatDateTimeText(const std::string& pattern, double dateTime) {
   return out;
 }
 
-std::optional<TValue> CallDateTimeBuiltin(const std::string& name, const std::vector<TValue>& args) {
-  if (name == "now") {
-    Arguments(args, 0, "Now");
+namespace builtin {
+
+void AddDateTimeBuiltins(TBuiltinTable& table) {
+  table["now"] = [](const TArgs& a) {
+    Count(a, 0, 0, "Now");
     return TValue::Float(DateTimeNow());
-  }
-  if (name == "date") {
-    Arguments(args, 0, "Date");
+  };
+  table["date"] = [](const TArgs& a) {
+    Count(a, 0, 0, "Date");
     return TValue::Float(std::floor(DateTimeNow()));
-  }
-  if (name == "time") {
-    Arguments(args, 0, "Time");
+  };
+  table["time"] = [](const TArgs& a) {
+    Count(a, 0, 0, "Time");
     const double now = DateTimeNow();
     return TValue::Float(now - std::floor(now));
-  }
-  if (name == "formatdatetime") {
-    Arguments(args, 2, "FormatDateTime");
-    if (args[0].Kind() != TValueKind::kString)
-      throw TBuiltinError(TErrorCode::kTypeMismatch, "Incompatible type for arg no. 1 of FormatDateTime");
-    return TValue::String(FormatDateTimeText(args[0].AsString(), Number(args[1], "FormatDateTime")));
-  }
-  // The formats of a Linux program compiled by Free Pascal, whose default settings they use.
-  if (name == "datetimetostr") {
-    Arguments(args, 1, "DateTimeToStr");
-    const double value = Number(args[0], "DateTimeToStr");
-    const bool midnight = value == std::floor(value);
-    return TValue::String(FormatDateTimeText(midnight ? "d/m/yy" : "d/m/yy hh:nn:ss", value));
-  }
-  if (name == "datetostr") {
-    Arguments(args, 1, "DateToStr");
-    return TValue::String(FormatDateTimeText("d/m/yy", Number(args[0], "DateToStr")));
-  }
-  if (name == "timetostr") {
-    Arguments(args, 1, "TimeToStr");
-    return TValue::String(FormatDateTimeText("hh:nn:ss", Number(args[0], "TimeToStr")));
-  }
-  if (name == "encodedate") {
-    Arguments(args, 3, "EncodeDate");
-    const std::chrono::year_month_day date{std::chrono::year(int(Number(args[0], "EncodeDate"))),
-                                           std::chrono::month(unsigned(Number(args[1], "EncodeDate"))),
-                                           std::chrono::day(unsigned(Number(args[2], "EncodeDate")))};
+  };
+  table["formatdatetime"] = [](const TArgs& a) {
+    Count(a, 2, 2, "FormatDateTime");
+    return TValue::String(FormatDateTimeText(Str(a[0]), Real(a[1])));
+  };
+  // The short date and long time formats of a Linux program compiled by Free Pascal.
+  table["datetimetostr"] = [](const TArgs& a) {
+    Count(a, 1, 1, "DateTimeToStr");
+    const double value = Real(a[0]);
+    return TValue::String(FormatDateTimeText(value == std::floor(value) ? "d/m/yy" : "d/m/yy hh:nn:ss", value));
+  };
+  table["datetostr"] = [](const TArgs& a) {
+    Count(a, 1, 1, "DateToStr");
+    return TValue::String(FormatDateTimeText("d/m/yy", Real(a[0])));
+  };
+  table["timetostr"] = [](const TArgs& a) {
+    Count(a, 1, 1, "TimeToStr");
+    return TValue::String(FormatDateTimeText("hh:nn:ss", Real(a[0])));
+  };
+  table["encodedate"] = [](const TArgs& a) {
+    Count(a, 3, 3, "EncodeDate");
+    const std::chrono::year_month_day date{std::chrono::year(int(Int(a[0]))), std::chrono::month(unsigned(Int(a[1]))),
+                                           std::chrono::day(unsigned(Int(a[2])))};
     if (!date.ok()) throw TBuiltinError(TErrorCode::kConversion, "Invalid argument to date encode", "EConvertError");
     return TValue::Float(std::chrono::sys_days(date).time_since_epoch().count() + kUnixEpoch);
-  }
-  if (name == "encodetime") {
-    Arguments(args, 4, "EncodeTime");
-    const double h = Number(args[0], "EncodeTime"), n = Number(args[1], "EncodeTime"),
-                 s = Number(args[2], "EncodeTime"), z = Number(args[3], "EncodeTime");
+  };
+  table["encodetime"] = [](const TArgs& a) {
+    Count(a, 4, 4, "EncodeTime");
+    const int64_t h = Int(a[0]), n = Int(a[1]), s = Int(a[2]), z = Int(a[3]);
     if (h < 0 || h > 23 || n < 0 || n > 59 || s < 0 || s > 59 || z < 0 || z > 999)
       throw TBuiltinError(TErrorCode::kConversion, "Invalid argument to time encode", "EConvertError");
-    return TValue::Float((h * 3600 + n * 60 + s + z / 1000) / kSecondsPerDay);
-  }
-  return std::nullopt;
+    return TValue::Float((h * 3600.0 + n * 60.0 + s + z / 1000.0) / kSecondsPerDay);
+  };
 }
+
+}  // namespace builtin
 
 }  // namespace varnelo::pascal
