@@ -30,6 +30,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& words) {
       line.home = words[++i];
     } else if (word.starts_with("--home=")) {
       line.home = word.substr(std::string_view("--home=").size());
+    } else if (!line.command.empty()) {
+      // The command reads its own options.
+      line.arguments.push_back(word);
     } else {
       line.error = "unknown option '" + word + "'";
       return line;

@@ -17,7 +17,8 @@ struct TCommandLine {
 };
 
 // Global options (--home DIR, --home=DIR, --help, -h, --version) are taken wherever they stand; the
-// first other word is the command and the rest are its arguments. "--" ends the options.
+// first other word is the command and the rest are its arguments, other options after the command
+// included (the command reads its own). "--" ends the options.
 TCommandLine ParseCommandLine(const std::vector<std::string>& words);
 
 std::string Usage();

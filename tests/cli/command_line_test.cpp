@@ -44,7 +44,12 @@ INSTANTIATE_TEST_SUITE_P(
                       TCase{"version", {"--version"}, std::nullopt, "", {}, false, true},
                       TCase{"homeWithoutValue", {"list", "--home"}, std::nullopt, "", {}, false, false, true},
                       TCase{"emptyHome", {"--home=", "list"}, std::nullopt, "", {}, false, false, true},
-                      TCase{"unknownOption", {"--frobnicate", "list"}, std::nullopt, "", {}, false, false, true}),
+                      TCase{"unknownOption", {"--frobnicate", "list"}, std::nullopt, "", {}, false, false, true},
+                      TCase{"commandOptionsGoToTheCommand",
+                            {"script", "s.pas", "--url", "u", "--home", "/h", "--items", "i"},
+                            "/h",
+                            "script",
+                            {"s.pas", "--url", "u", "--items", "i"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
