@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "runner/robot_ports.h"
+#include "runner/worker.h"
+#include "scripting/script_robot_settings.h"
+
+namespace varnelo::scripting {
+
+// What the script robot and the local file robot share: their settings, a script run whose writing
+// and outcome reach the program log, and the result file opened at the end. Neither reacts to a
+// termination request: a run, once started, goes to its end.
+class TScriptRobotWorker : public runner::TWorker {
+public:
+  const std::string& RobotName() const { return robotName_; }
+
+protected:
+  // Reads the robot's settings.
+  TScriptRobotWorker(runner::TRobotPorts& ports, std::string robotName);
+
+  // Runs the robot's script on this thread; its dialogs show on the main thread, and what it writes
+  // and then its outcome line are appended to the log, line by line.
+  void RunScript(std::string urlText, std::vector<std::string>* items);
+  // With SeeOnScreen, opens the result file the script wrote, without waiting.
+  void OpenResultFile();
+
+  const TScriptRobotSettings& Settings() const { return settings_; }
+
+private:
+  runner::TRobotPorts& ports_;
+  const std::string robotName_;
+  const TScriptRobotSettings settings_;
+};
+
+}  // namespace varnelo::scripting
