@@ -50,6 +50,20 @@ struct TNode {
   // Filled in by the interpreter on first use, so that names and operators are not compared as text again.
   mutable int symbol = -1;
   mutable int opcode = -1;
+  // Where a name was found among the frames of the call chain, valid while the chain has the layout it was
+  // found in (frames of the same routines, complete): the frame counted from the innermost, and the slot.
+  mutable const void* slotLayout = nullptr;
+  mutable int slotDepth = 0;
+  mutable int slotIndex = 0;
+  mutable bool slotHidden = false;  // a function of the same name comes first: its name is its result
+  // What a call reaches, valid for the same layout and the same number of loaded units.
+  enum class TCallKind : uint8_t { kUnknown, kRoutine, kBuiltin };
+  mutable TCallKind callKind = TCallKind::kUnknown;
+  mutable const void* callLayout = nullptr;
+  mutable size_t callUnits = 0;
+  mutable const void* callTarget = nullptr;  // the routine (its first overload), or the built-in function
+  mutable int callDepth = -1;  // the frame holding the routine, counted from the innermost; -1: callFrame
+  mutable void* callFrame = nullptr;  // the unit's frame holding the routine
 };
 using TNodePtr = std::unique_ptr<TNode>;
 

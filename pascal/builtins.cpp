@@ -262,6 +262,12 @@ std::optional<TValue> CallBuiltin(const std::string& name, const std::vector<TVa
   return found->second(args);
 }
 
+const TBuiltinFunction* FindBuiltin(const std::string& name) {
+  const auto& builtins = Builtins();
+  auto found = builtins.find(name);
+  return found == builtins.end() ? nullptr : &found->second;
+}
+
 std::optional<TValue> CallBuiltinWithoutArguments(const std::string& name) {
   try {
     return CallBuiltin(name, {});

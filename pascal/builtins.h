@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,11 @@ class TArgumentCountError : public TBuiltinError {
 // Built-in routines that only read their arguments (lower-case name). Nullopt when no such built-in.
 // Throws TBuiltinError for a wrong argument count or type and for conversion errors.
 std::optional<TValue> CallBuiltin(const std::string& name, const std::vector<TValue>& args);
+
+using TBuiltinFunction = std::function<TValue(const std::vector<TValue>&)>;
+// The function CallBuiltin would call for name, so a call site can keep it; null for the few CallBuiltin
+// finds another way (dates and times).
+const TBuiltinFunction* FindBuiltin(const std::string& name);
 
 // A built-in that takes no arguments, called by its bare name (GetTempDir); nullopt when name is no such built-in.
 std::optional<TValue> CallBuiltinWithoutArguments(const std::string& name);

@@ -45,6 +45,10 @@ const TTypeRef& VariantType() {
   return type;
 }
 
+// Declared types belong to the program's tree, which outlives every frame of the run: frames refer to them
+// without counting references, which every call would otherwise pay for.
+TTypeRef TreeType(const TTypeRef& type) { return TTypeRef(TTypeRef(), type.get()); }
+
 std::string KindName(const TValue& value) {
   switch (value.Kind()) {
     case TValueKind::kEmpty: return "Empty";
@@ -114,10 +118,11 @@ struct TInterpreter::TFrame {
     TLvalue lvalue;
   };
   std::vector<TSlot> vars;
-  // Calls reuse the storage of earlier frames' slots instead of allocating it every time.
+  // Calls reuse the storage of earlier frames' slots, and their cells, instead of allocating them every time.
   struct TSlotStore {
     std::vector<TSlot>& slots;
-    explicit TSlotStore(std::vector<TSlot>& frameSlots) : slots(frameSlots) {
+    std::vector<TCell>& spareCells;
+    TSlotStore(std::vector<TSlot>& frameSlots, std::vector<TCell>& cells) : slots(frameSlots), spareCells(cells) {
       if (!Spare().empty()) {
         slots = std::move(Spare().back());
         Spare().pop_back();
@@ -126,10 +131,19 @@ struct TInterpreter::TFrame {
     TSlotStore(const TSlotStore&) = delete;
     TSlotStore& operator=(const TSlotStore&) = delete;
     ~TSlotStore() {
+      for (TSlot& slot : slots) {
+        // A cell only this frame refers to (no var parameter, with or loop holds it) can serve the next call;
+        // its value goes now, as it would with the cell.
+        if (slot.lvalue.cell.use_count() == 1 && spareCells.size() < kMaxSpareCells) {
+          *slot.lvalue.cell = TValue();
+          spareCells.push_back(std::move(slot.lvalue.cell));
+        }
+      }
       slots.clear();
       if (Spare().size() < kMaxSpare) Spare().push_back(std::move(slots));
     }
     static constexpr size_t kMaxSpare = 64;
+    static constexpr size_t kMaxSpareCells = 1024;
     static std::vector<std::vector<TSlot>>& Spare() {
       thread_local std::vector<std::vector<TSlot>> spare;
       return spare;
@@ -152,6 +166,10 @@ struct TInterpreter::TFrame {
   const TBlock* block = nullptr;
   TFrame* parent = nullptr;
   const TRoutine* routine = nullptr;
+  // Set once the frame is complete and its parents have a layout: frames with the same layout have the same
+  // names in the same slots all along their chain (the frames of one routine, block or handler), so a node can
+  // keep where it found a name. Null where that does not hold (with scopes, frames being entered).
+  const void* layout = nullptr;
   // The scope of a with statement: names resolve to the subject's members first.
   bool isWith = false;
   TLvalue withSubject;
@@ -212,6 +230,7 @@ TValue TInterpreter::Run(std::string_view source) {
   current_ = &root;
   try {
     EnterBlock(root, *block);
+    root.layout = block.get();
     Execute(*block->body);
   } catch (const TRaised& raised) {
     current_ = nullptr;
@@ -258,6 +277,7 @@ void TInterpreter::LoadUnit(const std::string& name, const std::string& spelled,
   unitFrames_.push_back(std::move(frame));
   try {
     EnterBlock(*current_, *block);
+    current_->layout = block.get();
     if (block->body) Execute(*block->body);
   } catch (...) {
     current_ = saved;
@@ -381,13 +401,13 @@ void TInterpreter::EnterBlock(TFrame& frame, const TBlock& block) {
     TValue value = Evaluate(*decl.value);
     if (decl.type) value = Coerce(value, decl.type, *decl.value);
     if (decl.symbol < 0) decl.symbol = Symbol(decl.name);
-    frame.Declare(decl.symbol, TLvalue{std::make_shared<TValue>(std::move(value)), decl.type ? decl.type : VariantType()}, true);
+    frame.Declare(decl.symbol, TLvalue{NewCell(std::move(value)), TreeType(decl.type ? decl.type : VariantType())}, true);
   }
   for (const auto& decl : block.vars) {
     TValue value = DefaultValue(decl.type);
     if (decl.initial) value = Coerce(Evaluate(*decl.initial), decl.type, *decl.initial);
     if (decl.symbol < 0) decl.symbol = Symbol(decl.name);
-    frame.Declare(decl.symbol, TLvalue{std::make_shared<TValue>(std::move(value)), decl.type}, false);
+    frame.Declare(decl.symbol, TLvalue{NewCell(std::move(value)), TreeType(decl.type)}, false);
   }
 }
 
@@ -417,6 +437,77 @@ TInterpreter::TLvalue* TInterpreter::FindVariable(int symbol) {
   for (auto& frame : unitFrames_)
     if (TFrame::TSlot* slot = frame->Find(symbol)) return &slot->lvalue;
   return nullptr;
+}
+
+TInterpreter::TLvalue* TInterpreter::ChainVariable(const TNode& node, bool* isConst, bool* hidden) {
+  if (!current_) return nullptr;
+  const void* layout = current_->layout;
+  if (layout && node.slotLayout == layout) {
+    TFrame* frame = current_;
+    for (int depth = node.slotDepth; depth > 0; --depth) frame = frame->parent;
+    TFrame::TSlot& slot = frame->vars[node.slotIndex];
+    if (isConst) *isConst = slot.isConst;
+    if (hidden) *hidden = node.slotHidden;
+    return &slot.lvalue;
+  }
+  int symbol = SymbolOf(node);
+  bool behindFunction = false;
+  int depth = 0;
+  for (TFrame* frame = current_; frame; frame = frame->parent, ++depth) {
+    if (TFrame::TSlot* slot = frame->Find(symbol)) {
+      if (layout) {
+        node.slotLayout = layout;
+        node.slotDepth = depth;
+        node.slotIndex = static_cast<int>(slot - frame->vars.data());
+        node.slotHidden = behindFunction;
+      }
+      if (isConst) *isConst = slot->isConst;
+      if (hidden) *hidden = behindFunction;
+      return &slot->lvalue;
+    }
+    if (frame->routine && frame->routine->result && frame->routine->name == node.text) behindFunction = true;
+  }
+  return nullptr;
+}
+
+TCell TInterpreter::NewCell(TValue value) {
+  if (spareCells_.empty()) return std::make_shared<TValue>(std::move(value));
+  TCell cell = std::move(spareCells_.back());
+  spareCells_.pop_back();
+  *cell = std::move(value);
+  return cell;
+}
+
+const TRoutine* TInterpreter::RoutineOfCall(const TNode& node, TFrame*& frame) {
+  const void* layout = current_ ? current_->layout : nullptr;
+  if (layout && node.callLayout == layout && node.callUnits == unitFrames_.size() &&
+      node.callKind != TNode::TCallKind::kUnknown) {
+    if (node.callKind != TNode::TCallKind::kRoutine) return nullptr;
+    if (node.callDepth < 0) {
+      frame = static_cast<TFrame*>(node.callFrame);
+    } else {
+      frame = current_;
+      for (int depth = node.callDepth; depth > 0; --depth) frame = frame->parent;
+    }
+    return static_cast<const TRoutine*>(node.callTarget);
+  }
+  auto [routine, found] = FindRoutine(node.text);
+  frame = found;
+  if (layout) {
+    node.callLayout = layout;
+    node.callUnits = unitFrames_.size();
+    node.callKind = TNode::TCallKind::kUnknown;  // what is not a routine is decided by the caller
+    if (routine) {
+      node.callKind = TNode::TCallKind::kRoutine;
+      node.callTarget = routine;
+      node.callDepth = -1;
+      node.callFrame = found;
+      int depth = 0;
+      for (TFrame* chain = current_; chain; chain = chain->parent, ++depth)
+        if (chain == found) node.callDepth = depth;
+    }
+  }
+  return routine;
 }
 
 std::pair<const TRoutine*, TInterpreter::TFrame*> TInterpreter::FindRoutine(const std::string& name) {
@@ -458,9 +549,13 @@ TInterpreter::TFlow TInterpreter::ExecuteStatement(const TNode& node) {
       return TFlow::kNormal;
     }
     case TNodeKind::kIf: {
-      TValue condition = Evaluate(*node.kids[0]);
-      if (condition.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Boolean expression expected", *node.kids[0]);
-      if (condition.AsBoolean()) return Execute(*node.kids[1]);
+      bool condition;
+      if (!TryCondition(*node.kids[0], condition)) {
+        TValue value = Evaluate(*node.kids[0]);
+        if (value.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Boolean expression expected", *node.kids[0]);
+        condition = value.AsBoolean();
+      }
+      if (condition) return Execute(*node.kids[1]);
       if (node.kids.size() > 2) return Execute(*node.kids[2]);
       return TFlow::kNormal;
     }
@@ -470,6 +565,7 @@ TInterpreter::TFlow TInterpreter::ExecuteStatement(const TNode& node) {
       const TNode& conditionNode = *node.kids[isWhile ? 0 : 1];
       const TNode& body = *node.kids[isWhile ? 1 : 0];
       auto test = [&] {
+        if (bool fast; TryCondition(conditionNode, fast)) return fast;
         TValue condition = Evaluate(conditionNode);
         if (condition.Kind() != TValueKind::kBoolean) Fail(TErrorCode::kTypeMismatch, "Boolean expression expected", conditionNode);
         return condition.AsBoolean();
@@ -526,7 +622,7 @@ TInterpreter::TFlow TInterpreter::ExecuteFor(const TNode& node) {
                               : isBoolean ? TValue::Boolean(i != 0) : TValue::Integer(i);
       *variable.cell = Coerce(current, variable.type, *node.kids[0]);
     } else {
-      *variable.cell = TValue::Integer(i);  // what Coerce gives for a counter that fits
+      variable.cell->SetInteger(i);  // what Coerce gives for a counter that fits
     }
     TFlow flow = Execute(*node.kids[3]);
     if (flow == TFlow::kBreak) break;
@@ -595,6 +691,7 @@ TInterpreter::TFlow TInterpreter::ExecuteTryExcept(const TNode& node) {
     TFrame scope;
     scope.parent = current_;
     scope.Declare(SymbolOf(handler), TLvalue{std::make_shared<TValue>(caught), VariantType()}, false);
+    scope.layout = current_ && current_->layout ? &handler : nullptr;
     current_ = &scope;
     try {
       TFlow flow = Execute(*handler.kids[0]);
@@ -722,6 +819,14 @@ void TInterpreter::ExecuteAssign(const TNode& node) {
     variable = &resolved;
   }
   TLvalue& lvalue = *variable;
+  if (lvalue.type->kind == K::kInt64 || lvalue.type->kind == K::kInteger) {
+    int64_t value;
+    if (TryInteger(source, value)) {
+      // What CoerceTemporary gives for an integer.
+      lvalue.cell->SetInteger(lvalue.type->kind == K::kInteger ? static_cast<int32_t>(static_cast<uint32_t>(value)) : value);
+      return;
+    }
+  }
   // `s := s + x` appends in place, so building a string in a loop does not copy it each time.
   if (lvalue.cell->Kind() == TValueKind::kString && target.kind == TNodeKind::kName &&
       source.kind == TNodeKind::kBinary && OperatorOf(source) == TOp::kAdd && source.kids[0]->kind == TNodeKind::kName &&
@@ -740,12 +845,9 @@ void TInterpreter::ExecuteAssign(const TNode& node) {
 
 TInterpreter::TLvalue* TInterpreter::PlainVariable(const TNode& node) {
   if (withDepth_ != 0) return nullptr;
-  int symbol = SymbolOf(node);
-  for (TFrame* frame = current_; frame; frame = frame->parent) {
-    if (TFrame::TSlot* found = frame->Find(symbol)) return found->isConst ? nullptr : &found->lvalue;
-    if (frame->routine && frame->routine->result && frame->routine->name == node.text) return nullptr;
-  }
-  return nullptr;
+  bool isConst = false, hidden = false;
+  TLvalue* variable = ChainVariable(node, &isConst, &hidden);
+  return isConst || hidden ? nullptr : variable;
 }
 
 TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node, bool loose) {
@@ -758,6 +860,8 @@ TInterpreter::TLvalue TInterpreter::ResolveLvalue(const TNode& node, bool loose)
         return temporary(ReadMember(*subject, node, node.text, {}, false));
       }
       // Inside a function its own name stands for its result.
+      bool isConst = false, hidden = false;
+      if (TLvalue* variable = ChainVariable(node, &isConst, &hidden); variable && !isConst && !hidden) return *variable;
       int symbol = SymbolOf(node);
       for (TFrame* frame = current_; frame; frame = frame->parent) {
         if (TFrame::TSlot* found = frame->Find(symbol)) {
@@ -840,8 +944,8 @@ TInterpreter::TLvalue TInterpreter::ArrayElement(const TLvalue& base, const TNod
   return TLvalue{array->items[position], type, base.temporary};
 }
 
+// The stack is checked at statements and calls: between them an expression's depth is bounded by the parser.
 TValue TInterpreter::Evaluate(const TNode& node) {
-  CheckStack(node);
   switch (node.kind) {
     case TNodeKind::kIntLit: return TValue::Integer(node.integer);
     case TNodeKind::kRealLit: return TValue::Float(node.real);
@@ -858,6 +962,59 @@ TValue TInterpreter::Evaluate(const TNode& node) {
       return EvaluateField(node);
     default: Fail(TErrorCode::kSyntax, "Illegal expression", node);
   }
+}
+
+bool TInterpreter::TryInteger(const TNode& node, int64_t& value) {
+  switch (node.kind) {
+    case TNodeKind::kIntLit: value = node.integer; return true;
+    case TNodeKind::kName: {
+      if (withDepth_ != 0) return false;
+      const TLvalue* variable = ChainVariable(node);
+      if (!variable || variable->cell->Kind() != TValueKind::kInteger) return false;
+      value = variable->cell->AsInteger();
+      return true;
+    }
+    case TNodeKind::kUnary:
+      if (node.text != "-" || !TryInteger(*node.kids[0], value)) return false;
+      value = Wrap(0 - static_cast<uint64_t>(value));
+      return true;
+    case TNodeKind::kBinary: {
+      // As EvaluateBinary computes integers.
+      TOp op = OperatorOf(node);
+      if (op != TOp::kAdd && op != TOp::kSub && op != TOp::kMul && op != TOp::kDiv && op != TOp::kMod) return false;
+      int64_t x, y;
+      if (!TryInteger(*node.kids[0], x) || !TryInteger(*node.kids[1], y)) return false;
+      uint64_t ux = static_cast<uint64_t>(x), uy = static_cast<uint64_t>(y);
+      switch (op) {
+        case TOp::kAdd: value = Wrap(ux + uy); return true;
+        case TOp::kSub: value = Wrap(ux - uy); return true;
+        case TOp::kMul: value = Wrap(ux * uy); return true;
+        default:
+          if (y == 0) return false;  // the error is Evaluate's to raise
+          if (y == -1) value = op == TOp::kDiv ? Wrap(0 - ux) : 0;
+          else value = op == TOp::kDiv ? x / y : x % y;
+          return true;
+      }
+    }
+    default: return false;
+  }
+}
+
+bool TInterpreter::TryCondition(const TNode& node, bool& value) {
+  if (node.kind != TNodeKind::kBinary) return false;
+  TOp op = OperatorOf(node);
+  if (op != TOp::kLt && op != TOp::kGt && op != TOp::kLe && op != TOp::kGe && op != TOp::kEq && op != TOp::kNe) return false;
+  int64_t x, y;
+  if (!TryInteger(*node.kids[0], x) || !TryInteger(*node.kids[1], y)) return false;
+  switch (op) {
+    case TOp::kLt: value = x < y; break;
+    case TOp::kGt: value = x > y; break;
+    case TOp::kLe: value = x <= y; break;
+    case TOp::kGe: value = x >= y; break;
+    case TOp::kEq: value = x == y; break;
+    default: value = x != y; break;
+  }
+  return true;
 }
 
 static int Compare(const TValue& a, const TValue& b, bool& comparable) {
@@ -1041,7 +1198,8 @@ TValue TInterpreter::EvaluateSet(const TNode& node) {
 
 const TValue* TInterpreter::VariableValue(const TNode& node) {
   if (node.kind != TNodeKind::kName || withDepth_ != 0) return nullptr;
-  TLvalue* variable = FindVariable(SymbolOf(node));
+  TLvalue* variable = ChainVariable(node);
+  if (!variable) variable = FindVariable(SymbolOf(node));
   return variable ? variable->cell.get() : nullptr;
 }
 
@@ -1051,8 +1209,10 @@ TValue TInterpreter::EvaluateField(const TNode& node) { return *ResolveLvalue(no
 
 TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
   if (WithSubject(node.text)) return *ResolveLvalue(node, true).cell;
+  if (TLvalue* variable = ChainVariable(node)) return *variable->cell;
   if (TLvalue* variable = FindVariable(SymbolOf(node))) return *variable->cell;
-  if (auto [first, frame] = FindRoutine(node.text); first) {
+  TFrame* frame = nullptr;
+  if (const TRoutine* first = RoutineOfCall(node, frame)) {
     const TRoutine* routine = &SelectOverload(*first, {}, node);
     if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
     return CallRoutine(*routine, frame, {}, node);
@@ -1077,7 +1237,8 @@ TValue TInterpreter::EvaluateName(const TNode& node, bool asStatement) {
 
 TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
   if (const TLvalue* subject = WithSubject(node.text)) return ReadMember(*subject, node, node.text, EvaluateArgs(node, 0), true);
-  if (auto [first, frame] = FindRoutine(node.text); first) {
+  TFrame* frame = nullptr;
+  if (const TRoutine* first = RoutineOfCall(node, frame)) {
     // Most calls take a few arguments: those are listed without allocating.
     constexpr size_t kInlineArgs = 8;
     const TNode* inlineArgs[kInlineArgs];
@@ -1094,16 +1255,39 @@ TValue TInterpreter::EvaluateCall(const TNode& node, bool asStatement) {
     if (!routine->result && !asStatement) Fail(TErrorCode::kTypeMismatch, "Procedure \"" + node.original + "\" has no value", node);
     return CallRoutine(*routine, frame, args, node);
   }
-  TValue result;
-  if (CallFileRoutine(node, result) || CallEnumRoutine(node, result) || CallTryConversion(node, result)) return result;
-  if (CallSpecial(node, result)) return result;
+  // Which routines handle a name is decided by the name alone, so a call known to reach a built-in skips them.
+  if (node.callKind != TNode::TCallKind::kBuiltin || !current_ || node.callLayout != current_->layout) {
+    TValue result;
+    if (CallFileRoutine(node, result) || CallEnumRoutine(node, result) || CallTryConversion(node, result)) return result;
+    if (CallSpecial(node, result)) return result;
+    if (current_ && current_->layout && node.callLayout == current_->layout) {
+      node.callKind = TNode::TCallKind::kBuiltin;
+      node.callTarget = FindBuiltin(node.text);
+    }
+  }
+  const auto* function = static_cast<const TBuiltinFunction*>(node.callTarget);
   std::vector<TValue> args;
+  if (!spareArgs_.empty()) {
+    args = std::move(spareArgs_.back());
+    spareArgs_.pop_back();
+  }
+  struct TSpareArgs {
+    std::vector<TValue>& args;
+    std::vector<std::vector<TValue>>& spare;
+    ~TSpareArgs() {
+      args.clear();
+      if (spare.size() < 16) spare.push_back(std::move(args));
+    }
+  } spare{args, spareArgs_};
   for (const auto& arg : node.kids) args.push_back(Evaluate(*arg));
   try {
-    if (auto value = CallBuiltin(node.text, args)) {
+    std::optional<TValue> value;
+    if (node.callKind == TNode::TCallKind::kBuiltin && function) value = (*function)(args);
+    else value = CallBuiltin(node.text, args);
+    if (value) {
       if (value->Kind() == TValueKind::kString && value->AsString().size() > kMaxStringLength)
         Fail(TErrorCode::kRuntime, "Out of memory: string too long", node, true);
-      return *value;
+      return std::move(*value);
     }
   } catch (const TBuiltinError& error) {
     FailBuiltin(error, node);
@@ -1122,7 +1306,7 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, std::s
   frame.parent = parent;
   frame.routine = &routine;
   frame.block = routine.block.get();
-  TFrame::TSlotStore store(frame.vars);
+  TFrame::TSlotStore store(frame.vars, spareCells_);
   frame.vars.reserve(routine.params.size() + 1 + (routine.block ? routine.block->consts.size() + routine.block->vars.size() : 0));
   for (size_t i = 0; i < routine.params.size(); ++i) {
     const TParam& param = routine.params[i];
@@ -1130,10 +1314,10 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, std::s
     int symbol = param.symbol;
     bool isConst = param.mode == TParamMode::kConst;
     if (i >= args.size()) {
-      frame.Declare(symbol, TLvalue{std::make_shared<TValue>(Coerce(Evaluate(*param.defaultValue), param.type, at)), param.type}, isConst);
+      frame.Declare(symbol, TLvalue{NewCell(Coerce(Evaluate(*param.defaultValue), param.type, at)), TreeType(param.type)}, isConst);
     } else if (param.mode == TParamMode::kVar || param.mode == TParamMode::kOut) {
       TLvalue target = ResolveLvalue(*args[i]);
-      frame.Declare(symbol, TLvalue{target.cell, param.type->kind == K::kVariant ? target.type : param.type}, isConst);
+      frame.Declare(symbol, TLvalue{target.cell, param.type->kind == K::kVariant ? target.type : TreeType(param.type)}, isConst);
     } else {
       TValue value = Evaluate(*args[i]);
       // An open array parameter takes any array and indexes it from 0.
@@ -1144,11 +1328,11 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, std::s
       } else {
         value = CoerceTemporary(std::move(value), param.type, *args[i]);
       }
-      frame.Declare(symbol, TLvalue{std::make_shared<TValue>(std::move(value)), param.type}, isConst);
+      frame.Declare(symbol, TLvalue{NewCell(std::move(value)), TreeType(param.type)}, isConst);
     }
   }
   if (routine.result)
-    frame.Declare(resultSymbol_, TLvalue{std::make_shared<TValue>(DefaultValue(routine.result)), routine.result}, false);
+    frame.Declare(resultSymbol_, TLvalue{NewCell(DefaultValue(routine.result)), TreeType(routine.result)}, false);
   struct TRestore {
     TInterpreter& interpreter;
     TFrame* saved;
@@ -1160,6 +1344,7 @@ TValue TInterpreter::CallRoutine(const TRoutine& routine, TFrame* parent, std::s
   ++callDepth_;
   current_ = &frame;
   EnterBlock(frame, *routine.block);
+  frame.layout = parent && parent->layout ? &routine : nullptr;
   Execute(*routine.block->body);
   // The frame ends here, so its result is moved out rather than copied.
   return routine.result ? std::move(*frame.Find(resultSymbol_)->lvalue.cell) : TValue();

@@ -137,6 +137,18 @@ class TInterpreter {
   bool CallDialog(const TNode& node, TValue& result);
   TLvalue* FindVariable(const std::string& name);
   TLvalue* FindVariable(int symbol);
+  // The variable or constant a name denotes in the frames of the call chain (not the units'), looked up once per
+  // layout of the chain; null when none. `hidden`: a function of the same name comes first in the chain.
+  TLvalue* ChainVariable(const TNode& node, bool* isConst = nullptr, bool* hidden = nullptr);
+  // An integer expression of literals and integer variables computed without building values; false (having
+  // changed nothing) when the expression is anything else, for Evaluate to do.
+  bool TryInteger(const TNode& node, int64_t& value);
+  // A comparison of such expressions; false when Evaluate must decide.
+  bool TryCondition(const TNode& node, bool& value);
+  // The routine a call or a name reaches and the frame it belongs to; null when no routine of the script.
+  const TRoutine* RoutineOfCall(const TNode& node, TFrame*& frame);
+  // A cell for a frame's variable, reused from frames that ended.
+  TCell NewCell(TValue value);
   // Names are numbered once per interpreter, so scopes compare numbers instead of text.
   int Symbol(const std::string& name);
   int SymbolOf(const TNode& node);
@@ -152,6 +164,8 @@ class TInterpreter {
   int callDepth_ = 0;
   const char* stackLimit_ = nullptr;
   TFrame* current_ = nullptr;
+  std::vector<TCell> spareCells_;
+  std::vector<std::vector<TValue>> spareArgs_;  // argument lists of built-in calls, reused
   std::vector<std::unique_ptr<TFrame>> unitFrames_;
   std::vector<TProgram> programs_;  // keeps the trees of the program and its units alive
   std::vector<std::string> loadedUnits_;

@@ -78,6 +78,12 @@ class TValue {
     return kind_ == TValueKind::kInteger ? enumNames_ : NoNames();
   }
 
+  // Stores an integer in place: a loop counter or an integer variable needs no new value.
+  void SetInteger(int64_t value) {
+    if (kind_ == TValueKind::kInteger && !enumNames_) integer_ = value;
+    else *this = Integer(value);
+  }
+
   // A copy that shares nothing mutable with this value, except dynamic arrays and objects.
   TValue DeepCopy() const;
 

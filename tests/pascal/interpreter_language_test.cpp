@@ -127,7 +127,60 @@ begin
   for i := 5 downto 3 do Write(i);
   WriteLn(i > 0);
 end.)pas",
-     "9 5050 72 TRUE TRUE FALSE\nababc\n2147483653\nBlue 2  4.0\n543TRUE\n"},
+     "9 5050 72 TRUE TRUE FALSE\nababc\n2147483653\nBlue 2  4.0\n543TRUE\n"},    // The same nodes evaluated in frames of other shapes: a default argument from the main program and from a
+    // function, a nested procedure writing its parent's result by name, handlers in a recursive function, and the
+    // integer arithmetic done without building values.
+    {"NamesResolvedInFramesOfEveryShape", R"pas(program Scopes;
+uses SysUtils;
+const Base = 10;
+var g, k: Integer; big: Int64;
+
+procedure Show(x: Integer = Base);
+begin
+  Write(x, ' ');
+end;
+
+function Outer(n: Integer): Integer;
+var local: Integer;
+  procedure Bump;
+  begin
+    local := local + n;
+    Outer := local + g;
+  end;
+begin
+  local := n * 2;
+  Show;
+  Show(local);
+  Bump;
+  if n > 0 then Outer := Result + Outer(n - 1);
+end;
+
+function Guarded(d: Integer): Integer;
+begin
+  try
+    Result := 100 div d;
+  except
+    on E: EDivByZero do Result := -Length(E.Message) * 0 - d - 1;
+  end;
+end;
+
+begin
+  g := 1;
+  Show;
+  WriteLn(Outer(3));
+  for k := -2 to 2 do Write(Guarded(k), ' ');
+  WriteLn;
+  k := 65536;
+  k := k * k + 7;
+  big := 65536;
+  big := big * big + 7;
+  WriteLn(k, ' ', big, ' ', -big div 3, ' ', -k mod 5, ' ', big div -1);
+  k := 0;
+  while k * k < 50 do k := k + 3;
+  repeat k := k - 4 until k <= 0;
+  WriteLn(k);
+end.)pas",
+     "10 10 6 10 4 10 2 10 0 22\n-50 -100 -1 100 50 \n7 4294967303 -1431655767 -2 -4294967303\n-3\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Programs, LanguageTest, ::testing::ValuesIn(kLanguage),
