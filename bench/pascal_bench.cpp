@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "pascal/interpreter.h"
+#include "support/temp_dir.h"
 
 extern char** environ;
 
@@ -139,9 +140,8 @@ std::pair<double, std::string> RunOurs(const TWorkload& workload) {
 }  // namespace
 
 int main() {
-  std::string pattern = (fs::temp_directory_path() / "pascal-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) Die("mkdtemp failed");
-  const fs::path folder = pattern;
+  const varnelo::test::TTempDir scratch;
+  const fs::path& folder = scratch.Path();
   double logSum = 0;
   for (const TWorkload& workload : kWorkloads) {
     auto [fpcSeconds, fpcOutput] = RunFpc(workload, folder);
@@ -151,8 +151,6 @@ int main() {
                 ourSeconds / fpcSeconds);
     logSum += std::log(ourSeconds / fpcSeconds);
   }
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
   std::printf("RATIO pascal-vs-fpc %.3f\n", std::exp(logSum / std::size(kWorkloads)));
   return 0;
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "pascal/sqlite_sql_scan.h"
 #include "pascal/sqlite_support.h"
 #include "run_program.h"
+#include "support/temp_dir.h"
 
 namespace varnelo::pascal {
 namespace {
@@ -59,12 +59,9 @@ class DatabaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
     AddDatabaseClasses(classes_);
-    std::string pattern = (std::filesystem::temp_directory_path() / "varnelo-db-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = scratch_.Path();
     path_ = (dir_ / "robot.db").string();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   TValue Create(const std::string& className) {
     auto found = classes_.find(className);
@@ -108,6 +105,7 @@ class DatabaseTest : public ::testing::Test {
   }
 
   std::map<std::string, TNativeConstructor> classes_;
+  const test::TTempDir scratch_;
   std::filesystem::path dir_;
   std::string path_;
 };

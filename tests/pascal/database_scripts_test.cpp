@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
 #include "run_program.h"
+#include "support/temp_dir.h"
 
 namespace varnelo::pascal {
 namespace {
@@ -15,11 +15,8 @@ using testing::RunProgram;
 class DatabaseScriptTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "varnelo-dbscript-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = scratch_.Path();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // The script's text with DBPATH replaced by a database file in the test's folder.
   std::string WithPath(std::string source) const {
@@ -29,6 +26,7 @@ class DatabaseScriptTest : public ::testing::Test {
     return source;
   }
 
+  const test::TTempDir scratch_;
   std::filesystem::path dir_;
 };
 

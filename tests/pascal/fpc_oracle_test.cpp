@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "support/temp_dir.h"
 
 extern char** environ;
 
@@ -51,25 +52,6 @@ std::string ReadFile(const fs::path& path) {
   text << in.rdbuf();
   return text.str();
 }
-
-class TScratchDir {
- public:
-  TScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "fpc_oracle_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  TScratchDir(const TScratchDir&) = delete;
-  TScratchDir& operator=(const TScratchDir&) = delete;
-  ~TScratchDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 // Runs a program with stdout and stderr going to `outputFile`, from `folder`; its exit status, or -1.
 int RunCommand(const std::vector<std::string>& argv, const fs::path& outputFile, const fs::path& folder) {
@@ -119,7 +101,7 @@ TEST_P(FpcOracleTest, PrintsWhatFreePascalPrints) {
   std::optional<fs::path> fpc = FindFpc();
   if (!fpc) GTEST_SKIP() << "fpc is not installed (make deps installs it); the Free Pascal oracle cannot run";
   const fs::path source = kCorpus / (GetParam() + ".pas");
-  TScratchDir scratch;
+  const varnelo::test::TTempDir scratch;
   const fs::path compilerLog = scratch.Path() / "compile.txt";
   int compiled = RunCommand({fpc->string(), "-Mdelphi", "-v0", "-FE" + scratch.Path().string(), source.string()},
                             compilerLog, scratch.Path());
