@@ -8,6 +8,7 @@
 #include <exception>
 #include <unordered_set>
 
+#include "pascal/builtin_support.h"
 #include "pascal/builtins.h"
 #include "pascal/lexer.h"
 #include "pascal/library_classes.h"
@@ -70,11 +71,6 @@ TValue MakeException(const std::string& className, const std::string& message) {
   object->className = className;
   object->properties["message"] = TValue::String(message);
   return TValue::Object(object);
-}
-
-std::string LowerText(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 // An operator's or routine's spelling, tested against literals with an inlined comparison of known length.
@@ -675,7 +671,7 @@ TInterpreter::TFlow TInterpreter::ExecuteTryExcept(const TNode& node) {
     caught = MakeException(error.ExceptionClass(), error.Text());
     original = std::current_exception();
   }
-  std::string className = caught.AsObject() ? LowerText(caught.AsObject()->className) : "";
+  std::string className = caught.AsObject() ? builtin::Lower(caught.AsObject()->className) : "";
   for (size_t i = 1; i < node.kids.size(); ++i) {
     const TNode& handler = *node.kids[i];
     bool matches = handler.kind == TNodeKind::kCompound ||

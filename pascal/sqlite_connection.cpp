@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include "pascal/builtin_support.h"
 #include "pascal/sqlite_query.h"
 #include "pascal/sqlite_sql_scan.h"
 #include "pascal/sqlite_support.h"
@@ -261,19 +262,19 @@ bool TSQLite3Connection::SetProperty(const std::string& name, const std::vector<
 
 std::optional<TValue> TSQLite3Connection::CallMethod(const std::string& name, const std::vector<TValue>& args) {
   if (name == "open" || name == "close" || name == "free" || name == "destroy") {
-    ExpectArguments(args, 0, name);
+    builtin::Count(args, 0, 0, name);
     if (name == "open") Open();
     else Close();
     return TValue();
   }
   if (name == "executedirect") {
-    ExpectArguments(args, 1, "ExecuteDirect");
+    builtin::Count(args, 1, 1, "ExecuteDirect");
     if (args[0].Kind() != TValueKind::kString) TypeError("ExecuteDirect expects a string");
     Run(args[0].AsString(), nullptr, false, NativeOf<TSQLTransaction>(transaction_) != nullptr);
     return TValue();
   }
   if (name == "getinsertid" || name == "lastinsertrowid") {
-    ExpectArguments(args, 0, name == "getinsertid" ? "GetInsertID" : "LastInsertRowID");
+    builtin::Count(args, 0, 0, name == "getinsertid" ? "GetInsertID" : "LastInsertRowID");
     return TValue::Integer(db_ ? sqlite3_last_insert_rowid(db_.get()) : 0);
   }
   if (args.empty()) return GetProperty(name, {});

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "pascal/builtin_support.h"
 #include "pascal/builtins.h"
 #include "pascal/sqlite_query.h"
 #include "pascal/sqlite_support.h"
@@ -36,7 +37,7 @@ std::optional<TValue> TFields::GetProperty(const std::string& name, const std::v
 
 std::optional<TValue> TFields::CallMethod(const std::string& name, const std::vector<TValue>& args) {
   if (name == "fieldbyname" || name == "findfield") {
-    ExpectArguments(args, 1, name == "fieldbyname" ? "FieldByName" : "FindField");
+    builtin::Count(args, 1, 1, name == "fieldbyname" ? "FieldByName" : "FindField");
     if (args[0].Kind() != TValueKind::kString) TypeError("A field name expected");
     if (name == "fieldbyname") return Query().FieldByName(args[0].AsString());
     return Query().FindField(args[0].AsString()).value_or(TValue::Object(nullptr));

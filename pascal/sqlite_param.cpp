@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "pascal/builtin_support.h"
 #include "pascal/sqlite_support.h"
 
 namespace varnelo::pascal {
@@ -58,7 +59,7 @@ bool TDbParam::SetProperty(const std::string& name, const std::vector<TValue>& i
 
 std::optional<TValue> TDbParam::CallMethod(const std::string& name, const std::vector<TValue>& args) {
   if (name == "clear") {
-    ExpectArguments(args, 0, "Clear");
+    builtin::Count(args, 0, 0, "Clear");
     value_ = TValue::Null();
     return TValue();
   }

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "pascal/builtin_support.h"
 #include "pascal/builtins.h"
 #include "pascal/sqlite_sql_scan.h"
 #include "pascal/sqlite_support.h"
@@ -30,9 +31,9 @@ void TParams::Refresh() {
 }
 
 std::optional<size_t> TParams::Find(const std::string& name) {
-  std::string lower = LowerAscii(name);
+  std::string lower = builtin::Lower(name);
   for (size_t i = 0; i < params_.size(); ++i)
-    if (LowerAscii(params_[i]->Name()) == lower) return i;
+    if (builtin::Lower(params_[i]->Name()) == lower) return i;
   return std::nullopt;
 }
 
@@ -83,7 +84,7 @@ bool TParams::SetProperty(const std::string& name, const std::vector<TValue>& in
 
 std::optional<TValue> TParams::CallMethod(const std::string& name, const std::vector<TValue>& args) {
   if (name == "parambyname" || name == "findparam") {
-    ExpectArguments(args, 1, name == "parambyname" ? "ParamByName" : "FindParam");
+    builtin::Count(args, 1, 1, name == "parambyname" ? "ParamByName" : "FindParam");
     if (args[0].Kind() != TValueKind::kString) TypeError("A parameter name expected");
     if (name == "parambyname") return ParamByName(args[0].AsString());
     Refresh();

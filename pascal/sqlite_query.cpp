@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "pascal/builtin_support.h"
 #include "pascal/builtins.h"
 #include "pascal/sqlite_connection.h"
 #include "pascal/sqlite_field.h"
@@ -94,9 +95,9 @@ TValue TSQLQuery::Field(size_t index) {
 
 std::optional<TValue> TSQLQuery::FindField(const std::string& name) {
   const auto& columns = Rows().columns;
-  std::string lower = LowerAscii(name);
+  std::string lower = builtin::Lower(name);
   for (size_t i = 0; i < columns.size(); ++i)
-    if (LowerAscii(columns[i]) == lower) return Field(i);
+    if (builtin::Lower(columns[i]) == lower) return Field(i);
   return std::nullopt;
 }
 
@@ -199,19 +200,19 @@ bool TSQLQuery::SetProperty(const std::string& name, const std::vector<TValue>& 
 
 std::optional<TValue> TSQLQuery::CallMethod(const std::string& name, const std::vector<TValue>& args) {
   if (name == "open" || name == "close" || name == "execsql" || name == "free" || name == "destroy") {
-    ExpectArguments(args, 0, name);
+    builtin::Count(args, 0, 0, name);
     if (name == "open") Open();
     else if (name == "execsql") ExecSQL();
     else Close();
     return TValue();
   }
   if (name == "next" || name == "prior" || name == "first" || name == "last") {
-    ExpectArguments(args, 0, name);
+    builtin::Count(args, 0, 0, name);
     Move(name);
     return TValue();
   }
   if (name == "fieldbyname" || name == "findfield" || name == "parambyname") {
-    ExpectArguments(args, 1, name);
+    builtin::Count(args, 1, 1, name);
     if (args[0].Kind() != TValueKind::kString) TypeError("A name expected");
     if (name == "parambyname") return params_->ParamByName(args[0].AsString());
     if (name == "fieldbyname") return FieldByName(args[0].AsString());

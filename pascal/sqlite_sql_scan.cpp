@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "pascal/builtin_support.h"
 #include "pascal/sqlite_support.h"
 
 namespace varnelo::pascal::sqlite {
@@ -54,7 +55,7 @@ std::vector<std::string> SqlParameterNames(std::string_view sql) {
     size_t end = i + 1;
     while (end < sql.size() && IsNameChar(sql[end])) ++end;
     std::string name(sql.substr(i + 1, end - i - 1));
-    std::string lower = LowerAscii(name);
+    std::string lower = builtin::Lower(name);
     bool seen = false;
     for (const auto& known : lowerNames) seen = seen || known == lower;
     if (!seen) {
@@ -93,7 +94,7 @@ std::string FirstKeyword(std::string_view sql) {
   }
   size_t end = i;
   while (end < sql.size() && std::isalpha(static_cast<unsigned char>(sql[end]))) ++end;
-  return LowerAscii(std::string(sql.substr(i, end - i)));
+  return builtin::Lower(std::string(sql.substr(i, end - i)));
 }
 
 }  // namespace varnelo::pascal::sqlite

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "pascal/builtin_support.h"
 #include "pascal/builtins.h"
 #include "pascal/text_format.h"
 
@@ -10,15 +11,6 @@ namespace varnelo::pascal::sqlite {
 void DatabaseError(const std::string& text) { throw TBuiltinError(TErrorCode::kDatabase, text); }
 
 void TypeError(const std::string& text) { throw TBuiltinError(TErrorCode::kTypeMismatch, text); }
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-void ExpectArguments(const std::vector<TValue>& args, size_t count, const std::string& routine) {
-  if (args.size() != count) TypeError("Wrong number of parameters specified for call to \"" + routine + "\"");
-}
 
 void ExpectOwnerOnly(const std::vector<TValue>& args, const std::string& className) {
   bool ownerOk = args.empty() ||
@@ -61,7 +53,7 @@ bool ValueAsBoolean(const TValue& value) {
     case TValueKind::kFloat: return value.AsFloat() != 0;
     case TValueKind::kBoolean: return value.AsBoolean();
     case TValueKind::kString: {
-      std::string text = LowerAscii(value.AsString());
+      std::string text = builtin::Lower(value.AsString());
       if (text == "true" || text == "t" || text == "yes" || text == "y" || text == "1") return true;
       if (text.empty() || text == "false" || text == "f" || text == "no" || text == "n" || text == "0") return false;
       throw TBuiltinError(TErrorCode::kConversion, "\"" + value.AsString() + "\" is not a valid boolean");

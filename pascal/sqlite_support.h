@@ -23,8 +23,6 @@ std::shared_ptr<T> NativeOf(const TValue& value) {
   return std::dynamic_pointer_cast<T>(value.AsObject()->native);
 }
 
-std::string LowerAscii(std::string text);
-void ExpectArguments(const std::vector<TValue>& args, size_t count, const std::string& routine);
 // The Create(AOwner) of every class: the owner may be given, and is ignored since objects live as long
 // as the script refers to them.
 void ExpectOwnerOnly(const std::vector<TValue>& args, const std::string& className);

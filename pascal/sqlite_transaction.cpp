@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "pascal/builtin_support.h"
 #include "pascal/sqlite_connection.h"
 #include "pascal/sqlite_support.h"
 
@@ -67,22 +68,22 @@ bool TSQLTransaction::SetProperty(const std::string& name, const std::vector<TVa
 
 std::optional<TValue> TSQLTransaction::CallMethod(const std::string& name, const std::vector<TValue>& args) {
   if (name == "starttransaction") {
-    ExpectArguments(args, 0, "StartTransaction");
+    builtin::Count(args, 0, 0, "StartTransaction");
     RequireConnection().StartTransaction();
     return TValue();
   }
   if (name == "commit" || name == "commitretaining") {
-    ExpectArguments(args, 0, name == "commit" ? "Commit" : "CommitRetaining");
+    builtin::Count(args, 0, 0, name == "commit" ? "Commit" : "CommitRetaining");
     RequireConnection().Commit(name == "commitretaining");
     return TValue();
   }
   if (name == "rollback" || name == "rollbackretaining") {
-    ExpectArguments(args, 0, name == "rollback" ? "Rollback" : "RollbackRetaining");
+    builtin::Count(args, 0, 0, name == "rollback" ? "Rollback" : "RollbackRetaining");
     RequireConnection().Rollback(name == "rollbackretaining");
     return TValue();
   }
   if (name == "free" || name == "destroy") {
-    ExpectArguments(args, 0, "Free");
+    builtin::Count(args, 0, 0, "Free");
     // Freeing an active transaction ends it the SQLdb way: what was not committed is rolled back.
     if (auto connection = Connection()) connection->Rollback(false);
     return TValue();
