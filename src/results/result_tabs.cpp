@@ -10,6 +10,7 @@ std::string_view TemplateName(TTabTemplate tabTemplate) {
     case TTabTemplate::ListView: return "MyTabsheetListView";
     case TTabTemplate::ListViewRSS: return "MyTabsheetListViewRSS";
     case TTabTemplate::WebBrowser: return "MyTabsheetWebBrowser";
+    case TTabTemplate::MozillaBrowser: return "Mozilla";
   }
   return {};
 }
@@ -18,13 +19,30 @@ std::vector<std::string_view> TemplateColumns(TTabTemplate tabTemplate) {
   switch (tabTemplate) {
     case TTabTemplate::ListView: return {"URL", "Found Line"};
     case TTabTemplate::ListViewRSS: return {"Title", "Link", "Description"};
-    case TTabTemplate::WebBrowser: return {};
+    case TTabTemplate::WebBrowser:
+    case TTabTemplate::MozillaBrowser: return {};
   }
   return {};
 }
 
 TTabId TResultTabs::OpenResultTab(TTabTemplate tabTemplate, const void* owner, std::string robotName,
                                   std::string caption) {
+  std::unique_ptr<TBrowser> browser;
+  if (tabTemplate == TTabTemplate::WebBrowser && browserFactory_ != nullptr) {
+    browser = browserFactory_->CreateBrowser(TBrowserKind::Explorer);
+  }
+  return AddTab(tabTemplate, owner, std::move(robotName), std::move(caption), std::move(browser));
+}
+
+TTabId TResultTabs::OpenMozillaTab(const void* owner, std::string robotName, std::string caption) {
+  if (browserFactory_ == nullptr) return 0;
+  std::unique_ptr<TBrowser> browser = browserFactory_->CreateBrowser(TBrowserKind::Mozilla);
+  if (browser == nullptr) return 0;
+  return AddTab(TTabTemplate::MozillaBrowser, owner, std::move(robotName), std::move(caption), std::move(browser));
+}
+
+TTabId TResultTabs::AddTab(TTabTemplate tabTemplate, const void* owner, std::string robotName, std::string caption,
+                           std::unique_ptr<TBrowser> browser) {
   auto tab = std::make_unique<TTabSheet>();
   tab->Id = nextId_++;
   tab->Caption = std::move(caption);
@@ -32,14 +50,20 @@ TTabId TResultTabs::OpenResultTab(TTabTemplate tabTemplate, const void* owner, s
   tab->Desc.Owner = owner;
   tab->Desc.RobotName = std::move(robotName);
   tab->Desc.Content = &tab->Content;
+  tab->Browser = std::move(browser);
   tabs_.push_back(std::move(tab));
   if (view_ != nullptr) view_->TabOpened(*tabs_.back());
   return tabs_.back()->Id;
 }
 
+TBrowser* TResultTabs::Browser(TTabId id) {
+  TTabSheet* tab = Find(id);
+  return tab == nullptr ? nullptr : tab->Browser.get();
+}
+
 bool TResultTabs::AddRow(TTabId id, TListRow row) {
   TTabSheet* tab = Find(id);
-  if (tab == nullptr || tab->Content.Template == TTabTemplate::WebBrowser) return false;
+  if (tab == nullptr || IsBrowserTab(tab->Content.Template)) return false;
   tab->Content.Rows.push_back(std::move(row));
   if (view_ != nullptr) view_->RowAdded(*tab, tab->Content.Rows.back());
   return true;
@@ -47,10 +71,42 @@ bool TResultTabs::AddRow(TTabId id, TListRow row) {
 
 bool TResultTabs::Navigate(TTabId id, std::string url) {
   TTabSheet* tab = Find(id);
-  if (tab == nullptr || tab->Content.Template != TTabTemplate::WebBrowser) return false;
+  if (tab == nullptr || !IsBrowserTab(tab->Content.Template)) return false;
   tab->Content.Url = std::move(url);
-  if (view_ != nullptr) view_->Navigated(*tab);
+  tab->Content.PostData.clear();
+  tab->Content.PostHeaders.clear();
+  if (tab->Browser != nullptr) tab->Browser->Navigate(tab->Content.Url);
+  Navigated(*tab);
   return true;
+}
+
+bool TResultTabs::NavigateWithPost(TTabId id, std::string url, std::string postData, std::string headers) {
+  TTabSheet* tab = Find(id);
+  if (tab == nullptr || !IsBrowserTab(tab->Content.Template)) return false;
+  tab->Content.Url = std::move(url);
+  tab->Content.PostData = std::move(postData);
+  tab->Content.PostHeaders = std::move(headers);
+  if (tab->Browser != nullptr) {
+    tab->Browser->NavigateWithPost(tab->Content.Url, tab->Content.PostData, tab->Content.PostHeaders);
+  }
+  Navigated(*tab);
+  return true;
+}
+
+void TResultTabs::Navigated(TTabSheet& tab) {
+  if (view_ != nullptr) view_->Navigated(tab);
+}
+
+void TResultTabs::SetCommandStateHandler(std::function<void(TTabId, int, bool)> handler) {
+  commandStateHandler_ = std::move(handler);
+}
+
+void TResultTabs::ConnectCommandState(TTabId id) {
+  TBrowser* browser = Browser(id);
+  if (browser == nullptr) return;
+  browser->OnCommandStateChange = [this, id](int command, bool enabled) {
+    if (commandStateHandler_) commandStateHandler_(id, command, enabled);
+  };
 }
 
 void TResultTabs::PossibleToCloseTabsheet(const void* owner) {
@@ -63,8 +119,17 @@ bool TResultTabs::Close(TTabId id) {
   const auto found = std::find_if(tabs_.begin(), tabs_.end(), [id](const auto& tab) { return tab->Id == id; });
   if (found == tabs_.end() || (*found)->Desc.Owner != nullptr) return false;
   tabs_.erase(found);
+  if (current_ == id) current_ = 0;
   if (view_ != nullptr) view_->TabClosed(id);
   return true;
+}
+
+void TResultTabs::CloseAndFreeTabs(std::string_view robotName) {
+  std::vector<TTabId> closing;
+  for (const auto& tab : tabs_) {
+    if (tab->Desc.RobotName == robotName && tab->Desc.Owner == nullptr) closing.push_back(tab->Id);
+  }
+  for (const TTabId id : closing) Close(id);
 }
 
 const TTabSheet* TResultTabs::Find(TTabId id) const {

@@ -2,17 +2,26 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "results/browser.h"
+
 namespace varnelo::results {
 
-// The templates a result tab is made from.
-enum class TTabTemplate { ListView, ListViewRSS, WebBrowser };
+// The templates a result tab is made from, and the Mozilla browser tab that a search engine worker
+// builds without a template.
+enum class TTabTemplate { ListView, ListViewRSS, WebBrowser, MozillaBrowser };
 
-// "MyTabsheetListView", "MyTabsheetListViewRSS", "MyTabsheetWebBrowser".
+// Whether tabs of this kind hold a browser.
+constexpr bool IsBrowserTab(TTabTemplate tabTemplate) {
+  return tabTemplate == TTabTemplate::WebBrowser || tabTemplate == TTabTemplate::MozillaBrowser;
+}
+
+// "MyTabsheetListView", "MyTabsheetListViewRSS", "MyTabsheetWebBrowser", "Mozilla".
 std::string_view TemplateName(TTabTemplate tabTemplate);
 // The column captions of a list template; none for the browser.
 std::vector<std::string_view> TemplateColumns(TTabTemplate tabTemplate);
@@ -27,11 +36,14 @@ struct TListRow {
   bool operator==(const TListRow&) const = default;
 };
 
-// What fills a tab: the rows of a list, or the URL its browser shows.
+// What fills a tab: the rows of a list, or what its browser was asked to show.
 struct TTabContent {
   TTabTemplate Template = TTabTemplate::ListView;
   std::vector<TListRow> Rows;
+  // The last navigation: its URL, and for a POST its body and header text (empty for a GET).
   std::string Url;
+  std::string PostData;
+  std::string PostHeaders;
 };
 
 // Who a tab belongs to. `Owner` is the worker still filling it (none once the runner released it);
@@ -51,6 +63,8 @@ struct TTabSheet {
   std::string Caption;
   TTabSheetDesc Desc;
   TTabContent Content;
+  // The control of a browser tab; none in list tabs, or when no browser factory is set.
+  std::unique_ptr<TBrowser> Browser;
 };
 
 // What a front end shows of the tabs; every call comes on the main thread.
@@ -68,29 +82,55 @@ public:
 class TResultTabs {
 public:
   void SetView(TResultTabsView* view) { view_ = view; }
+  // Where browser tabs get their control; without one they record their navigations only.
+  void SetBrowserFactory(TBrowserFactory* factory) { browserFactory_ = factory; }
 
-  // A new last tab from `tabTemplate`, with its descriptor; its id stays valid until it is closed.
+  // A new last tab from `tabTemplate` (not MozillaBrowser), with its descriptor; a browser tab gets
+  // an Explorer control. Its id stays valid until it is closed.
   TTabId OpenResultTab(TTabTemplate tabTemplate, const void* owner, std::string robotName, std::string caption);
+  // A new last tab holding a Mozilla control; 0, and no tab left behind, when the control cannot be
+  // created.
+  TTabId OpenMozillaTab(const void* owner, std::string robotName, std::string caption);
+  // The tab's control; null when the tab is gone or has none.
+  TBrowser* Browser(TTabId id);
 
   // False when the tab is gone (closed by the user while its worker still filled it), so the row is
   // dropped, or when it is not a list.
   bool AddRow(TTabId id, TListRow row);
   // False when the tab is gone or holds no browser.
   bool Navigate(TTabId id, std::string url);
+  bool NavigateWithPost(TTabId id, std::string url, std::string postData, std::string headers);
+
+  // The tab the user sees; 0 when none. The front end sets it when the user switches tabs.
+  TTabId Current() const { return current_; }
+  void SetCurrent(TTabId id) { current_ = id; }
+  // Where the command state changes of connected browsers go, with the tab of the browser.
+  void SetCommandStateHandler(std::function<void(TTabId, int command, bool enabled)> handler);
+  // Sends the command state changes of the tab's browser to the handler.
+  void ConnectCommandState(TTabId id);
 
   // The first tab, in tab order, whose owner is `owner` gets none.
   void PossibleToCloseTabsheet(const void* owner);
   // Closes the tab unless a worker still owns it; false when it was refused or is gone.
   bool Close(TTabId id);
+  // Closes every tab of the robot that no worker owns.
+  void CloseAndFreeTabs(std::string_view robotName);
 
   const TTabSheet* Find(TTabId id) const;
   TTabSheet* Find(TTabId id);
   const std::vector<std::unique_ptr<TTabSheet>>& Tabs() const { return tabs_; }
 
 private:
+  TTabId AddTab(TTabTemplate tabTemplate, const void* owner, std::string robotName, std::string caption,
+                 std::unique_ptr<TBrowser> browser);
+  void Navigated(TTabSheet& tab);
+
   std::vector<std::unique_ptr<TTabSheet>> tabs_;
   TTabId nextId_ = 1;
+  TTabId current_ = 0;
   TResultTabsView* view_ = nullptr;
+  TBrowserFactory* browserFactory_ = nullptr;
+  std::function<void(TTabId, int, bool)> commandStateHandler_;
 };
 
 }  // namespace varnelo::results

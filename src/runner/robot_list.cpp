@@ -1,5 +1,7 @@
 #include "runner/robot_list.h"
 
+#include <algorithm>
+
 #include "config/config_keys.h"
 
 namespace varnelo::runner {
@@ -35,6 +37,39 @@ void TRobotList::Clear() {
 void TRobotList::AddIdle(std::string_view robot) {
   entries_.push_back(std::string(robot).append(kIdle));
   Changed();
+}
+
+bool TRobotList::ChangeRobotState(std::string_view robot, std::string_view state) {
+  auto found = std::find(entries_.begin(), entries_.end(), std::string(robot).append(kIdle));
+  if (found == entries_.end()) found = std::find(entries_.begin(), entries_.end(), std::string(robot).append(kWorking));
+  if (found == entries_.end()) return false;
+  entries_.erase(found);
+  entries_.insert(entries_.begin(), std::string(robot).append(state));
+  Changed();
+  return true;
+}
+
+bool TRobotList::RenameIdle(std::string_view oldName, std::string_view newName) {
+  const auto found = std::find(entries_.begin(), entries_.end(), std::string(oldName).append(kIdle));
+  if (found == entries_.end()) return false;
+  *found = std::string(newName).append(kIdle);
+  Changed();
+  return true;
+}
+
+bool TRobotList::RemoveIdle(std::string_view robot) {
+  const auto found = std::find(entries_.begin(), entries_.end(), std::string(robot).append(kIdle));
+  if (found == entries_.end()) return false;
+  entries_.erase(found);
+  Changed();
+  return true;
+}
+
+void TRobotList::Select(std::optional<size_t> index) { selected_ = index; }
+
+std::optional<std::string> TRobotList::SelectedEntry() const {
+  if (!selected_ || *selected_ >= entries_.size()) return std::nullopt;
+  return entries_[*selected_];
 }
 
 void TRobotList::Changed() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,19 @@ public:
   void Clear();
   void AddIdle(std::string_view robot);
 
+  // Relabels the robot "<robot>(<state>)" and moves it to the top, so that the robot that changed last
+  // is first; `state` is kIdle or kWorking. False when the robot has no entry.
+  bool ChangeRobotState(std::string_view robot, std::string_view state);
+  // "<old>(idle)" becomes "<new>(idle)" in place; false when there is no such entry.
+  bool RenameIdle(std::string_view oldName, std::string_view newName);
+  // Removes "<robot>(idle)"; false when there is no such entry.
+  bool RemoveIdle(std::string_view robot);
+
+  // The entry the user selected, as a list box keeps it: by position.
+  void Select(std::optional<size_t> index);
+  // The selected entry's text; none when nothing (or nothing any more) is selected.
+  std::optional<std::string> SelectedEntry() const;
+
   // Called after every change, so that the front end shows the list again.
   void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
@@ -30,6 +44,7 @@ private:
   void Changed() const;
 
   std::vector<std::string> entries_;
+  std::optional<size_t> selected_;
   std::function<void()> onChange_;
 };
 

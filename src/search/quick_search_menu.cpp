@@ -80,6 +80,39 @@ void TQuickSearchMenu::SetCategoryIcon(std::string_view name, const fs::path& ic
   Changed();
 }
 
+std::vector<TQuickSearchMenu::TItem>::iterator TQuickSearchMenu::FindRobot(TCategoryEntry& category,
+                                                                            std::string_view robot) {
+  return std::find_if(category.robots.begin(), category.robots.end(),
+                      [&](const TItem& item) { return WithoutAccelerators(item.caption) == robot; });
+}
+
+void TQuickSearchMenu::AddOrUpdateRobot(std::string_view category, std::string_view robot, const fs::path& iconFile) {
+  for (TCategoryEntry& entry : entries_) {
+    if (WithoutAccelerators(entry.caption) != category) continue;
+    const size_t image = AppendImage(iconFile);
+    if (const auto found = FindRobot(entry, robot); found != entry.robots.end()) {
+      found->image = image;
+    } else {
+      entry.robots.push_back({std::string(robot), image});
+    }
+  }
+  Changed();
+}
+
+void TQuickSearchMenu::RenameRobot(std::string_view oldName, std::string_view newName) {
+  for (TCategoryEntry& entry : entries_) {
+    if (const auto found = FindRobot(entry, oldName); found != entry.robots.end()) found->caption = newName;
+  }
+  Changed();
+}
+
+void TQuickSearchMenu::RemoveRobot(std::string_view robot) {
+  for (TCategoryEntry& entry : entries_) {
+    if (const auto found = FindRobot(entry, robot); found != entry.robots.end()) entry.robots.erase(found);
+  }
+  Changed();
+}
+
 void TQuickSearchMenu::Changed() const {
   if (onChange_) onChange_();
 }

@@ -52,6 +52,14 @@ public:
   // Gives the first first-level entry that names the category the icon of `iconFile`.
   void SetCategoryIcon(std::string_view name, const std::filesystem::path& iconFile);
 
+  // Under every first-level entry that names `category`: the robot's entry gets the icon of `iconFile`
+  // again, or is appended when there is none.
+  void AddOrUpdateRobot(std::string_view category, std::string_view robot, const std::filesystem::path& iconFile);
+  // Under every category, the first entry that names `oldName` gets the caption `newName`.
+  void RenameRobot(std::string_view oldName, std::string_view newName);
+  // Under every category, the first entry that names the robot is removed.
+  void RemoveRobot(std::string_view robot);
+
   // Called after every change, so that the front end shows the menu again.
   void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
@@ -61,6 +69,8 @@ public:
 private:
   // The index of the image of `iconFile`, appended to the icon list when the file exists.
   size_t AppendImage(const std::filesystem::path& iconFile);
+  // The first entry under `category` that names `robot`.
+  static std::vector<TItem>::iterator FindRobot(TCategoryEntry& category, std::string_view robot);
   void Changed() const;
 
   std::vector<TCategoryEntry> entries_;

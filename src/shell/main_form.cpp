@@ -11,7 +11,11 @@ namespace fs = std::filesystem;
 bool HasRequiredSections(const std::vector<std::string>& sections) { return sections.size() >= 2; }
 
 TMainForm::TMainForm(fs::path home, TMainQueue& mainQueue, TMainFormPorts ports)
-    : home_(std::move(home)), mainQueue_(mainQueue), ports_(ports) {
+    : home_(std::move(home)),
+      mainQueue_(mainQueue),
+      ports_(ports),
+      robotPorts_{mainQueue_, home_, ports_.log, tabs_, ports_.shellOpen, ports_.dialogs},
+      runner_(robotPorts_, ports_.indicators, workerTable_, robotList_) {
   mainQueue_.SetErrorHandler([this](const std::exception& error) { ShowException(error); });
 }
 

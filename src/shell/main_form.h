@@ -6,12 +6,16 @@
 #include <vector>
 
 #include "config/config_store.h"
+#include "results/result_tabs.h"
 #include "runner/robot_list.h"
+#include "runner/robot_ports.h"
+#include "runner/robot_runner.h"
 #include "runner/robot_worker_table.h"
 #include "shell/dialogs_port.h"
 #include "shell/indicators_port.h"
 #include "shell/log_port.h"
 #include "shell/main_queue.h"
+#include "shell/shell_open_port.h"
 #include "search/quick_search_menu.h"
 
 namespace varnelo::shell {
@@ -27,6 +31,7 @@ struct TMainFormPorts {
   TLogPort& log;
   TDialogsPort& dialogs;
   TIndicatorsPort& indicators;
+  TShellOpenPort& shellOpen;
 };
 
 // Whether a configuration file has the two sections that the start-up requires; only their number
@@ -65,6 +70,9 @@ public:
   TMainQueue& MainQueue() { return mainQueue_; }
   runner::TRobotWorkerTable& WorkerTable() { return workerTable_; }
   runner::TRobotList& RobotList() { return robotList_; }
+  // The result tab container.
+  results::TResultTabs& Tabs() { return tabs_; }
+  runner::TRobotRunner& Runner() { return runner_; }
   // The quick search bar's engine menu, which the category dialogs keep in step.
   search::TQuickSearchMenu& QuickSearchMenu() { return quickSearchMenu_; }
 
@@ -74,6 +82,9 @@ private:
   TMainFormPorts ports_;
   runner::TRobotWorkerTable workerTable_;
   runner::TRobotList robotList_;
+  results::TResultTabs tabs_;
+  runner::TRobotPorts robotPorts_;
+  runner::TRobotRunner runner_;
   search::TQuickSearchMenu quickSearchMenu_;
   bool browserIsFirefox_ = true;
   bool closeRequested_ = false;

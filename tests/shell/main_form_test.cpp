@@ -23,7 +23,7 @@ protected:
   explicit MainFormTest(std::string_view robotConfig = "[general]\r\n[dictionary]\r\n") : home_(robotConfig) {}
 
   TMainForm& Form() {
-    if (!form_) form_ = std::make_unique<TMainForm>(home_.Path(), queue_, TMainFormPorts{log_, dialogs_, indicators_});
+    if (!form_) form_ = std::make_unique<TMainForm>(home_.Path(), queue_, TMainFormPorts{log_, dialogs_, indicators_, shellOpen_});
     return *form_;
   }
   std::string RobotConfig() const { return test::ReadFile(home_.RobotConfigPath()); }
@@ -34,6 +34,7 @@ protected:
   test::TRecordingLog log_;
   test::TRecordingDialogs dialogs_;
   test::TRecordingIndicators indicators_;
+  test::TRecordingShellOpen shellOpen_;
   std::unique_ptr<TMainForm> form_;
 };
 

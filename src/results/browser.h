@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace varnelo::results {
+
+// The two controls that show search engine answers; every other browser tab uses Explorer.
+enum class TBrowserKind { Explorer, Mozilla };
+
+// Command numbers of a command state change.
+inline constexpr int kCommandForward = 1;
+inline constexpr int kCommandBack = 2;
+
+// One embedded browser control, as the core uses it. Main thread only: its operations are called
+// there and its events are raised there.
+class TBrowser {
+public:
+  virtual ~TBrowser() = default;
+
+  // Loads the page asynchronously; errors show inside the control.
+  virtual void Navigate(const std::string& url) = 0;
+  // Sends `postData` with POST and the header text `headers` exactly as given.
+  virtual void NavigateWithPost(const std::string& url, const std::string& postData, const std::string& headers) = 0;
+  virtual void GoBack() = 0;
+  virtual void GoForward() = 0;
+  // The HTML source of the document now loaded.
+  virtual std::string DocumentSource() const = 0;
+  // The address of the page now shown.
+  virtual std::string LocationUrl() const = 0;
+
+  // Raised when a navigation's download ends, also when it failed or was stopped.
+  std::function<void()> OnDownloadComplete;
+  // kCommandForward or kCommandBack, and whether that move is possible now.
+  std::function<void(int command, bool enabled)> OnCommandStateChange;
+};
+
+// The front end's port that makes the browser of a new result tab.
+class TBrowserFactory {
+public:
+  virtual ~TBrowserFactory() = default;
+  // None when the control cannot be created (the Mozilla control may be missing).
+  virtual std::unique_ptr<TBrowser> CreateBrowser(TBrowserKind kind) = 0;
+};
+
+}  // namespace varnelo::results

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "runner/robot_list.h"
+#include "runner/robot_ports.h"
+#include "runner/robot_worker_table.h"
+#include "runner/sender.h"
+#include "shell/indicators_port.h"
+
+namespace varnelo::runner {
+
+// Messages of the runner (caption "Erreur").
+inline constexpr std::string_view kChooseRobotToStart = "Choississez un robot dans la liste";
+inline constexpr std::string_view kChooseRobotToStop = "Choisissez un robot dans la liste";
+inline constexpr std::string_view kAssociateDictionary = "Vous devez associer un dictionnaire avec un robot";
+inline constexpr std::string_view kStillRunning = "Des processus de ce robot sont encore en fonction";
+inline constexpr std::string_view kUrlFormatError = "erreur dans le format d'URL";
+// The confirmation before a specified-pages start (caption "Confirmation", "Oui" = Yes, "Non" = No).
+inline constexpr std::string_view kResetQuestion = "Voulez-vous réinitialiser tous les données déjà traitées";
+inline constexpr std::string_view kConfirmationCaption = "Confirmation";
+
+// The robot runner: starts robots by kind, divides the work of the dividing kinds among workers,
+// chains and stops them, and keeps the robot list's labels and the indicators. Main thread only.
+class TRobotRunner {
+public:
+  TRobotRunner(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
+               TRobotList& robotList);
+  ~TRobotRunner();
+  TRobotRunner(const TRobotRunner&) = delete;
+  TRobotRunner& operator=(const TRobotRunner&) = delete;
+
+  // Starts the robot the sender names (a menu item other than "&Start"), else the selected one. True
+  // when the start went past the refusals, so the robot panel closes. A file error of the start
+  // propagates to the caller (the application's error dialog).
+  bool ExecBtnClick(const TSender& sender);
+  // Stops the robot the sender names, else the selected one: `running` false, then every live worker
+  // gets its termination request; the end handlers do the rest.
+  void AbortBtnClick(const TSender& sender);
+
+  // A search engine run with `query` (not encoded yet); also the quick search bar's GO.
+  void CreateSearchEngineThread(const std::string& robot, int count, std::string_view query);
+
+  // Whether the robot has a live worker.
+  bool Running(std::string_view robot) const;
+  // The running worker count of all robots.
+  int RunningWorkerCount() const;
+
+private:
+  class TImpl;
+  std::unique_ptr<TImpl> impl_;
+};
+
+// The query as the search engine run puts it into the engines' URLs: the bytes 0x00–0x20 and
+// 0x7F–0xFF, '"', '%', '`' and < > [ \ ] ^ _ { | } ~ as "%" and two upper-case hex digits.
+std::string EncodeSearchQuery(std::string_view query);
+
+}  // namespace varnelo::runner
