@@ -84,6 +84,11 @@ inline constexpr TBoolKey kSaveToMht{"SaveToMHT", false};
 inline constexpr TStringKey kRobotDefFile{"RobotDefFile", ""};
 inline constexpr TStringKey kLocalFile{"Local File", ""};
 inline constexpr TStringKey kTempFileName{"TempFileName", ""};
+
+// The robot editor's defaults where they differ from those of the runner and the workers.
+inline constexpr TStringKey kNbSimulEditor{"nbsimul", "1"};
+inline constexpr TBoolKey kSendToScriptSearchEngineEditor{"SendToScript", true};
+inline constexpr TBoolKey kSeeOnScreenEditor{"SeeOnScreen", true};
 }  // namespace key
 
 }  // namespace varnelo::config
