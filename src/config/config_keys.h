@@ -57,6 +57,7 @@ inline constexpr TStringKey kName{"name", ""};
 inline constexpr TIntegerKey kNbSimul{"nbsimul", 1};
 inline constexpr TStringKey kDataFromRunner{"DataFrom", ""};
 inline constexpr TStringKey kDataFromEditor{"DataFrom", "Download Specified Web/Ftp/News pages"};
+inline constexpr TStringKey kDataFromRename{"DataFrom", "Search engine functionality"};
 inline constexpr TIntegerKey kRobotNo{"robotno", 0};
 inline constexpr TBoolKey kRunning{"running", false};
 inline constexpr TStringKey kIconFile{"iconfile", ""};

@@ -14,6 +14,8 @@ public:
   // Replaces the table with `entries` empty lists.
   void Reset(int entries);
   size_t Size() const { return entries_.size(); }
+  // One more empty list, for a robot just registered.
+  void AddEntry() { entries_.emplace_back(); }
 
   // The list of robot `robotno`; a number past the end grows the table, a negative one throws
   // std::out_of_range.

@@ -30,17 +30,25 @@ void TQuickSearchMenu::Build(const config::TConfigStore& robotConfig, const conf
                              const fs::path& faviconFolder) {
   entries_.clear();
   images_.assign(1, fs::path());
-  const std::vector<std::string> robots = runner::TRobotList::RobotSections(robotConfig.ReadSections());
+  // Each search engine robot is read once, not once per category.
+  struct TSearchRobot {
+    std::string name;
+    std::string category;
+    std::string iconFile;
+  };
+  std::vector<TSearchRobot> robots;
+  for (const std::string& robot : runner::TRobotList::RobotSections(robotConfig.ReadSections())) {
+    if (config::Read(robotConfig, robot, config::key::kDataFromRunner) != config::kind::kSearchEngine) continue;
+    robots.push_back({robot, config::Read(robotConfig, robot, config::key::kCategory),
+                      config::Read(robotConfig, robot, config::key::kIconFile)});
+  }
   for (const std::string& category : categories.ReadSections()) {
     TCategoryEntry& entry = entries_.emplace_back();
     entry.caption = category;
     entry.image = AppendImage(faviconFolder / config::Read(categories, category, results::kCategoryIconFile));
-    for (const std::string& robot : robots) {
-      // Exact comparisons: a category "general" does not take the robots of the default "General".
-      if (config::Read(robotConfig, robot, config::key::kDataFromRunner) != config::kind::kSearchEngine) continue;
-      if (config::Read(robotConfig, robot, config::key::kCategory) != category) continue;
-      const size_t image = AppendImage(faviconFolder / config::Read(robotConfig, robot, config::key::kIconFile));
-      entry.robots.push_back({robot, image});
+    for (const TSearchRobot& robot : robots) {
+      // Exact comparison: a category "general" does not take the robots of the default "General".
+      if (robot.category == category) entry.robots.push_back({robot.name, AppendImage(faviconFolder / robot.iconFile)});
     }
   }
   Changed();
@@ -82,6 +90,11 @@ void TQuickSearchMenu::SetCategoryIcon(std::string_view name, const fs::path& ic
 
 std::vector<TQuickSearchMenu::TItem>::iterator TQuickSearchMenu::FindRobot(TCategoryEntry& category,
                                                                             std::string_view robot) {
+  // Entries are captioned with the robot names, so an equal caption is the robot's own entry even
+  // when the name holds "&" (which the comparison without "&" could never match).
+  const auto exact = std::find_if(category.robots.begin(), category.robots.end(),
+                                  [&](const TItem& item) { return item.caption == robot; });
+  if (exact != category.robots.end()) return exact;
   return std::find_if(category.robots.begin(), category.robots.end(),
                       [&](const TItem& item) { return WithoutAccelerators(item.caption) == robot; });
 }

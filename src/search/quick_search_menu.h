@@ -69,7 +69,8 @@ public:
 private:
   // The index of the image of `iconFile`, appended to the icon list when the file exists.
   size_t AppendImage(const std::filesystem::path& iconFile);
-  // The first entry under `category` that names `robot`.
+  // The entry under `category` that names `robot`: the one captioned exactly so, else the first whose
+  // caption without "&" is the name.
   static std::vector<TItem>::iterator FindRobot(TCategoryEntry& category, std::string_view robot);
   void Changed() const;
 

@@ -1,0 +1,73 @@
+#include "search/quick_search_bar.h"
+
+#include "config/config_keys.h"
+#include "results/browser.h"
+
+namespace varnelo::search {
+
+TQuickSearchBar::TQuickSearchBar(std::filesystem::path home, results::TResultTabs& tabs, TStartSearch startSearch)
+    : home_(std::move(home)), tabs_(tabs), startSearch_(std::move(startSearch)) {
+  tabs_.SetCommandStateHandler(
+      [this](results::TTabId tab, int command, bool enabled) { CommandStateChanged(tab, command, enabled); });
+}
+
+TQuickSearchBar::~TQuickSearchBar() { tabs_.SetCommandStateHandler(nullptr); }
+
+void TQuickSearchBar::ChooseRobot(std::string caption) {
+  chosenRobot_ = std::move(caption);
+  Changed();
+}
+
+void TQuickSearchBar::Go(const std::string& words) {
+  const config::TConfigStore store(home_ / config::kRobotConfigFile);
+  const int count = config::Read(store, chosenRobot_, config::key::kNbSimul);
+  if (startSearch_) startSearch_(chosenRobot_, count, words);
+}
+
+void TQuickSearchBar::CommandStateChanged(results::TTabId tab, int command, bool enabled) {
+  if (tab != tabs_.Current()) return;
+  results::TTabSheet* sheet = tabs_.Find(tab);
+  if (sheet == nullptr) return;
+  switch (command) {
+    case results::kCommandForward:
+      forwardEnabled_ = enabled;
+      sheet->Desc.CanGoForward = enabled;
+      break;
+    case results::kCommandBack:
+      backEnabled_ = enabled;
+      sheet->Desc.CanGoBack = enabled;
+      break;
+    default:
+      return;
+  }
+  Changed();
+}
+
+void TQuickSearchBar::CurrentTabChanged(results::TTabId tab) {
+  tabs_.SetCurrent(tab);
+  const results::TTabSheet* sheet = tabs_.Find(tab);
+  const bool browserTab = sheet != nullptr && results::IsBrowserTab(sheet->Content.Template);
+  backEnabled_ = browserTab && sheet->Desc.CanGoBack;
+  forwardEnabled_ = browserTab && sheet->Desc.CanGoForward;
+  Changed();
+}
+
+results::TBrowser* TQuickSearchBar::CurrentBrowser() {
+  const results::TTabSheet* sheet = tabs_.Find(tabs_.Current());
+  if (sheet == nullptr || !results::IsBrowserTab(sheet->Content.Template)) return nullptr;
+  return sheet->Browser.get();
+}
+
+void TQuickSearchBar::Back() {
+  if (results::TBrowser* browser = CurrentBrowser()) browser->GoBack();
+}
+
+void TQuickSearchBar::Forward() {
+  if (results::TBrowser* browser = CurrentBrowser()) browser->GoForward();
+}
+
+void TQuickSearchBar::Changed() const {
+  if (onChange_) onChange_();
+}
+
+}  // namespace varnelo::search
