@@ -2,7 +2,10 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "runner/robot_ports.h"
 #include "runner/worker.h"
@@ -41,6 +44,17 @@ protected:
   void Execute() override;
 
 private:
+  // The answer to the word's query, fetched again while the probe host is silent; nothing when the
+  // robot was stopped meanwhile.
+  std::optional<std::vector<std::string>> FetchAnswer(const std::string& word);
+  // Takes the URLs of the answer's result zone; false when the robot was stopped before the scan ended.
+  bool ScanAnswer(const std::vector<std::string>& answer);
+  void ProcessUrl(const std::string& url);
+  void FinishWord(const std::string& word);
+  void WriteProgress() const;
+  void Abort();
+  void Log(const std::string& line);
+
   runner::TRobotPorts& ports_;
   const std::string robotName_;
   const std::shared_ptr<const TLimitation> limitation_;
@@ -54,6 +68,9 @@ private:
   std::string lastWordDone_{kNothingProcessed};
   int wordsDone_ = 0;
   bool aborted_ = false;
+  std::string currentUrl_;
+  std::unordered_set<std::string> seenUrls_;
+  std::vector<std::string> extractedItems_;
 };
 
 }  // namespace varnelo::search

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "runner/robot_ports.h"
+
+namespace varnelo::scripting {
+
+// Runs a user script for a robot on the calling thread: its dialogs show on the main thread, and what
+// it writes and then its outcome line are appended to the program log, line by line, through the main
+// queue. `items` (may be null) is handed to the script as `extractedItems`.
+void RunLoggedScript(runner::TRobotPorts& ports, std::string urlText, std::vector<std::string>* items,
+                     const std::filesystem::path& scriptPath);
+
+}  // namespace varnelo::scripting
