@@ -85,6 +85,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
   fields.ProxyUser = ProxyUser;
   fields.ProxyPass = ProxyPass;
   fields.ExtraHeaders = Headers;
+  fields.Body = RequestBody;
   const std::string request = BuildRequest(fields);
   const bool https = parts.Scheme == "https";
   const bool viaProxy = !ProxyHost.empty();

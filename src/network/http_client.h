@@ -51,6 +51,8 @@ public:
   std::string Password;
   std::string IfModifiedSince;
   std::string Accept;
+  // Sent after the header lines with its Content-Length (a POST); nothing when empty.
+  std::string RequestBody;
   int ResultCode = 500;
   std::string ResultString;
   std::string Location;                          // only for 300..399

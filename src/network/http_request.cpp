@@ -1,6 +1,7 @@
 #include "network/http_request.h"
 
 #include <algorithm>
+#include <string>
 
 namespace varnelo::network {
 namespace {
@@ -52,6 +53,7 @@ std::vector<std::string> BuildRequestLines(const THttpRequestFields& fields) {
 
   std::vector<std::string> lines(reversed.rbegin(), reversed.rend());
   lines.insert(lines.end(), fields.ExtraHeaders.begin(), fields.ExtraHeaders.end());
+  if (!fields.Body.empty()) lines.push_back("Content-Length: " + std::to_string(fields.Body.size()));
   lines.emplace_back();
   return lines;
 }
@@ -63,6 +65,7 @@ std::string BuildRequest(const THttpRequestFields& fields) {
     request += line;
     request += "\r\n";
   }
+  request += fields.Body;
   return request;
 }
 

@@ -26,6 +26,7 @@ struct THttpRequestFields {
   std::string ProxyUser;
   std::string ProxyPass;
   std::vector<std::string> ExtraHeaders;  // the client's Headers before the request, sent after Referer
+  std::string Body;  // sent after the empty line, announced by a Content-Length line; none when empty
 };
 
 // True when the request goes to the proxy as an absolute-form request (a proxy host is set and the
@@ -34,13 +35,13 @@ bool UsesProxyForm(const THttpRequestFields& fields);
 
 // The request lines in wire order, without line ends, ending with the empty line:
 //   request line, Host, [Proxy-Authorization], [Authorization], [Connection: close], [Cookie...],
-//   [Accept], [If-Modified-Since], User-Agent, Referer, extra header lines, "".
+//   [Accept], [If-Modified-Since], User-Agent, Referer, extra header lines, [Content-Length], "".
 // Request target: path and "?" query (no "?" when the query is empty); "/*" alone is sent as "*";
 // through a proxy (UsesProxyForm) scheme "://" host ":" port path query, the port always written.
 // Host: host, then ":" port unless the port is "80"; IPv6 literals in brackets.
 std::vector<std::string> BuildRequestLines(const THttpRequestFields& fields);
 
-// The request bytes: every line of BuildRequestLines ended by CR LF.
+// The request bytes: every line of BuildRequestLines ended by CR LF, then the body.
 std::string BuildRequest(const THttpRequestFields& fields);
 
 // The CONNECT request that opens a tunnel to host:port through a proxy, with a Proxy-Authorization

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -7,6 +8,9 @@ namespace varnelo::platform {
 
 // "%" and the two upper-case hexadecimal digits of `c`.
 void AppendPercentEscape(std::string& out, unsigned char c);
+
+// The byte of the escape "%XX" (either case) at `at` in `text`; none when no escape stands there.
+std::optional<unsigned char> PercentEscapeAt(std::string_view text, size_t at);
 
 // `text` with every byte that `keep` refuses written as a percent escape.
 template <class TKeep>

@@ -69,6 +69,20 @@ bool TResultTabs::AddRow(TTabId id, TListRow row) {
   return true;
 }
 
+void TResultTabs::SetRowActivation(TTabId id, std::function<void(const TListRow&)> action) {
+  if (TTabSheet* tab = Find(id)) tab->RowActivation = std::move(action);
+}
+
+bool TResultTabs::ActivateRow(TTabId id, size_t index) {
+  const TTabSheet* tab = Find(id);
+  if (tab == nullptr || !tab->RowActivation || index >= tab->Content.Rows.size()) return false;
+  // Copies, so that an action that closes the tab does not pull them from under itself.
+  const auto action = tab->RowActivation;
+  const TListRow row = tab->Content.Rows[index];
+  action(row);
+  return true;
+}
+
 bool TResultTabs::Navigate(TTabId id, std::string url) {
   TTabSheet* tab = Find(id);
   if (tab == nullptr || !IsBrowserTab(tab->Content.Template)) return false;

@@ -65,6 +65,8 @@ struct TTabSheet {
   TTabContent Content;
   // The control of a browser tab; none in list tabs, or when no browser factory is set.
   std::unique_ptr<TBrowser> Browser;
+  // What a double-click on a row of a list tab does; none for most tabs.
+  std::function<void(const TListRow&)> RowActivation;
 };
 
 // What a front end shows of the tabs; every call comes on the main thread.
@@ -97,6 +99,11 @@ public:
   // False when the tab is gone (closed by the user while its worker still filled it), so the row is
   // dropped, or when it is not a list.
   bool AddRow(TTabId id, TListRow row);
+  // What a double-click on a row of the tab does from now on.
+  void SetRowActivation(TTabId id, std::function<void(const TListRow&)> action);
+  // The front end's double-click with row `index` selected: runs the tab's action on that row; false,
+  // and nothing done, when the tab is gone, has no action or no such row.
+  bool ActivateRow(TTabId id, size_t index);
   // False when the tab is gone or holds no browser.
   bool Navigate(TTabId id, std::string url);
   bool NavigateWithPost(TTabId id, std::string url, std::string postData, std::string headers);

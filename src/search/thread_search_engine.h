@@ -1,13 +1,17 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "results/result_tabs.h"
 #include "runner/robot_ports.h"
 #include "runner/worker.h"
 #include "search/desc_url.h"
+#include "search/rss_feed.h"
+#include "search/search_engine_definition.h"
 
 namespace varnelo::search {
 
@@ -22,12 +26,22 @@ struct TSearchEngineJob {
   std::shared_ptr<TEngineQueue> queue;  // the run's queue; the worker only hands it back
 };
 
+// The header text of an Explorer POST: the two line-end bytes stand in the order LF CR.
+inline constexpr std::string_view kPostHeaders = "Content-type: application/x-www-form-urlencoded; charset=UTF-8\n\r";
+
 // One engine of a search engine run: shows the answer in an RSS list or a browser tab and hands it to
-// the robot's script, each step on the main thread. It does not look at the termination request.
+// the robot's script. Tabs, browsers and the script are reached on the main thread; fetching a feed or
+// a page for the script and waiting for a browser happen on the worker's own thread, so that the
+// window stays responsive. It does not look at the termination request.
 class TThreadSearchEngine : public runner::TWorker {
 public:
+  // How long the hand-over to the script waits for the browser to finish loading; after that the
+  // script gets the document the browser holds then.
+  static constexpr std::chrono::milliseconds kDownloadWaitLimit{std::chrono::minutes(2)};
+
   // Reads SendToScript, scriptname and SeeOnScreen of the robot (main thread).
   TThreadSearchEngine(runner::TRobotPorts& ports, TSearchEngineJob job);
+  ~TThreadSearchEngine() override;
 
   // For the runner's end handler.
   const TSearchEngineJob& Job() const { return job_; }
@@ -36,11 +50,29 @@ public:
   // The tab this worker opened, 0 when none (the shared RSS tab is not its own).
   results::TTabId Tab() const { return tab_; }
 
+  // Set before Start, to wait less than kDownloadWaitLimit.
+  void SetDownloadWaitLimit(std::chrono::milliseconds limit) { downloadWaitLimit_ = limit; }
+
 protected:
   void Execute() override;
 
 private:
-  // ... the steps of the body, each on the main thread.
+  struct TDownloadSignal;
+
+  // Each shows the answer on screen; false when the body ends there (the feed cannot be read, the
+  // Mozilla control is missing).
+  bool ShowFeed();
+  bool ShowInBrowser();
+  // Main thread: the engine's own RSS tab, whose rows open their link on a double-click.
+  void OpenRssTab();
+  // Main thread: the browser tabs, their events, and the navigation to the engine (GET or POST).
+  void OpenExplorerTab(const TSearchEngineDefinition& definition);
+  bool OpenMozillaTab(const TSearchEngineDefinition& definition);
+  void WatchDownload(results::TBrowser* browser);
+  // The answer as lines for the script.
+  std::vector<std::string> CollectAnswer();
+  std::vector<std::string> BrowserSource();
+  std::string DisplayName() const;
 
   runner::TRobotPorts& ports_;
   const TSearchEngineJob job_;
@@ -48,6 +80,12 @@ private:
   std::string scriptName_;
   bool seeOnScreen_ = false;
   results::TTabId tab_ = 0;
+  // The feed shown on screen, kept for the script.
+  TFeedDocumentPtr feed_;
+  // Set by the browser when its download completes; shared with the browser, which may outlive us.
+  std::shared_ptr<TDownloadSignal> download_;
+  bool watchingDownload_ = false;
+  std::chrono::milliseconds downloadWaitLimit_ = kDownloadWaitLimit;
 };
 
 }  // namespace varnelo::search

@@ -107,6 +107,16 @@ TEST(BuildRequestTest, OptionalLinesInWireOrder) {
                                       "Referer: http://www.varnelo.invalid/", "X-A: 1", ""}));
 }
 
+TEST(BuildRequestTest, BodyIsAnnouncedAfterTheOtherHeaderLinesAndFollowsTheEmptyLine) {
+  THttpRequestFields fields = Get("http://h/s");
+  fields.Method = "post";
+  fields.ExtraHeaders = {"Content-type: application/x-www-form-urlencoded"};
+  fields.Body = std::string("q=a%20b&x=\0\xff", 13);
+  EXPECT_EQ(BuildRequest(fields), "POST /s HTTP/1.1\r\nHost: h\r\nUser-Agent: UA\r\nReferer: http://www.varnelo.invalid/\r\n"
+                                  "Content-type: application/x-www-form-urlencoded\r\nContent-Length: 13\r\n\r\n" +
+                                      fields.Body);
+}
+
 TEST(BuildRequestTest, ConnectRequest) {
   EXPECT_EQ(BuildConnectRequest("h", "443", "", ""), "CONNECT h:443 HTTP/1.1\r\nHost: h:443\r\n\r\n");
   EXPECT_EQ(BuildConnectRequest("::1", "8443", "u", "p"),

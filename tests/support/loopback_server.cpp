@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 #include "support/loopback_stream.h"
 
@@ -111,6 +112,9 @@ void TLoopbackServer::Serve(platform::TUniqueFd socket, const TStopSignal& stop)
   const std::optional<TReadHead> head = ReadRequestHead(stream, kRequestTimeout);
   if (!head) return;
   TRecordedRequest request{head->head};
+  if (const std::optional<std::string> length = request.Header("Content-Length")) {
+    request.body = ReadRequestBody(stream, head->rest, std::strtoull(length->c_str(), nullptr, 10), kRequestTimeout);
+  }
   const std::string method = request.Method();
   {
     const std::lock_guard lock(mutex_);

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "support/loopback_stream.h"
 
 namespace varnelo::test {
@@ -54,6 +56,22 @@ std::optional<TReadHead> ReadRequestHead(TLoopbackStream& stream, std::chrono::m
     if (got == 0) return std::nullopt;
     received.append(buffer, got);
   }
+}
+
+}  // namespace varnelo::test
+
+namespace varnelo::test {
+
+std::string ReadRequestBody(TLoopbackStream& stream, std::string received, size_t length,
+                            std::chrono::milliseconds timeout) {
+  char buffer[4096];
+  while (received.size() < length) {
+    const size_t got = stream.Read(buffer, std::min(sizeof buffer, length - received.size()), timeout);
+    if (got == 0) break;
+    received.append(buffer, got);
+  }
+  received.resize(std::min(received.size(), length));
+  return received;
 }
 
 }  // namespace varnelo::test

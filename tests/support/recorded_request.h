@@ -14,6 +14,8 @@ class TLoopbackStream;
 // line, each ended by CR LF.
 struct TRecordedRequest {
   std::string head;
+  // The body that followed the head, as long as its Content-Length said (empty without one).
+  std::string body{};
 
   // The lines without their CR LF, the final empty line included.
   std::vector<std::string> Lines() const;
@@ -28,6 +30,11 @@ struct TReadHead {
   std::string head;  // up to and including the first empty line
   std::string rest;  // bytes read past it
 };
+
+// Reads the rest of a body of `length` bytes after the `received` ones; what came when the peer
+// closed or went silent for `timeout`.
+std::string ReadRequestBody(TLoopbackStream& stream, std::string received, size_t length,
+                            std::chrono::milliseconds timeout);
 
 // Reads a request head; nothing when the peer closed, went silent for `timeout`, or sent more than
 // `limit` bytes without ending the head.

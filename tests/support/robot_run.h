@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "results/headless_browser.h"
 #include "results/result_tabs.h"
 #include "runner/robot_ports.h"
 #include "runner/worker.h"
@@ -19,8 +20,11 @@ public:
 
   // Starts `worker` and runs the main queue until its end handler has run.
   void RunToEnd(std::unique_ptr<runner::TWorker> worker);
+  // Browser tabs get a headless browser that really loads their pages.
+  void UseHeadlessBrowsers() { tabs.SetBrowserFactory(&browsers); }
 
   shell::TMainQueue mainQueue;
+  results::THeadlessBrowserFactory browsers{mainQueue};
   TRecordingLog log;
   results::TResultTabs tabs;
   TRecordingShellOpen shellOpen;

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "results/browser.h"
+#include "shell/main_queue.h"
+
+namespace varnelo::results {
+
+// A browser without a window, for the command line and the tests: it loads "http" and "https" pages
+// with the program's HTTP client and "file:" URLs from disk, on a thread of its own, and reports the
+// end of each load on the main thread. It runs no script; a "file:" URL of postproxy.html is answered
+// by doing what that page does: posting its body to its target as a form.
+class THeadlessBrowser : public TBrowser {
+public:
+  explicit THeadlessBrowser(shell::TMainQueue& mainQueue);
+  // Stops a load under way (within a second) and waits for the loading thread.
+  ~THeadlessBrowser() override;
+  THeadlessBrowser(const THeadlessBrowser&) = delete;
+  THeadlessBrowser& operator=(const THeadlessBrowser&) = delete;
+
+  void Navigate(const std::string& url) override;
+  // The header text is cut at CR and LF into header lines; empty ones are dropped.
+  void NavigateWithPost(const std::string& url, const std::string& postData, const std::string& headers) override;
+  void GoBack() override;
+  void GoForward() override;
+  // What the last completed load gave: the body of the answer (empty when the load failed) and the
+  // address it came from (after a 302 or 303).
+  std::string DocumentSource() const override { return source_; }
+  std::string LocationUrl() const override { return location_; }
+
+  // One entry of the history: what a navigation asked for.
+  struct TRequest {
+    std::string url;
+    bool post = false;
+    std::string body;
+    std::vector<std::string> headerLines;
+  };
+  struct TLoaded {
+    std::string source;
+    std::string location;
+  };
+
+private:
+  struct TShared;
+
+  void Go(TRequest request);
+  void Load();
+  // Main thread: the end of load `generation`.
+  void Loaded(std::uint64_t generation, TLoaded loaded);
+
+  shell::TMainQueue& mainQueue_;
+  std::vector<TRequest> history_;
+  size_t current_ = 0;
+  std::string source_;
+  std::string location_;
+  std::shared_ptr<TShared> shared_;
+  std::thread thread_;
+};
+
+// Makes a headless browser for either control.
+class THeadlessBrowserFactory : public TBrowserFactory {
+public:
+  explicit THeadlessBrowserFactory(shell::TMainQueue& mainQueue) : mainQueue_(mainQueue) {}
+  std::unique_ptr<TBrowser> CreateBrowser(TBrowserKind kind) override;
+
+private:
+  shell::TMainQueue& mainQueue_;
+};
+
+}  // namespace varnelo::results

@@ -1,0 +1,106 @@
+#include "search/rss_feed.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <limits>
+#include <mutex>
+#include <string_view>
+
+#include "network/text_lines.h"
+
+namespace varnelo::search {
+
+namespace {
+
+struct TXmlDocFree {
+  void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+};
+
+}  // namespace
+
+struct TFeedDocument {
+  std::unique_ptr<xmlDoc, TXmlDocFree> document;
+};
+
+namespace {
+
+struct TXmlFree {
+  void operator()(void* text) const { xmlFree(text); }
+};
+using TXmlText = std::unique_ptr<xmlChar, TXmlFree>;
+
+// The parser's globals must be set up once before threads use it.
+void InitParserOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { xmlInitParser(); });
+}
+
+std::string_view NameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
+
+// Qualified names are compared, as a DOM's node names are: a prefixed element ("dc:title") is not a
+// "title".
+bool IsElementNamed(const xmlNode* node, std::string_view name) {
+  return node->type == XML_ELEMENT_NODE && (node->ns == nullptr || node->ns->prefix == nullptr) &&
+         NameOf(node) == name;
+}
+
+const xmlNode* FirstChildElement(const xmlNode* parent) {
+  for (const xmlNode* child = parent->children; child != nullptr; child = child->next) {
+    if (child->type == XML_ELEMENT_NODE) return child;
+  }
+  return nullptr;
+}
+
+const xmlNode* FirstChildNamed(const xmlNode* parent, std::string_view name) {
+  for (const xmlNode* child = parent->children; child != nullptr; child = child->next) {
+    if (IsElementNamed(child, name)) return child;
+  }
+  return nullptr;
+}
+
+std::string ChildText(const xmlNode* item, std::string_view name) {
+  const xmlNode* child = FirstChildNamed(item, name);
+  if (child == nullptr) return "";
+  const TXmlText text(xmlNodeGetContent(child));
+  return text ? std::string(reinterpret_cast<const char*>(text.get())) : std::string();
+}
+
+}  // namespace
+
+TFeedDocumentPtr ParseFeed(const std::vector<std::string>& lines) {
+  InitParserOnce();
+  std::string stream;
+  for (const std::string& line : lines) stream.append(line).append("\r\n");
+  if (stream.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
+  // No network, and no complaints on stderr: a bad feed only gives no rows.
+  auto feed = std::make_shared<TFeedDocument>();
+  feed->document.reset(xmlReadMemory(stream.data(), static_cast<int>(stream.size()), nullptr, nullptr,
+                                     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  if (!feed->document) return nullptr;
+  return feed;
+}
+
+std::optional<std::vector<TFeedItem>> FeedItems(const TFeedDocument& feed) {
+  const xmlNode* root = xmlDocGetRootElement(feed.document.get());
+  if (root == nullptr) return std::nullopt;
+  const xmlNode* channel = FirstChildElement(root);
+  if (channel == nullptr) return std::nullopt;
+  std::vector<TFeedItem> items;
+  for (const xmlNode* node = FirstChildNamed(channel, "item"); node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    items.push_back(TFeedItem{ChildText(node, "title"), ChildText(node, "link"), ChildText(node, "description")});
+  }
+  return items;
+}
+
+std::vector<std::string> FeedText(const TFeedDocument& feed) {
+  xmlChar* dumped = nullptr;
+  int size = 0;
+  xmlDocDumpMemoryEnc(feed.document.get(), &dumped, &size, "UTF-8");
+  const TXmlText owned(dumped);
+  if (!owned) return {};
+  return network::SplitTextLines(std::string_view(reinterpret_cast<const char*>(owned.get()), size_t(size)));
+}
+
+}  // namespace varnelo::search

@@ -1,0 +1,154 @@
+#include "search/thread_search_engine.h"
+
+#include <condition_variable>
+#include <mutex>
+
+#include "config/config_keys.h"
+#include "network/http_operations.h"
+#include "network/text_lines.h"
+#include "results/post_proxy.h"
+#include "scripting/logged_script_run.h"
+#include "search/query_marker.h"
+
+namespace varnelo::search {
+namespace {
+
+constexpr std::string_view kMozillaBrowser = "firefox";
+
+}  // namespace
+
+struct TThreadSearchEngine::TDownloadSignal {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool complete = false;
+};
+
+TThreadSearchEngine::TThreadSearchEngine(runner::TRobotPorts& ports, TSearchEngineJob job)
+    : TWorker(ports.mainQueue),
+      ports_(ports),
+      job_(std::move(job)),
+      download_(std::make_shared<TDownloadSignal>()) {
+  const config::TConfigStore store(ports_.home / config::kRobotConfigFile);
+  sendToScript_ = config::Read(store, job_.robotName, config::key::kSendToScript);
+  scriptName_ = config::Read(store, job_.robotName, config::key::kScriptName);
+  seeOnScreen_ = config::Read(store, job_.robotName, config::key::kSeeOnScreen);
+}
+
+TThreadSearchEngine::~TThreadSearchEngine() = default;
+
+void TThreadSearchEngine::Execute() {
+  if (seeOnScreen_) {
+    const bool shown = job_.desc.rss ? ShowFeed() : ShowInBrowser();
+    if (!shown) return;
+  }
+  if (!sendToScript_) return;
+  std::vector<std::string> lines = CollectAnswer();
+  Synchronize([&] { scripting::RunLoggedScript(ports_, job_.engineUrl, &lines, scriptName_); });
+}
+
+bool TThreadSearchEngine::ShowFeed() {
+  if (!job_.allRssInOneTab) Synchronize([this] { OpenRssTab(); });
+  const results::TTabId target = job_.allRssInOneTab ? job_.sharedRssTab : tab_;
+  std::vector<std::string> lines;
+  network::HttpGetLines(job_.engineUrl, lines);  // a failed request leaves no lines, so no feed
+  feed_ = ParseFeed(lines);
+  if (!feed_) return false;
+  const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_);
+  if (!items) return false;
+  Synchronize([&] {
+    for (const TFeedItem& item : *items) {
+      ports_.tabs.AddRow(target, results::TListRow{item.Title, {item.Link, item.Description}, {}});
+    }
+  });
+  return true;
+}
+
+void TThreadSearchEngine::OpenRssTab() {
+  tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::ListViewRSS, this, job_.robotName, DisplayName());
+  // The action outlives this worker with its tab, so it holds nothing of the worker.
+  ports_.tabs.SetRowActivation(tab_, [&shellOpen = ports_.shellOpen](const results::TListRow& row) {
+    if (!row.SubItems.empty() && !row.SubItems.front().empty()) shellOpen.OpenUrl(row.SubItems.front());
+  });
+}
+
+bool TThreadSearchEngine::ShowInBrowser() {
+  const std::string browser =
+      config::Read(config::TConfigStore(ports_.home / config::kRobotConfigFile), config::section::kGeneral,
+                   config::key::kBrowser);
+  const TSearchEngineDefinition definition = ReadSearchEngineDefinition(job_.desc.definitionFile);
+  bool opened = true;
+  Synchronize([&] {
+    if (browser == kMozillaBrowser) {
+      opened = OpenMozillaTab(definition);
+    } else {
+      OpenExplorerTab(definition);
+    }
+  });
+  return opened;
+}
+
+void TThreadSearchEngine::OpenExplorerTab(const TSearchEngineDefinition& definition) {
+  tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::WebBrowser, this, job_.robotName, DisplayName());
+  WatchDownload(ports_.tabs.Browser(tab_));
+  if (definition.UsesPost()) {
+    ports_.tabs.NavigateWithPost(tab_, job_.engineUrl, ReplaceQueryMarker(definition.postQuery, job_.encodedQuery),
+                                 std::string(kPostHeaders));
+  } else {
+    ports_.tabs.Navigate(tab_, job_.engineUrl);
+  }
+  ports_.tabs.ConnectCommandState(tab_);
+}
+
+bool TThreadSearchEngine::OpenMozillaTab(const TSearchEngineDefinition& definition) {
+  tab_ = ports_.tabs.OpenMozillaTab(this, job_.robotName, DisplayName());
+  if (tab_ == 0) return false;
+  WatchDownload(ports_.tabs.Browser(tab_));
+  ports_.tabs.ConnectCommandState(tab_);
+  if (definition.UsesPost()) {
+    ports_.tabs.Navigate(tab_, results::PostProxyUrl(ports_.home, job_.engineUrl,
+                                                     ReplaceQueryMarker(definition.postQuery, job_.encodedQuery)));
+  } else {
+    ports_.tabs.Navigate(tab_, job_.engineUrl);
+  }
+  return true;
+}
+
+void TThreadSearchEngine::WatchDownload(results::TBrowser* browser) {
+  if (browser == nullptr) return;
+  watchingDownload_ = true;
+  browser->OnDownloadComplete = [signal = download_] {
+    {
+      const std::lock_guard lock(signal->mutex);
+      signal->complete = true;
+    }
+    signal->changed.notify_all();
+  };
+}
+
+std::vector<std::string> TThreadSearchEngine::CollectAnswer() {
+  if (!seeOnScreen_) {
+    std::vector<std::string> lines;
+    network::HttpGetLines(job_.engineUrl, lines);  // a plain GET, even for a POST engine
+    return lines;
+  }
+  if (job_.desc.rss) return FeedText(*feed_);
+  return BrowserSource();
+}
+
+std::vector<std::string> TThreadSearchEngine::BrowserSource() {
+  if (watchingDownload_) {
+    std::unique_lock lock(download_->mutex);
+    download_->changed.wait_for(lock, downloadWaitLimit_, [this] { return download_->complete; });
+  }
+  std::string source;
+  Synchronize([&] {
+    if (const results::TBrowser* browser = ports_.tabs.Browser(tab_)) source = browser->DocumentSource();
+  });
+  return network::SplitTextLines(source);
+}
+
+std::string TThreadSearchEngine::DisplayName() const {
+  return EngineDisplayName(job_.desc.definitionFile.filename().string());
+}
+
+}  // namespace varnelo::search

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/file_url.h"
+#include "results/headless_browser.h"
+#include "results/post_proxy.h"
+#include "shell/main_queue.h"
+#include "support/loopback_server.h"
+#include "support/temp_dir.h"
+#include "support/temp_home.h"
+
+namespace varnelo::results {
+namespace {
+
+using namespace std::chrono_literals;
+using test::TScriptedAnswer;
+
+constexpr std::string_view kFormHeaders = "Content-type: application/x-www-form-urlencoded; charset=UTF-8\n\r";
+
+class HeadlessBrowserTest : public ::testing::Test {
+protected:
+  HeadlessBrowserTest() {
+    browser->OnDownloadComplete = [this] { ++completed; };
+    browser->OnCommandStateChange = [this](int command, bool enabled) { commands.emplace_back(command, enabled); };
+  }
+
+  // Runs the main queue until `done` holds, 10 s at most; whether it holds.
+  bool RunUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    mainQueue.RunUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; });
+    return done();
+  }
+  bool RunUntilCompleted(int count) {
+    return RunUntil([&] { return completed >= count; });
+  }
+
+  shell::TMainQueue mainQueue;
+  test::TLoopbackServer server;
+  std::unique_ptr<THeadlessBrowser> browser = std::make_unique<THeadlessBrowser>(mainQueue);
+  int completed = 0;
+  std::vector<std::pair<int, bool>> commands;
+};
+
+using TCommands = std::vector<std::pair<int, bool>>;
+
+TEST_F(HeadlessBrowserTest, LoadsAPageOnItsOwnThreadAndReportsTheEndOnTheMainThread) {
+  server.Answer("/page", TScriptedAnswer::Ok("<html>answer</html>\r\nline 2"));
+  browser->Navigate(server.Url("/page"));
+  EXPECT_EQ(browser->DocumentSource(), "");  // nothing before the main queue has run the end
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(browser->DocumentSource(), "<html>answer</html>\r\nline 2");
+  EXPECT_EQ(browser->LocationUrl(), server.Url("/page"));
+  EXPECT_EQ(commands, (TCommands{{kCommandBack, false}, {kCommandForward, false}}));
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0].RequestLine(), "GET /page HTTP/1.1");
+}
+
+TEST_F(HeadlessBrowserTest, HistoryGoesBackAndForwardAndANewPageDropsWhatWasAhead) {
+  for (const char* path : {"/a", "/b", "/c"}) server.Answer(path, TScriptedAnswer::Ok(path));
+  browser->Navigate(server.Url("/a"));
+  ASSERT_TRUE(RunUntilCompleted(1));
+  browser->Navigate(server.Url("/b"));
+  ASSERT_TRUE(RunUntilCompleted(2));
+  commands.clear();
+
+  browser->GoBack();
+  ASSERT_TRUE(RunUntilCompleted(3));
+  EXPECT_EQ(browser->DocumentSource(), "/a");
+  EXPECT_EQ(commands, (TCommands{{kCommandBack, false}, {kCommandForward, true}}));
+  browser->GoBack();  // nothing before the first page
+  browser->GoForward();
+  ASSERT_TRUE(RunUntilCompleted(4));
+  EXPECT_EQ(browser->DocumentSource(), "/b");
+
+  browser->GoBack();
+  ASSERT_TRUE(RunUntilCompleted(5));
+  commands.clear();
+  browser->Navigate(server.Url("/c"));
+  ASSERT_TRUE(RunUntilCompleted(6));
+  EXPECT_EQ(commands, (TCommands{{kCommandBack, true}, {kCommandForward, false}}));
+  browser->GoForward();  // "/b" is gone: nothing to load
+  mainQueue.RunPending();
+  EXPECT_EQ(completed, 6);
+  EXPECT_EQ(server.Requests().size(), 6u);
+  EXPECT_EQ(browser->DocumentSource(), "/c");
+}
+
+TEST_F(HeadlessBrowserTest, PostSendsTheBodyAndTheHeaderTextAsHeaderLines) {
+  server.Answer("/search", TScriptedAnswer::Ok("results"));
+  browser->NavigateWithPost(server.Url("/search"), "q=fish%20&%20chips", std::string(kFormHeaders));
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(browser->DocumentSource(), "results");
+  ASSERT_EQ(server.Requests().size(), 1u);
+  const test::TRecordedRequest request = server.Requests()[0];
+  EXPECT_EQ(request.RequestLine(), "POST /search HTTP/1.1");
+  EXPECT_EQ(request.Header("Content-type"), "application/x-www-form-urlencoded; charset=UTF-8");
+  EXPECT_EQ(request.Header("Content-Length"), "18");
+  EXPECT_EQ(request.body, "q=fish%20&%20chips");
+  // The LF CR of the header text leaves no empty line inside the head.
+  const std::vector<std::string> lines = request.Lines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), ""), 1);
+}
+
+TEST_F(HeadlessBrowserTest, SeeOtherAfterAPostIsFollowedWithAGet) {
+  server.Answer("/post", TScriptedAnswer::Redirect(303, server.Url("/result")));
+  server.Answer("/result", TScriptedAnswer::Ok("done"));
+  browser->NavigateWithPost(server.Url("/post"), "a=1", "");
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(browser->DocumentSource(), "done");
+  EXPECT_EQ(browser->LocationUrl(), server.Url("/result"));
+  ASSERT_EQ(server.Requests().size(), 2u);
+  EXPECT_EQ(server.Requests()[1].RequestLine(), "GET /result HTTP/1.1");
+}
+
+TEST_F(HeadlessBrowserTest, FileUrlIsReadFromDiskWithoutItsFragment) {
+  test::TTempDir dir;
+  const std::filesystem::path file = dir.Path() / "a b#1.html";
+  test::WriteFile(file, "<p>stored</p>");
+  browser->Navigate(platform::FileUrl(file) + "#found1");
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(browser->DocumentSource(), "<p>stored</p>");
+}
+
+TEST_F(HeadlessBrowserTest, FailedLoadsStillEndWithAnEmptyDocument) {
+  std::string refused;
+  {
+    test::TLoopbackServer gone;
+    refused = gone.Url("/x");
+  }
+  test::TTempDir dir;
+  const std::vector<std::string> urls = {refused, "ftp://127.0.0.1/x", platform::FileUrl(dir.Path() / "missing")};
+  for (const std::string& url : urls) {
+    browser->Navigate(url);
+    ASSERT_TRUE(RunUntilCompleted(completed + 1)) << url;
+    EXPECT_EQ(browser->DocumentSource(), "") << url;
+  }
+}
+
+TEST_F(HeadlessBrowserTest, PostProxyPageIsAnsweredByPostingItsBodyAsAForm) {
+  test::TTempHome home;
+  ASSERT_TRUE(std::filesystem::is_regular_file(home.Path() / kPostProxyFileName));
+  server.Answer("/search", TScriptedAnswer::Ok("posted"));
+  browser->Navigate(PostProxyUrl(home.Path(), server.Url("/search"), "q=fish%20&%20chips"));
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(browser->DocumentSource(), "posted");
+  ASSERT_EQ(server.Requests().size(), 1u);
+  const test::TRecordedRequest request = server.Requests()[0];
+  EXPECT_EQ(request.RequestLine(), "POST /search HTTP/1.1");
+  EXPECT_EQ(request.Header("Content-Type"), "application/x-www-form-urlencoded");
+  EXPECT_EQ(request.body, "q=fish+&+chips=");
+}
+
+TEST_F(HeadlessBrowserTest, PostProxyPageThatIsMissingPostsNothing) {
+  test::TTempDir dir;
+  browser->Navigate(PostProxyUrl(dir.Path(), server.Url("/search"), "q=x"));
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(browser->DocumentSource(), "");
+  EXPECT_TRUE(server.Requests().empty());
+}
+
+TEST_F(HeadlessBrowserTest, NewerNavigationTakesThePlaceOfALoadUnderWay) {
+  server.Answer("/slow", TScriptedAnswer().Pause(30s).Send("HTTP/1.1 200 OK\r\n\r\nslow"));
+  server.Answer("/fast", TScriptedAnswer::Ok("fast"));
+  browser->Navigate(server.Url("/slow"));
+  ASSERT_TRUE(RunUntil([&] { return !server.Requests().empty(); }));
+  browser->Navigate(server.Url("/fast"));
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(browser->DocumentSource(), "fast");
+  browser.reset();  // does not wait for the slow answer
+  mainQueue.RunPending();
+  EXPECT_EQ(completed, 1);
+}
+
+TEST_F(HeadlessBrowserTest, BrowserDestroyedWhileLoadingIsNeverTouchedAgain) {
+  server.Answer("/slow", TScriptedAnswer().Pause(30s).Send("HTTP/1.1 200 OK\r\n\r\nslow"));
+  server.Answer("/fast", TScriptedAnswer::Ok("fast"));
+  browser->Navigate(server.Url("/slow"));
+  ASSERT_TRUE(RunUntil([&] { return !server.Requests().empty(); }));
+  browser.reset();
+
+  // Ended, with its report already queued but not yet run.
+  browser = std::make_unique<THeadlessBrowser>(mainQueue);
+  browser->OnDownloadComplete = [this] { ++completed; };
+  browser->Navigate(server.Url("/fast"));
+  while (server.Requests().size() < 2) std::this_thread::sleep_for(10ms);
+  std::this_thread::sleep_for(100ms);
+  browser.reset();
+
+  mainQueue.RunPending();
+  EXPECT_EQ(completed, 0);
+}
+
+TEST_F(HeadlessBrowserTest, HandlerThatDestroysTheBrowserEndsTheEvents) {
+  server.Answer("/page", TScriptedAnswer::Ok("x"));
+  browser->OnCommandStateChange = [this](int command, bool enabled) {
+    commands.emplace_back(command, enabled);
+    browser.reset();
+  };
+  THeadlessBrowser* raw = browser.get();
+  raw->Navigate(server.Url("/page"));
+  ASSERT_TRUE(RunUntil([&] { return browser == nullptr; }));
+  EXPECT_EQ(commands, (TCommands{{kCommandBack, false}}));
+  EXPECT_EQ(completed, 0);
+}
+
+TEST(PostProxyTest, UrlIsAFileUrlOfTheHomeWithTargetAndBodyAfterTheHash) {
+  EXPECT_EQ(PostProxyUrl("/tmp/my home#1", "http://h/s?a=b\\c", "q=x\\y"),
+            "file:///tmp/my%20home%231/postproxy.html#http://h/s?a=b/c%00q=x/y");
+}
+
+TEST(PostProxyTest, RequestIsWhatThePageSubmits) {
+  EXPECT_EQ(PostProxyRequest("file:///tmp/my%20home/postproxy.html#http://h/s?a=1%00q=x/y"),
+            (TPostProxyRequest{"http://h/s?a=1", "q=x%2Fy"}));
+  EXPECT_EQ(PostProxyRequest("file:///h/postproxy.html#http://h/s"), (TPostProxyRequest{"http://h/s", ""}));
+  for (const char* other : {"file:///h/other.html#http://h/%00q=1", "http://h/postproxy.html#http://h/%00q=1",
+                            "file:///h/postproxy.html", "file:///h/postproxy.html#", "file:///h/postproxy.html#%00q=1"}) {
+    EXPECT_EQ(PostProxyRequest(other), std::nullopt) << other;
+  }
+}
+
+TEST(PostProxyTest, BodyIsDecodedPairByPairAndEncodedAgainAsAForm) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"q=fish%20&%20chips", "q=fish+&+chips="},
+      {"a=1+2&b=%C3%A9t%c3%a9", "a=1+2&b=%C3%A9t%C3%A9"},
+      {"a=%E9", "a=%25E9"},        // not UTF-8: sent as written
+      {"a=%zz&b=%2", "a=%25zz&b=%252"},
+      {"a=%ED%A0%80", "a=%25ED%25A0%2580"},  // a surrogate is no UTF-8 either
+      {"=x&&b", "b="},             // a form leaves out what has no name
+      {"k=a%0Ab%0D%0Ac", "k=a%0D%0Ab%0D%0Ac"},
+      {"x=*-._~!'()", "x=*-._%7E%21%27%28%29"},
+      {"a=b=c", "a=b%3Dc"},
+      {"", ""},
+  };
+  for (const auto& [body, sent] : cases) EXPECT_EQ(ReencodeFormBody(body), sent) << body;
+}
+
+TEST(FileUrlTest, PathsRoundTripThroughEscapes) {
+  const std::filesystem::path path = "/tmp/a b/\xc3\xa9#%?.html";
+  EXPECT_EQ(platform::FileUrl(path), "file:///tmp/a%20b/%C3%A9%23%25%3F.html");
+  EXPECT_EQ(platform::FileUrlPath(platform::FileUrl(path)), path);
+  EXPECT_EQ(platform::FileUrlPath("FILE://localhost/x/y?q#f"), std::filesystem::path("/x/y"));
+  EXPECT_EQ(platform::FileUrlPath("file:///x%2"), std::filesystem::path("/x%2"));
+  EXPECT_EQ(platform::FileUrlPath("file://server/x"), std::nullopt);
+  EXPECT_EQ(platform::FileUrlPath("file:x"), std::nullopt);
+  EXPECT_EQ(platform::FileUrlPath("http://h/x"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace varnelo::results
