@@ -15,8 +15,10 @@ std::optional<TWorkItem> ParseWorkItem(std::string_view value) {
 }
 
 std::string RandomQueryItemKey(int dictionary, int number) {
-  return "thread" + std::to_string(dictionary) + "*" + std::to_string(number);
+  return RandomQueryItemStem(dictionary) + std::to_string(number);
 }
+
+std::string RandomQueryItemStem(int dictionary) { return "thread" + std::to_string(dictionary) + "*"; }
 
 std::string RandomQueryCounterKey(int dictionary) { return "nexthread" + std::to_string(dictionary); }
 

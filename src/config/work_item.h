@@ -31,6 +31,8 @@ std::optional<TWorkItem> ParseWorkItem(std::string_view value);
 // Keys of a random query robot's items, numbered by its dictionary D: thread<D>*<N>, nexthread<D>.
 std::string RandomQueryItemKey(int dictionary, int number);
 std::string RandomQueryCounterKey(int dictionary);
+// What every item key of dictionary D begins with: thread<D>*.
+std::string RandomQueryItemStem(int dictionary);
 // Keys of a specified-pages robot's items, numbered by its bookmark file F: urlthread<F>*<N>,
 // nexturlthread<F>. Every item key of file F contains SpecifiedPagesItemStem(F).
 std::string SpecifiedPagesItemKey(int bookmarkFile, int number);

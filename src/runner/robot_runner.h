@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runner/robot_list.h"
 #include "runner/robot_ports.h"
@@ -52,6 +53,9 @@ private:
   class TImpl;
   std::unique_ptr<TImpl> impl_;
 };
+
+// A web site robot's `ContentType` as its crawl takes it: split at "," and each item trimmed.
+std::vector<std::string> ExtractContentType(std::string_view text);
 
 // The query as the search engine run puts it into the engines' URLs: the bytes 0x00–0x20 and
 // 0x7F–0xFF, '"', '%', '`' and < > [ \ ] ^ _ { | } ~ as "%" and two upper-case hex digits.

@@ -33,6 +33,8 @@ std::vector<std::string> ListEngines(const fs::path& home, std::string_view robo
   for (fs::directory_iterator it(EngineFolder(home, robot), error), end; !error && it != end; it.increment(error)) {
     names.push_back(it->path().filename().string());
   }
+  // Sorted by name, as the folder listings this order comes from were: the same order on every file system.
+  std::sort(names.begin(), names.end());
   const std::set<std::string> entries(names.begin(), names.end());
   std::erase_if(names, [&](const std::string& name) {
     return name == kActivityFileName || IsCompanion(name, entries);

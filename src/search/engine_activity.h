@@ -7,8 +7,7 @@
 
 namespace varnelo::search {
 
-// The engines of a search engine robot: every entry of its folder but `activeengine`, in the order of
-// the folder listing. The store's companion files (a "<name>.lock" or "<name>.tmp" beside an entry or
+// The engines of a search engine robot: every entry of its folder but `activeengine`, sorted by name. The store's companion files (a "<name>.lock" or "<name>.tmp" beside an entry or
 // beside `activeengine`) are not engines. No folder: no engine.
 std::vector<std::string> ListEngines(const std::filesystem::path& home, std::string_view robot);
 

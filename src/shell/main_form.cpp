@@ -15,7 +15,11 @@ TMainForm::TMainForm(fs::path home, TMainQueue& mainQueue, TMainFormPorts ports)
       mainQueue_(mainQueue),
       ports_(ports),
       robotPorts_{mainQueue_, home_, ports_.log, tabs_, ports_.shellOpen, ports_.dialogs},
-      runner_(robotPorts_, ports_.indicators, workerTable_, robotList_) {
+      runner_(robotPorts_, ports_.indicators, workerTable_, robotList_),
+      panel_(home_, robotList_, workerTable_, quickSearchMenu_, tabs_, ports_.dialogs),
+      quickSearchBar_(home_, tabs_, [this](const std::string& robot, int count, const std::string& words) {
+        runner_.CreateSearchEngineThread(robot, count, words);
+      }) {
   mainQueue_.SetErrorHandler([this](const std::exception& error) { ShowException(error); });
 }
 
@@ -42,11 +46,24 @@ void TMainForm::Create() {
   workerTable_.Reset(config::Read(store, config::section::kGeneral, config::key::kNextRobotAtStartup));
 
   robotList_.Clear();
-  for (const std::string& robot : runner::TRobotList::RobotSections(sections)) {
+  const std::vector<std::string> robots = runner::TRobotList::RobotSections(sections);
+  for (const std::string& robot : robots) {
     robotList_.AddIdle(robot);
     config::ResetInterruptedRandomQueryItems(store, robot);
   }
+  panel_.FillRobotMenus(robots);
   quickSearchMenu_.Build(store, config::TConfigStore(results::CategoryFilePath(home_)), home_ / "favicon");
+}
+
+std::unique_ptr<config::TNewRobotFrm> TMainForm::OpenRobotEditor(const std::optional<std::string>& robot) {
+  auto editor = std::make_unique<config::TNewRobotFrm>(home_, ports_.dialogs, quickSearchMenu_,
+                                                       [this](const std::string& name) { panel_.RegisterRobot(name); });
+  if (robot) {
+    editor->OpenExisting(*robot);
+  } else {
+    editor->OpenNew();
+  }
+  return editor;
 }
 
 bool TMainForm::CloseQuery() {

@@ -1,22 +1,27 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "config/config_store.h"
+#include "config/new_robot_frm.h"
 #include "results/result_tabs.h"
+#include "runner/frm_dock_arrow_button.h"
 #include "runner/robot_list.h"
 #include "runner/robot_ports.h"
 #include "runner/robot_runner.h"
 #include "runner/robot_worker_table.h"
+#include "search/quick_search_bar.h"
+#include "search/quick_search_menu.h"
 #include "shell/dialogs_port.h"
 #include "shell/indicators_port.h"
 #include "shell/log_port.h"
 #include "shell/main_queue.h"
 #include "shell/shell_open_port.h"
-#include "search/quick_search_menu.h"
 
 namespace varnelo::shell {
 
@@ -73,6 +78,11 @@ public:
   // The result tab container.
   results::TResultTabs& Tabs() { return tabs_; }
   runner::TRobotRunner& Runner() { return runner_; }
+  // The robot panel, and the quick search bar above the tabs.
+  runner::TFrmDockArrowButton& Panel() { return panel_; }
+  search::TQuickSearchBar& QuickSearchBar() { return quickSearchBar_; }
+  // The robot editor, for a new robot or for `robot`, registering what it creates with the panel.
+  std::unique_ptr<config::TNewRobotFrm> OpenRobotEditor(const std::optional<std::string>& robot);
   // The quick search bar's engine menu, which the category dialogs keep in step.
   search::TQuickSearchMenu& QuickSearchMenu() { return quickSearchMenu_; }
 
@@ -86,6 +96,8 @@ private:
   runner::TRobotPorts robotPorts_;
   runner::TRobotRunner runner_;
   search::TQuickSearchMenu quickSearchMenu_;
+  runner::TFrmDockArrowButton panel_;
+  search::TQuickSearchBar quickSearchBar_;
   bool browserIsFirefox_ = true;
   bool closeRequested_ = false;
 };

@@ -15,6 +15,7 @@ namespace varnelo::shell {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using TShown = test::TRecordingDialogs::TShown;
 
@@ -23,7 +24,10 @@ protected:
   explicit MainFormTest(std::string_view robotConfig = "[general]\r\n[dictionary]\r\n") : home_(robotConfig) {}
 
   TMainForm& Form() {
-    if (!form_) form_ = std::make_unique<TMainForm>(home_.Path(), queue_, TMainFormPorts{log_, dialogs_, indicators_, shellOpen_});
+    if (!form_) {
+      form_ = std::make_unique<TMainForm>(home_.Path(), queue_,
+                                          TMainFormPorts{log_, dialogs_, indicators_, shellOpen_});
+    }
     return *form_;
   }
   std::string RobotConfig() const { return test::ReadFile(home_.RobotConfigPath()); }
@@ -72,6 +76,39 @@ TEST_F(MainFormTest, BuildsTheQuickSearchMenuFromTheCategories) {
   EXPECT_EQ(Form().QuickSearchMenu().Entries()[1].caption, "News");
   ASSERT_EQ(Form().QuickSearchMenu().Entries()[1].robots.size(), 1u);
   EXPECT_EQ(Form().QuickSearchMenu().Entries()[1].robots[0].caption, "g");
+}
+
+TEST_F(MainFormTest, TheEditorRegistersANewRobotWithThePanelAndTheRunner) {
+  SetRobotConfig("[general]\r\nnextrobot=1\r\n[dictionary]\r\n[old]\r\nrobotno=0\r\n");
+  Form().Create();
+  EXPECT_THAT(Form().Panel().Menu(runner::TRobotMenu::Start), ElementsAre("old"));
+  test::WriteFile(home_.Path() / "interpretercode" / "job.pas", "program Job; begin end.\r\n");
+  const auto editor = Form().OpenRobotEditor(std::nullopt);
+  editor->robotName = "job";
+  editor->SetActivePage(5);
+  editor->script.scriptName = (home_.Path() / "interpretercode" / "job.pas").string();
+  editor->script.seeOnScreen = false;
+  ASSERT_TRUE(editor->ClickSave());
+  EXPECT_THAT(Form().RobotList().Entries(), ElementsAre("old(idle)", "job(idle)"));
+  EXPECT_THAT(Form().Panel().Menu(runner::TRobotMenu::Stop), ElementsAre("old", "job"));
+  EXPECT_EQ(Form().WorkerTable().Size(), 2u);
+  // The runner starts it at once.
+  ASSERT_TRUE(Form().Runner().ExecBtnClick(runner::TSender::MenuItem("job")));
+  queue_.RunUntil([this] { return Form().Runner().RunningWorkerCount() == 0; });
+  EXPECT_THAT(log_.lines, Contains("Robot job s'est terminé"));
+}
+
+TEST_F(MainFormTest, GoStartsASearchRunOfTheChosenRobot) {
+  SetRobotConfig("[general]\r\n[dictionary]\r\n[web]\r\nDataFrom=Search engine functionality\r\nnbsimul=2\r\n");
+  const auto folder = home_.Path() / "Robot Definitions" / "web";
+  std::filesystem::create_directories(folder);
+  test::WriteFile(folder / "e.def", "[Properties]\r\ngetquery=http://127.0.0.1:1/?q=$_\r\n");
+  Form().Create();
+  Form().QuickSearchBar().ChooseRobot("web");
+  Form().QuickSearchBar().Go("a b");
+  queue_.RunUntil([this] { return Form().Runner().RunningWorkerCount() == 0; });
+  EXPECT_THAT(log_.lines, Contains("démarrage du processus(web:http://127.0.0.1:1/?q=a%20b)"));
+  EXPECT_THAT(log_.lines, Contains("Robot web s'est terminé"));
 }
 
 TEST_F(MainFormTest, HttpClientsTakeTlsVerifyFromThisHome) {

@@ -1,0 +1,128 @@
+#pragma once
+
+// The runner's inner side, shared by the files that hold its start operations and end handlers by
+// robot kind. Not for the front ends: they use robot_runner.h.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/config_store.h"
+#include "results/result_tabs.h"
+#include "runner/robot_runner.h"
+#include "search/desc_url.h"
+#include "search/limitation.h"
+
+namespace varnelo::retrieval {
+class TThreadRobotWebFtpNews;
+struct TWebSiteSettings;
+}  // namespace varnelo::retrieval
+namespace varnelo::search {
+class TThreadRandomHttpQuery;
+class TThreadSearchEngine;
+}  // namespace varnelo::search
+
+namespace varnelo::runner {
+
+class TRobotRunner::TImpl {
+public:
+  TImpl(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable, TRobotList& robotList);
+
+  // Common to every kind (robot_runner.cpp).
+  config::TConfigStore Store() const;
+  // A path of the configuration; a relative one is taken in the home, which plays the program's directory.
+  std::filesystem::path InHome(const std::filesystem::path& path) const { return ports_.home / path; }
+  std::string RobotOf(const TSender& sender, std::string_view ownCaption) const;
+  int RobotNo(std::string_view robot) const;
+  bool Running(std::string_view robot) const;
+  int RunningWorkerCount() const { return workerTable_.RunningWorkerCount(); }
+  void Relabel(std::string_view robot, std::string_view state);
+  void WriteRobotRunningConfig(std::string_view robot, bool running = false);
+  void UpdateRunningLed();
+  void Log(const std::string& line);
+  void ShowError(std::string_view message);
+  // The tab gets no owner, so that the user may close it; 0 names no tab.
+  void ReleaseTab(results::TTabId tab);
+  // Starts `worker` as one of the robot's live workers: the running worker count goes up, the
+  // indicators follow, and it joins the robot's table entry. When it ends, it leaves the entry, then
+  // `onEnd` runs, then the count goes down and the indicators follow.
+  template <class TKind>
+  TKind* Launch(int robotno, std::unique_ptr<TKind> worker, std::function<void(TKind&)> onEnd);
+  bool ExecBtnClick(const TSender& sender);
+  void AbortBtnClick(const TSender& sender);
+
+  // Search engine runs (search_engine_run.cpp).
+  void CreateSearchEngineThread(const std::string& robot, int count, std::string_view query);
+
+  // Web site, script and local file runs (single_worker_runs.cpp).
+  void CreateThreadWebSiteKeywordsSearch(const std::string& robot);
+  void CreateThreadWebSiteBackup(const std::string& robot);
+  void CreateThreadScript(const std::string& robot);
+  void CreateThreadLocalFile(const std::string& robot);
+
+  // Dividing runs (dividing_runs.cpp).
+  void ConfirmAndCreateThreadBookmark(const std::string& robot, int count);
+  void CreateThreadBookmark(const std::string& robot, int count);
+  void CreateThreadRandomHttpQuery(const std::string& robot, int count);
+
+private:
+  struct TSearchRun;
+
+  void StartThreadSearch(const std::string& robot, const std::shared_ptr<TSearchRun>& run);
+  void OnTerminateSearchEngines(search::TThreadSearchEngine& worker, const std::shared_ptr<TSearchRun>& run);
+
+  retrieval::TWebSiteSettings ReadWebSiteSettings(const config::TConfigStore& store, const std::string& robot) const;
+  void StartWebSiteWorker(std::unique_ptr<TWorker> worker, const retrieval::TWebSiteSettings& settings);
+  void OnTerminateScriptRobot(const std::string& robot);
+
+  void StartThreadBookmark(const std::string& robot, int robotno, const std::string& firstUrl,
+                           std::vector<std::string> urls, const std::string& key);
+  void OnTerminateBookmark(retrieval::TThreadRobotWebFtpNews& worker);
+  int AttributeBookmarkFileNo(const std::string& robot);
+  void ResetBookmark(const std::string& robot, int bookmarkFile);
+  void StartRandomHttpQueryThread(const std::string& robot, int robotno,
+                                  const std::shared_ptr<const search::TLimitation>& limitation,
+                                  const std::string& firstWord, std::vector<std::string> words,
+                                  const std::string& itemNumber, const std::string& key);
+  void OnTerminateRandomHttpQuery(search::TThreadRandomHttpQuery& worker);
+  // New items of up to `chunk` entries from `start`, at most `count` of them, each numbered by the
+  // counter and given to `startItem`; a partial last range or the end of the list ends the run's
+  // growth with their log lines.
+  void StartNewRanges(const std::string& robot, const std::vector<std::string>& list, size_t start, size_t chunk,
+                      size_t count, const std::string& counterKey,
+                      const std::function<void(int number, std::vector<std::string> range)>& startItem);
+  // After an ended dividing worker has recorded its item: whether a successor starts. An aborted or
+  // failed worker starts none, and the robot is idle once its last worker has ended.
+  bool DividingRunGoesOn(const std::string& robot, const TWorker& worker, bool aborted);
+
+  TRobotPorts& ports_;
+  shell::TIndicatorsPort& indicators_;
+  TRobotWorkerTable& workerTable_;
+  TRobotList& robotList_;
+};
+
+template <class TKind>
+TKind* TRobotRunner::TImpl::Launch(int robotno, std::unique_ptr<TKind> worker, std::function<void(TKind&)> onEnd) {
+  worker->SetOnTerminate([this, robotno, onEnd = std::move(onEnd)](TWorker& ended) {
+    workerTable_.Remove(robotno, &ended);
+    // The count must come down even when the handler fails, or the program would wait forever for it.
+    struct TCountDown {
+      TImpl& runner;
+      ~TCountDown() {
+        runner.workerTable_.WorkerEnded();
+        runner.UpdateRunningLed();
+      }
+    } countDown{*this};
+    onEnd(static_cast<TKind&>(ended));
+  });
+  auto* started = static_cast<TKind*>(TWorker::Start(std::move(worker)));
+  workerTable_.WorkerStarted();
+  UpdateRunningLed();
+  workerTable_.Add(robotno, started);
+  return started;
+}
+
+}  // namespace varnelo::runner
