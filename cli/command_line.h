@@ -13,6 +13,9 @@ struct TCommandLine {
   bool version = false;
   std::string command;
   std::vector<std::string> arguments;
+  // Where "--" stood among the arguments (0 when it came before the command): those from this index on
+  // are never options.
+  std::optional<size_t> endOfOptions;
   std::string error;  // not empty when the words could not be understood
 };
 

@@ -8,7 +8,10 @@
 #include "command_line.h"
 #include "dictionary_command.h"
 #include "list_command.h"
+#include "run_arguments.h"
+#include "run_command.h"
 #include "script_command.h"
+#include "stop_signals.h"
 #include "config/config_keys.h"
 #include "network/tls_settings.h"
 #include "platform/home_directory.h"
@@ -48,6 +51,10 @@ int main(int argc, char** argv) {
     std::string problem;
     cli::ParseScriptArguments(line.arguments, problem);
     if (!problem.empty()) return Fail(problem);
+  } else if (line.command == "run" || line.command == "search") {
+    std::string problem;
+    cli::ParseRunArguments(line.command == "search", line.arguments, line.endOfOptions, problem);
+    if (!problem.empty()) return Fail(problem);
   } else {
     return Fail("unknown command '" + line.command + "'\nTry 'varnelo-cli --help'.");
   }
@@ -62,6 +69,18 @@ int main(int argc, char** argv) {
     if (line.command == "script") {
       std::string problem;
       return cli::RunScript(home, cli::ParseScriptArguments(line.arguments, problem), std::cout, std::cerr);
+    }
+    if (line.command == "run" || line.command == "search") {
+      std::string problem;
+      const cli::TRunArguments arguments =
+          cli::ParseRunArguments(line.command == "search", line.arguments, line.endOfOptions, problem);
+      // Before any worker thread exists, so that they all inherit the blocked signals.
+      cli::TStopSignals stopSignals;
+      const bool errorsIsTerminal = ::isatty(STDERR_FILENO) == 1;
+      const cli::TRunConsole console{std::cout, std::cerr, errorsIsTerminal,
+                                     errorsIsTerminal && ::isatty(STDIN_FILENO) == 1, STDIN_FILENO,
+                                     [&stopSignals] { return stopSignals.Take(); }};
+      return cli::RunRobot(home, arguments, console);
     }
     return cli::RunList(home, std::cout, std::cerr);
   } catch (const platform::EHomeError& error) {

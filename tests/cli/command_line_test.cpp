@@ -30,6 +30,18 @@ TEST_P(ParseCommandLineTest, Parses) {
   EXPECT_EQ(line.version, c.version);
 }
 
+TEST(CommandLineEndOfOptionsTest, RemembersWhereTheOptionsEnded) {
+  EXPECT_EQ(ParseCommandLine({"search", "r"}).endOfOptions, std::nullopt);
+  const TCommandLine after = ParseCommandLine({"search", "r", "a", "--", "-b", "--home"});
+  EXPECT_EQ(after.arguments, (std::vector<std::string>{"r", "a", "-b", "--home"}));
+  EXPECT_EQ(after.endOfOptions, 2u);
+  EXPECT_EQ(after.home, std::nullopt);
+  const TCommandLine before = ParseCommandLine({"--", "search", "-r"});
+  EXPECT_EQ(before.command, "search");
+  EXPECT_EQ(before.arguments, (std::vector<std::string>{"-r"}));
+  EXPECT_EQ(before.endOfOptions, 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseCommandLineTest,
     ::testing::Values(TCase{"commandOnly", {"list"}, std::nullopt, "list", {}},

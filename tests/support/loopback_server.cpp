@@ -137,6 +137,13 @@ void TLoopbackServer::PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer&
       case TKind::Pause:
         if (!SleepUnlessStopped(step.gap, stop)) return;
         break;
+      case TKind::WaitUntil: {
+        const auto deadline = std::chrono::steady_clock::now() + step.gap;
+        while (!step.condition() && std::chrono::steady_clock::now() < deadline) {
+          if (!SleepUnlessStopped(5ms, stop)) return;
+        }
+        break;
+      }
       case TKind::Send:
         if (step.gap.count() > 0) {
           for (const char byte : step.bytes) {

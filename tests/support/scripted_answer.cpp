@@ -44,17 +44,22 @@ TScriptedAnswer TScriptedAnswer::Chunked(std::string_view statusLine, std::strin
 TScriptedAnswer& TScriptedAnswer::Send(std::string_view bytes) { return SendRepeated(bytes, 1); }
 
 TScriptedAnswer& TScriptedAnswer::SendRepeated(std::string_view bytes, std::uint64_t count) {
-  steps_.push_back({TStep::TKind::Send, std::string(bytes), count, {}});
+  steps_.push_back({TStep::TKind::Send, std::string(bytes), count, {}, {}});
   return *this;
 }
 
 TScriptedAnswer& TScriptedAnswer::Trickle(std::string_view bytes, std::chrono::milliseconds gap) {
-  steps_.push_back({TStep::TKind::Send, std::string(bytes), 1, gap});
+  steps_.push_back({TStep::TKind::Send, std::string(bytes), 1, gap, {}});
   return *this;
 }
 
 TScriptedAnswer& TScriptedAnswer::Pause(std::chrono::milliseconds duration) {
-  steps_.push_back({TStep::TKind::Pause, {}, 0, duration});
+  steps_.push_back({TStep::TKind::Pause, {}, 0, duration, {}});
+  return *this;
+}
+
+TScriptedAnswer& TScriptedAnswer::WaitUntil(std::function<bool()> condition, std::chrono::milliseconds limit) {
+  steps_.push_back({TStep::TKind::WaitUntil, {}, 0, limit, std::move(condition)});
   return *this;
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +14,12 @@ namespace varnelo::test {
 class TScriptedAnswer {
 public:
   struct TStep {
-    enum class TKind { Send, Pause } kind = TKind::Send;
+    enum class TKind { Send, Pause, WaitUntil } kind = TKind::Send;
     std::string bytes;  // Send: the bytes, sent `repeat` times over
     std::uint64_t repeat = 1;
-    std::chrono::milliseconds gap{0};  // Send: wait before each byte (a trickle) when not zero; Pause: the wait
+    // Send: wait before each byte (a trickle) when not zero; Pause: the wait; WaitUntil: the longest wait
+    std::chrono::milliseconds gap{0};
+    std::function<bool()> condition;  // WaitUntil: what ends the wait
   };
 
   // A complete answer: status line, the given header lines (each ended by CR LF), a Content-Length
@@ -38,6 +41,9 @@ public:
   TScriptedAnswer& Trickle(std::string_view bytes, std::chrono::milliseconds gap);
   // Silence; the connection stays open.
   TScriptedAnswer& Pause(std::chrono::milliseconds duration);
+  // Silence until `condition` holds (asked on the server's thread every few milliseconds) or `limit`
+  // has passed, so that a test can hold an answer back until the client has reached some point.
+  TScriptedAnswer& WaitUntil(std::function<bool()> condition, std::chrono::milliseconds limit);
 
   const std::vector<TStep>& Steps() const { return steps_; }
 

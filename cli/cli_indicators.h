@@ -1,0 +1,14 @@
+#pragma once
+
+#include "shell/indicators_port.h"
+
+namespace varnelo::cli {
+
+// The command line has no status LED and no tray icon; its progress line shows the activity instead.
+class TCliIndicators : public shell::TIndicatorsPort {
+public:
+  void SetRunning(bool) override {}
+  void SetTrayIconVisible(bool) override {}
+};
+
+}  // namespace varnelo::cli

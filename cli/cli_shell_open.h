@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "shell/log_port.h"
+#include "shell/shell_open_port.h"
+
+namespace varnelo::cli {
+
+// The command line opens nothing: it logs "open " and the file or URL the user's program would get.
+class TCliShellOpen : public shell::TShellOpenPort {
+public:
+  explicit TCliShellOpen(shell::TLogPort& log) : log_(log) {}
+  void OpenDocument(const std::filesystem::path& file) override;
+  void OpenUrl(std::string_view url) override;
+
+private:
+  shell::TLogPort& log_;
+};
+
+}  // namespace varnelo::cli
