@@ -161,7 +161,7 @@ void TSQLite3Connection::StartTransaction() {
   Open();
   // One that a statement started is taken over as is: it is the same transaction to SQLite.
   if (InTransaction() && startedExplicitly_) DatabaseError("Transaction already active");
-  if (!InTransaction()) Execute("BEGIN");
+  if (!InTransaction()) Execute(kBegin);
   startedExplicitly_ = true;
 }
 
@@ -170,8 +170,8 @@ void TSQLite3Connection::End(const char* how, bool retaining) {
   if (!retaining) CloseQueries();
   startedExplicitly_ = false;
   Execute(how);
-  // Retaining keeps a transaction open, as SQLdb does; a deferred BEGIN takes no lock yet.
-  if (retaining) Execute("BEGIN");
+  // Retaining keeps a transaction open, as SQLdb does.
+  if (retaining) Execute(kBegin);
 }
 
 void TSQLite3Connection::Commit(bool retaining) { End("COMMIT", retaining); }
@@ -199,7 +199,7 @@ TSQLite3Connection::TRunResult TSQLite3Connection::Run(const std::string& sql, c
       DatabaseError("Cannot open a non-select statement");
     Bind(db, raw, params);
     if (inTransaction && sqlite3_get_autocommit(db) && !RunsOutsideTransaction(sqlite3_sql(raw))) {
-      Execute("BEGIN");
+      Execute(kBegin);
       startedExplicitly_ = false;
     }
     auto rows = gives ? EmptyRows(raw) : nullptr;

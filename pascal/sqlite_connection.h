@@ -26,6 +26,11 @@ class TSQLite3Connection : public TNativeObject, public std::enable_shared_from_
  public:
   // Lets a second writer wait for the first instead of failing at once.
   static constexpr int kBusyTimeoutMs = 5000;
+  // Transactions take the write lock when they begin, waiting for it as long as the busy time-out
+  // allows. A deferred one that has read would have to upgrade its lock later, and SQLite refuses that
+  // upgrade at once ("database is locked") when another connection writes: scripts of several robot
+  // workers storing into one database would lose rows.
+  static constexpr const char* kBegin = "BEGIN IMMEDIATE";
 
   TSQLite3Connection();
   ~TSQLite3Connection() override;

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "run_program.h"
 #include "support/temp_dir.h"
@@ -10,6 +12,7 @@ namespace varnelo::pascal {
 namespace {
 
 using testing::RunProgram;
+using testing::TRunOutcome;
 
 // Scripts that use the database classes the way a Lazarus programmer writes them.
 class DatabaseScriptTest : public ::testing::Test {
@@ -77,6 +80,71 @@ end.)"));
   ASSERT_FALSE(outcome.error) << outcome.error->what();
   EXPECT_EQ(outcome.output, "3\nitem 1=10\nitem 2=20\nitem 3=30\n");
   EXPECT_EQ(outcome.result.AsInteger(), 2);
+}
+
+// Robots run one script per worker, all storing into the same database: none may lose its rows to
+// "database is locked".
+TEST_F(DatabaseScriptTest, ScriptsRunningAtOnceAllStoreTheirRows) {
+  const std::string script = WithPath(R"(program Store;
+uses SysUtils, DB, SQLDB, SQLite3Conn;
+var
+  Conn: TSQLite3Connection;
+  Trans: TSQLTransaction;
+  Query: TSQLQuery;
+  i, round: Integer;
+begin
+  for round := 1 to 20 do
+  begin
+    Conn := TSQLite3Connection.Create(nil);
+    Trans := TSQLTransaction.Create(nil);
+    Query := TSQLQuery.Create(nil);
+    try
+      Conn.DatabaseName := 'DBPATH';
+      Conn.Transaction := Trans;
+      Conn.Open;
+      Conn.ExecuteDirect('CREATE TABLE IF NOT EXISTS items (id INTEGER PRIMARY KEY, item TEXT)');
+      Trans.StartTransaction;
+      Query.DataBase := Conn;
+      Query.Transaction := Trans;
+      Query.SQL.Text := 'INSERT INTO items (item) VALUES (:item)';
+      for i := 1 to 5 do
+      begin
+        Query.Params.ParamByName('item').AsString := IntToStr(round) + '.' + IntToStr(i);
+        Query.ExecSQL;
+      end;
+      Trans.Commit;
+    finally
+      Query.Free;
+      Trans.Free;
+      Conn.Free;
+    end;
+  end;
+end.)");
+  constexpr int kScripts = 3;
+  std::vector<TRunOutcome> outcomes(kScripts);
+  {
+    std::vector<std::jthread> runs;
+    for (int i = 0; i < kScripts; ++i) runs.emplace_back([&, i] { outcomes[i] = RunProgram(script); });
+  }
+  for (const TRunOutcome& outcome : outcomes) ASSERT_FALSE(outcome.error) << outcome.error->what();
+  const auto count = RunProgram(WithPath(R"(program Count;
+uses SQLDB, SQLite3Conn;
+var
+  Conn: TSQLite3Connection;
+  Query: TSQLQuery;
+begin
+  Conn := TSQLite3Connection.Create(nil);
+  Query := TSQLQuery.Create(nil);
+  Conn.DatabaseName := 'DBPATH';
+  Query.DataBase := Conn;
+  Query.SQL.Text := 'SELECT COUNT(*) AS n FROM items';
+  Query.Open;
+  Result := Query.FieldByName('n').AsInteger;
+  Query.Free;
+  Conn.Free;
+end.)"));
+  ASSERT_FALSE(count.error) << count.error->what();
+  EXPECT_EQ(count.result.AsInteger(), kScripts * 20 * 5);
 }
 
 TEST_F(DatabaseScriptTest, DatabaseErrorsAreCaughtAsEDatabaseError) {

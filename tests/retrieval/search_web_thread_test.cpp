@@ -110,11 +110,11 @@ TEST_F(SearchWebThreadTest, CrawlsTheSiteOnceAndListsEveryHit) {
   for (const auto& [url, file] : resultFiles) listed.insert(file);
   EXPECT_EQ(written, listed);
   const std::vector<results::TListRow> expectedRows = {
-      {server.Url("/site/"), {"Welcome, the needle is here"}},
-      {server.Url("/site/b.html"), {"one NEEDLE"}},
-      {server.Url("/site/b.html"), {"two needle"}},
-      {server.Url("/site/c.txt"), {"<b><A name=\"found1\">needle</A></b> line"}},
-      {server.Url("/site/sub/d.html"), {"deep needle"}},
+      {server.Url("/site/"), {"Welcome, the needle is here"}, {}},
+      {server.Url("/site/b.html"), {"one NEEDLE"}, {}},
+      {server.Url("/site/b.html"), {"two needle"}, {}},
+      {server.Url("/site/c.txt"), {"<b><A name=\"found1\">needle</A></b> line"}, {}},
+      {server.Url("/site/sub/d.html"), {"deep needle"}, {}},
   };
   EXPECT_EQ(rows, expectedRows);
 
