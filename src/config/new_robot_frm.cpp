@@ -13,6 +13,7 @@
 #include "retrieval/bookmark_file.h"
 #include "retrieval/url.h"
 #include "search/definition_paths.h"
+#include "search/dictionary_register.h"
 #include "search/engine_activity.h"
 
 namespace varnelo::config {
@@ -155,7 +156,7 @@ void TNewRobotFrm::LoadPage(const TConfigStore& store, std::string_view robot) {
       break;
     case kRandomQueryPage: {
       const int dict = Read(store, robot, key::kDictEditor);
-      randomQuery.dictionary = store.ReadString(section::kDictionary, "file" + std::to_string(dict), "");
+      randomQuery.dictionary = store.ReadString(section::kDictionary, search::DictionaryKey(dict), "");
       randomQuery.robotDefFile = Read(store, robot, key::kRobotDefFile);
       randomQuery.sendToScript = Read(store, robot, key::kSendToScript);
       randomQuery.scriptName = Read(store, robot, key::kScriptName);
