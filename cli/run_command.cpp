@@ -113,11 +113,11 @@ public:
   }
 
 private:
+  // `run` is the robot panel's start menu item, `search` the quick search bar's GO.
   bool Start() {
-    runner::TRobotRunner& runner = form_.Runner();
-    if (!arguments_.search) return runner.ExecBtnClick(runner::TSender::MenuItem(MenuCaptionFor(robot_)));
-    const int count = config::Read(form_.RobotConfig(), robot_, config::key::kNbSimul);
-    runner.CreateSearchEngineThread(robot_, count, Joined(arguments_.words));
+    if (!arguments_.search) return form_.Runner().ExecBtnClick(runner::TSender::MenuItem(MenuCaptionFor(robot_)));
+    form_.QuickSearchBar().ChooseRobot(robot_);
+    form_.QuickSearchBar().Go(Joined(arguments_.words));
     return true;
   }
 
