@@ -51,6 +51,7 @@ TEST_F(RobotRunnerTest, StartRefusalsChangeNothing) {
   }
   EXPECT_THAT(log_.lines, IsEmpty());
   EXPECT_EQ(runner_.RunningWorkerCount(), 0);
+  table_.Remove(1, &live);
 }
 
 TEST_F(RobotRunnerTest, ARobotOfNoKnownKindStartsNothing) {
