@@ -10,6 +10,7 @@
 #include "cli_shell_open.h"
 #include "config/config_keys.h"
 #include "config/config_store.h"
+#include "config/ini_text.h"
 #include "config/robot_kinds.h"
 #include "results/headless_browser.h"
 #include "row_printer.h"
@@ -37,13 +38,6 @@ constexpr auto kStatusPeriod = 250ms;
 int CannotBegin(std::ostream& errors, const std::string& message) {
   errors << "varnelo-cli: " << message << '\n';
   return kCannotBegin;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(x) == lower(y);
-  });
 }
 
 std::string Joined(const std::vector<std::string>& words) {
@@ -190,7 +184,7 @@ std::optional<std::string> FindRobot(const std::vector<std::string>& sections, s
   const std::vector<std::string> robots = runner::TRobotList::RobotSections(sections);
   if (std::find(robots.begin(), robots.end(), name) != robots.end()) return std::string(name);
   const auto found = std::find_if(robots.begin(), robots.end(),
-                                  [name](const std::string& robot) { return EqualIgnoringCase(robot, name); });
+                                  [name](const std::string& robot) { return config::SameName(robot, name); });
   if (found == robots.end()) return std::nullopt;
   return *found;
 }

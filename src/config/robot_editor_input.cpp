@@ -1,5 +1,6 @@
 #include "config/robot_editor_input.h"
 
+#include <algorithm>
 #include <array>
 
 #include "config/config_keys.h"
@@ -78,10 +79,13 @@ std::optional<std::string> RobotNameProblem(std::string_view name) {
   if (name.find(']') != std::string_view::npos) return "Le nom du robot ne peut pas contenir \"]\"";
   if (name.find('/') != std::string_view::npos) return "Le nom du robot ne peut pas contenir \"/\"";
   if (IsDotName(name)) return "Le nom du robot ne peut pas être \".\" ni \"..\"";
-  for (const std::string_view reserved : kProgramSections) {
-    if (SameName(name, reserved)) return "Le nom du robot ne peut pas être general, dictionary ni bookmarks";
-  }
+  if (IsProgramSection(name)) return "Le nom du robot ne peut pas être general, dictionary ni bookmarks";
   return std::nullopt;
+}
+
+bool IsProgramSection(std::string_view name) {
+  return std::any_of(kProgramSections.begin(), kProgramSections.end(),
+                     [name](std::string_view section) { return SameName(name, section); });
 }
 
 std::optional<std::string> DefinitionNameProblem(std::string_view name) {

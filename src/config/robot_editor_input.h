@@ -29,6 +29,10 @@ std::string_view TrimmedInput(std::string_view text);
 // it, so that it can name a file on any system.
 std::string CleanedName(std::string_view name);
 
+// Whether `name` is one of the program's own sections (general, dictionary, bookmarks), letter case
+// ignored: no robot may take it.
+bool IsProgramSection(std::string_view name);
+
 // Why a robot name of the right length cannot name a section and the robot's files, as a message;
 // nothing when it can. A name that reads back otherwise from the file, holds "]" or a path separator,
 // is "." or "..", or is one of the program's own sections would write into something that is not

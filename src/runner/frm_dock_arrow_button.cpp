@@ -5,7 +5,9 @@
 
 #include "config/config_keys.h"
 #include "config/ini_text.h"
+#include "config/robot_editor_input.h"
 #include "config/robot_kinds.h"
+#include "config/start_url_list.h"
 #include "search/definition_paths.h"
 
 namespace varnelo::runner {
@@ -14,23 +16,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // Sections that are the program's own, whatever the file holds now.
-constexpr std::array<std::string_view, 3> kReservedSections{config::section::kGeneral, config::section::kDictionary,
-                                                            config::section::kBookmarks};
-
-// The item of a menu that names the robot. Captions are the robot names, so an equal caption is the
-// robot's own item even when the name holds "&"; otherwise the first caption that names it once every
-// "&" is removed, as a caption with an accelerator would.
+// The item of a menu that names the robot.
 std::vector<std::string>::iterator FindMenuItem(std::vector<std::string>& menu, std::string_view robot) {
-  if (const auto exact = std::find(menu.begin(), menu.end(), robot); exact != menu.end()) return exact;
-  return std::find_if(menu.begin(), menu.end(), [robot](const std::string& caption) {
-    return search::TQuickSearchMenu::WithoutAccelerators(caption) == robot;
-  });
-}
-
-// Characters, not bytes: the names are UTF-8.
-size_t CharacterCount(std::string_view text) {
-  return static_cast<size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+  return search::FindCaption(menu.begin(), menu.end(), robot,
+                             [](const std::string& caption) -> const std::string& { return caption; });
 }
 
 bool HasForbiddenCharacter(std::string_view name) {
@@ -43,8 +32,6 @@ bool Exists(const fs::path& path) {
   std::error_code error;
   return fs::exists(fs::symlink_status(path, error));
 }
-
-fs::path StartUrlFile(const fs::path& home, std::string_view robot) { return home / (std::string(robot) + ".url"); }
 
 // The section copied key by key, in file order, to a new section at the end of the file, then erased.
 void MoveSection(const config::TConfigStore& store, const std::string& from, const std::string& to) {
@@ -94,16 +81,10 @@ void TFrmDockArrowButton::RegisterRobot(const std::string& name) {
 }
 
 std::string TFrmDockArrowButton::getRobotName(const TSender& sender) const {
-  if (!sender.menuItem || sender.caption == kDeleteItemCaption) return getRobotSelected();
-  std::string caption = sender.caption;
-  if (const size_t amp = caption.find('&'); amp != std::string::npos) caption.erase(amp, 1);
-  return TRobotList::RobotNameOf(caption);
+  return robotList_.RobotOf(sender, kDeleteItemCaption);
 }
 
-std::string TFrmDockArrowButton::getRobotSelected() const {
-  const std::optional<std::string> entry = robotList_.SelectedEntry();
-  return entry ? TRobotList::RobotNameOf(*entry) : std::string();
-}
+std::string TFrmDockArrowButton::getRobotSelected() const { return robotList_.RobotOf(TSender::Button(), {}); }
 
 config::TConfigStore TFrmDockArrowButton::RobotConfig() const {
   return config::TConfigStore(home_ / config::kRobotConfigFile);
@@ -147,7 +128,7 @@ std::optional<fs::path> TFrmDockArrowButton::SideFile(std::string_view kind, con
   if (kind == config::kind::kSearchEngine) return search::EngineFolder(home_, robot);
   // A web site robot finds its start URLs only under its own name.
   if (kind == config::kind::kWebSiteKeywordsSearch || kind == config::kind::kWebSiteBackup) {
-    return StartUrlFile(home_, robot);
+    return config::StartUrlFile(home_, robot);
   }
   return std::nullopt;
 }
@@ -158,10 +139,13 @@ std::optional<std::string> TFrmDockArrowButton::NewNameRefusal(const std::string
   const std::vector<std::string> sections = RobotConfig().ReadSections();
   // Cancelling the box gives the robot's own name, which is taken like any other.
   if (sameName(robot) || std::any_of(sections.begin(), sections.end(), sameName) ||
-      std::any_of(kReservedSections.begin(), kReservedSections.end(), sameName)) {
+      config::IsProgramSection(newName)) {
     return std::string(kNameExists);
   }
-  if (newName.empty() || CharacterCount(newName) > kMaxRobotNameLength) return std::string(kBadNameLength);
+  // Characters, not bytes: the names are UTF-8.
+  if (newName.empty() || config::CharacterCount(newName) > config::kMaxRobotNameLength) {
+    return std::string(kBadNameLength);
+  }
   if (HasForbiddenCharacter(newName)) return std::string(kForbiddenNameCharacters);
   return std::nullopt;
 }

@@ -43,8 +43,6 @@ inline constexpr std::string_view kDeleteItemCaption = "D&elete";
 // The one item of the "Nouveau" menu.
 inline constexpr std::string_view kNewRobotItemCaption = "Web";
 
-inline constexpr size_t kMaxRobotNameLength = 30;
-
 // The four menus that list every robot by name.
 enum class TRobotMenu { Start, Delete, Stop, Rename };
 

@@ -72,6 +72,13 @@ std::optional<std::string> TRobotList::SelectedEntry() const {
   return entries_[*selected_];
 }
 
+std::string TRobotList::RobotOf(const TSender& sender, std::string_view ownCaption) const {
+  if (!sender.menuItem || sender.caption == ownCaption) return RobotNameOf(SelectedEntry().value_or(""));
+  std::string caption = sender.caption;
+  if (const size_t amp = caption.find('&'); amp != std::string::npos) caption.erase(amp, 1);
+  return RobotNameOf(caption);
+}
+
 void TRobotList::Changed() const {
   if (onChange_) onChange_();
 }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runner/sender.h"
+
 namespace varnelo::runner {
 
 // The robot list: one entry "<name>(idle)" or "<name>(working)" per robot, shown by the front ends.
@@ -36,6 +38,10 @@ public:
   void Select(std::optional<size_t> index);
   // The selected entry's text; none when nothing (or nothing any more) is selected.
   std::optional<std::string> SelectedEntry() const;
+  // The robot a command names: the caption of a menu item other than `ownCaption` (the item that
+  // stands for the selection) without its first "&", else the selected entry; without the status
+  // suffix. Empty when there is none.
+  std::string RobotOf(const TSender& sender, std::string_view ownCaption) const;
 
   // Called after every change, so that the front end shows the list again.
   void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }

@@ -11,11 +11,6 @@ constexpr std::string_view kErrorCaption = "Erreur";
 // The caption of the robot panel's own start item, which names no robot.
 constexpr std::string_view kStartCaption = "&Start";
 
-std::string WithoutFirstAmpersand(std::string caption) {
-  if (const size_t at = caption.find('&'); at != std::string::npos) caption.erase(at, 1);
-  return caption;
-}
-
 }  // namespace
 
 TRobotRunner::TImpl::TImpl(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
@@ -24,16 +19,6 @@ TRobotRunner::TImpl::TImpl(TRobotPorts& ports, shell::TIndicatorsPort& indicator
 
 config::TConfigStore TRobotRunner::TImpl::Store() const {
   return config::TConfigStore(ports_.home / config::kRobotConfigFile);
-}
-
-std::string TRobotRunner::TImpl::RobotOf(const TSender& sender, std::string_view ownCaption) const {
-  std::string name;
-  if (sender.menuItem && sender.caption != ownCaption) {
-    name = WithoutFirstAmpersand(sender.caption);
-  } else if (const auto selected = robotList_.SelectedEntry()) {
-    name = *selected;
-  }
-  return TRobotList::RobotNameOf(name);
 }
 
 int TRobotRunner::TImpl::RobotNo(std::string_view robot) const {
@@ -63,7 +48,7 @@ void TRobotRunner::TImpl::ReleaseTab(results::TTabId tab) {
 }
 
 bool TRobotRunner::TImpl::ExecBtnClick(const TSender& sender) {
-  const std::string robot = RobotOf(sender, kStartCaption);
+  const std::string robot = robotList_.RobotOf(sender, kStartCaption);
   if (robot.empty()) {
     ShowError(kChooseRobotToStart);
     return false;
@@ -100,7 +85,7 @@ bool TRobotRunner::TImpl::ExecBtnClick(const TSender& sender) {
 
 void TRobotRunner::TImpl::AbortBtnClick(const TSender& sender) {
   // The stop menu's items name robots; no caption of it stands for the selection.
-  const std::string robot = RobotOf(sender, {});
+  const std::string robot = robotList_.RobotOf(sender, {});
   if (robot.empty()) {
     ShowError(kChooseRobotToStop);
     return;

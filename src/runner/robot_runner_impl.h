@@ -35,7 +35,6 @@ public:
   config::TConfigStore Store() const;
   // A path of the configuration; a relative one is taken in the home, which plays the program's directory.
   std::filesystem::path InHome(const std::filesystem::path& path) const { return ports_.home / path; }
-  std::string RobotOf(const TSender& sender, std::string_view ownCaption) const;
   int RobotNo(std::string_view robot) const;
   bool Running(std::string_view robot) const;
   int RunningWorkerCount() const { return workerTable_.RunningWorkerCount(); }

@@ -90,13 +90,8 @@ void TQuickSearchMenu::SetCategoryIcon(std::string_view name, const fs::path& ic
 
 std::vector<TQuickSearchMenu::TItem>::iterator TQuickSearchMenu::FindRobot(TCategoryEntry& category,
                                                                             std::string_view robot) {
-  // Entries are captioned with the robot names, so an equal caption is the robot's own entry even
-  // when the name holds "&" (which the comparison without "&" could never match).
-  const auto exact = std::find_if(category.robots.begin(), category.robots.end(),
-                                  [&](const TItem& item) { return item.caption == robot; });
-  if (exact != category.robots.end()) return exact;
-  return std::find_if(category.robots.begin(), category.robots.end(),
-                      [&](const TItem& item) { return WithoutAccelerators(item.caption) == robot; });
+  return FindCaption(category.robots.begin(), category.robots.end(), robot,
+                     [](const TItem& item) -> const std::string& { return item.caption; });
 }
 
 void TQuickSearchMenu::AddOrUpdateRobot(std::string_view category, std::string_view robot, const fs::path& iconFile) {

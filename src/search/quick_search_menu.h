@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -14,6 +15,20 @@ namespace varnelo::search {
 // The engine menu of the quick search bar as data: one entry per category, the search engine robots of
 // that category beneath it, and the icon list their images index. The front ends show it; entries are
 // found by caption with every "&" removed.
+// The entry that a menu captions with `name`. Captions are the names, so an equal caption is its own
+// entry even when the name holds "&" (which the comparison without "&" could never match); otherwise
+// the first caption that gives the name once every "&" is removed, as an accelerator would.
+template <class TIterator, class TCaptionOf>
+TIterator FindCaption(TIterator begin, TIterator end, std::string_view name, TCaptionOf captionOf) {
+  const auto exact = std::find_if(begin, end, [&](const auto& entry) { return captionOf(entry) == name; });
+  if (exact != end) return exact;
+  return std::find_if(begin, end, [&](const auto& entry) {
+    std::string caption(captionOf(entry));
+    std::erase(caption, '&');
+    return caption == name;
+  });
+}
+
 class TQuickSearchMenu {
 public:
   // Image 0 is the front end's built-in default icon; it has no file.
