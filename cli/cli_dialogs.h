@@ -14,7 +14,9 @@ namespace varnelo::cli {
 // --reset, --keep or the terminal); any other question is answered No.
 class TCliDialogs : public shell::TStreamDialogs {
 public:
-  TCliDialogs(std::ostream& out, TStatusLine& status, std::optional<TAnswer> resetAnswer);
+  TCliDialogs(std::ostream& out, TStatusLine& status, std::optional<TAnswer> resetAnswer = std::nullopt);
+  // The answer to the specified-pages confirmation.
+  void SetResetAnswer(TAnswer answer) { resetAnswer_ = answer; }
 
   void MessageBox(std::string_view text, std::string_view caption, TIcon icon) override;
   TAnswer Question(std::string_view text, std::string_view caption, bool withCancel) override;
@@ -25,7 +27,7 @@ public:
 
 private:
   TStatusLine& status_;
-  const std::optional<TAnswer> resetAnswer_;
+  std::optional<TAnswer> resetAnswer_;
   int errors_ = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <exception>
 
+#include "base/signal.h"
 #include "cli_dialogs.h"
 #include "cli_indicators.h"
 #include "cli_log.h"
@@ -16,6 +17,7 @@
 #include "row_printer.h"
 #include "runner/robot_list.h"
 #include "runner/robot_runner.h"
+#include "runner/run_progress.h"
 #include "shell/main_form.h"
 #include "shell/main_queue.h"
 #include "status_line.h"
@@ -70,31 +72,58 @@ std::optional<TAnswer> ResetAnswer(const std::string& robot, TResetChoice choice
   return std::nullopt;
 }
 
+// The progress line of a run: its workers, its rows, and how much of its work is done.
+std::string ProgressText(const std::string& robot, const runner::TRunProgress& progress) {
+  std::string text = robot + ": " + std::to_string(progress.WorkersRunning) +
+                     (progress.WorkersRunning == 1 ? " worker" : " workers") + " running, " +
+                     std::to_string(progress.RowsFound) + (progress.RowsFound == 1 ? " row" : " rows");
+  if (progress.Total) {
+    text += ", " + std::to_string(progress.Done) + "/" + std::to_string(*progress.Total) + " done";
+  } else if (progress.Done > 0) {
+    text += ", " + std::to_string(progress.Done) + " done";
+  }
+  return text;
+}
+
 // The run from its start to the end of its last worker.
 class TRun {
 public:
   TRun(const std::filesystem::path& home, const std::string& robot, const TRunArguments& arguments,
-       const TRunConsole& console, std::optional<TAnswer> resetAnswer)
+       const TRunConsole& console)
       : robot_(robot),
         arguments_(arguments),
         console_(console),
         status_(console.errors, console.errorsIsTerminal),
         printer_(console.out, arguments.json, status_),
         log_(console.errors, status_),
-        dialogs_(console.errors, status_, resetAnswer),
+        dialogs_(console.errors, status_),
         shellOpen_(log_),
         browserFactory_(queue_),
         form_(home, queue_, {log_, dialogs_, indicators_, shellOpen_}) {
     form_.Tabs().SetView(&printer_);
     form_.Tabs().SetBrowserFactory(&browserFactory_);
+    listening_ += form_.WorkerTable().RunningWorkerCountChanged.Connect([this](int) { UpdateEnded(); });
+    listening_ += form_.RobotList().StateChanged.Connect([this](const std::string&, bool) { UpdateEnded(); });
+    listening_ += form_.Runner().Progress().ProgressChanged.Connect(
+        [this](const std::string& robot, const runner::TRunProgress& progress) {
+          if (robot == robot_) ShowProgress(progress);
+        });
   }
 
   int Execute() {
     form_.Create();
     if (form_.CloseRequested()) return kCannotBegin;
+    int status = 0;
+    if (!Prepare(status)) return status;
     bool failed = false;
     try {
-      if (!Start()) return kFailed;  // the runner has said why
+      switch (Start()) {
+        case runner::TStartOutcome::Started: break;
+        case runner::TStartOutcome::Refused: return kFailed;  // the runner has said why
+        case runner::TStartOutcome::NotARobot:
+          // The runner starts nothing and says nothing.
+          return CannotBegin(console_.errors, "'" + robot_ + "' is not a robot: its DataFrom names no robot kind");
+      }
     } catch (const std::exception& error) {
       // Workers started before the error still run to their end.
       form_.ShowException(error);
@@ -107,18 +136,38 @@ public:
   }
 
 private:
-  // `run` is the robot panel's start menu item, `search` the quick search bar's GO.
-  bool Start() {
-    if (!arguments_.search) return form_.Runner().ExecBtnClick(runner::TSender::MenuItem(MenuCaptionFor(robot_)));
-    form_.QuickSearchBar().ChooseRobot(robot_);
-    form_.QuickSearchBar().Go(Joined(arguments_.words));
-    return true;
+  // What the kind asks of the command line before the start; false, with `status`, when the run cannot
+  // begin.
+  bool Prepare(int& status) {
+    const std::string kind = form_.Runner().KindOf(robot_);
+    if (arguments_.search) {
+      if (kind == config::kind::kSearchEngine) return true;
+      status = CannotBegin(console_.errors, "'" + robot_ + "' is not a search engine robot");
+      return false;
+    }
+    if (kind != config::kind::kSpecifiedPages) return true;
+    const std::optional<TAnswer> answer = ResetAnswer(robot_, arguments_.reset, console_, status);
+    if (answer) dialogs_.SetResetAnswer(*answer);
+    return answer.has_value();
   }
 
-  // Runs the main queue until the robot is idle and its workers have ended; true when it was stopped.
+  // `run` is the robot panel's start, `search` the quick search bar's GO.
+  runner::TStartOutcome Start() {
+    if (!arguments_.search) return form_.Runner().Start(robot_);
+    form_.QuickSearchBar().ChooseRobot(robot_);
+    form_.QuickSearchBar().Go(Joined(arguments_.words));
+    return runner::TStartOutcome::Started;
+  }
+
+  // The run is over when no worker of any robot is left and the robot's label is idle.
+  void UpdateEnded() {
+    ended_ = form_.WorkerTable().RunningWorkerCount() <= 0 && !form_.RobotList().LabelledWorking(robot_);
+  }
+
+  // Runs the main queue until the run is over; true when it was stopped.
   bool WaitForTheEnd() {
+    UpdateEnded();
     bool stopped = false;
-    auto nextStatus = std::chrono::steady_clock::now();
     for (;;) {
       // Looked for before the end is, so that a signal that came while the main thread was busy with
       // the last steps of the run still counts as a stop.
@@ -128,39 +177,34 @@ private:
         if (!stopped) Stop();
         stopped = true;
       }
-      if (!Busy()) break;
+      if (ended_) break;
       queue_.WaitAndRunPending(kTick);
-      if (status_.Enabled() && std::chrono::steady_clock::now() >= nextStatus) {
-        ShowProgress();
-        nextStatus = std::chrono::steady_clock::now() + kStatusPeriod;
-      }
+      if (pendingProgress_) ShowProgress(*pendingProgress_);
     }
     queue_.RunPending();
     status_.Clear();
     return stopped;
   }
 
-  bool Busy() {
-    if (form_.Runner().RunningWorkerCount() > 0) return true;
-    try {
-      return form_.Runner().Running(robot_);
-    } catch (const std::exception&) {
-      return false;  // no worker of any robot is left
-    }
-  }
-
   void Stop() {
     try {
-      form_.Runner().AbortBtnClick(runner::TSender::MenuItem(MenuCaptionFor(robot_)));
+      form_.Runner().Stop(robot_);
     } catch (const std::exception& error) {
       form_.ShowException(error);
     }
   }
 
-  void ShowProgress() {
-    const int workers = form_.Runner().RunningWorkerCount();
-    status_.Show(robot_ + ": " + std::to_string(workers) + (workers == 1 ? " worker" : " workers") + " running, " +
-                 std::to_string(printer_.Rows()) + (printer_.Rows() == 1 ? " row" : " rows"));
+  // Redrawn at most every kStatusPeriod; a change that comes sooner waits for the next turn of the loop.
+  void ShowProgress(const runner::TRunProgress& progress) {
+    if (!status_.Enabled()) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextStatus_) {
+      pendingProgress_ = progress;
+      return;
+    }
+    pendingProgress_.reset();
+    nextStatus_ = now + kStatusPeriod;
+    status_.Show(ProgressText(robot_, progress));
   }
 
   const std::string robot_;
@@ -176,6 +220,10 @@ private:
   // Browser tabs load their pages, so that a script can be handed what they show.
   results::THeadlessBrowserFactory browserFactory_;
   shell::TMainForm form_;
+  base::TConnections listening_;
+  bool ended_ = false;
+  std::chrono::steady_clock::time_point nextStatus_{};
+  std::optional<runner::TRunProgress> pendingProgress_;
 };
 
 }  // namespace
@@ -189,10 +237,6 @@ std::optional<std::string> FindRobot(const std::vector<std::string>& sections, s
   return *found;
 }
 
-std::string MenuCaptionFor(std::string_view robot) {
-  return robot.find('&') == std::string_view::npos ? std::string(robot) : "&" + std::string(robot);
-}
-
 int RunRobot(const std::filesystem::path& home, const TRunArguments& arguments, const TRunConsole& console) {
   const config::TConfigStore store(home / config::kRobotConfigFile);
   const std::vector<std::string> sections = store.ReadSections();
@@ -201,21 +245,7 @@ int RunRobot(const std::filesystem::path& home, const TRunArguments& arguments, 
   }
   const std::optional<std::string> robot = FindRobot(sections, arguments.robot);
   if (!robot) return CannotBegin(console.errors, "no robot named '" + arguments.robot + "' in " + store.FileName().string());
-  const std::string kind = config::Read(store, *robot, config::key::kDataFromRunner);
-  // The runner would start nothing and say nothing.
-  if (!config::IsRobotKind(kind)) {
-    return CannotBegin(console.errors, "'" + *robot + "' is not a robot: its DataFrom names no robot kind");
-  }
-  if (arguments.search && kind != config::kind::kSearchEngine) {
-    return CannotBegin(console.errors, "'" + *robot + "' is not a search engine robot");
-  }
-  std::optional<TAnswer> resetAnswer;
-  if (!arguments.search && kind == config::kind::kSpecifiedPages) {
-    int status = 0;
-    resetAnswer = ResetAnswer(*robot, arguments.reset, console, status);
-    if (!resetAnswer) return status;
-  }
-  TRun run(home, *robot, arguments, console, resetAnswer);
+  TRun run(home, *robot, arguments, console);
   return run.Execute();
 }
 

@@ -39,8 +39,4 @@ int RunRobot(const std::filesystem::path& home, const TRunArguments& arguments, 
 // one equal to it without regard to letter case (as the store compares names); none when there is none.
 std::optional<std::string> FindRobot(const std::vector<std::string>& sections, std::string_view name);
 
-// The caption of the robot menu item that names `robot` to the runner, which deletes the first "&" of
-// a caption.
-std::string MenuCaptionFor(std::string_view robot);
-
 }  // namespace varnelo::cli

@@ -146,6 +146,14 @@ void TResultTabs::CloseAndFreeTabs(std::string_view robotName) {
   for (const TTabId id : closing) Close(id);
 }
 
+void TResultTabs::CloseAllFromLast() {
+  while (!tabs_.empty()) {
+    TTabSheet& last = *tabs_.back();
+    last.Desc.Owner = nullptr;
+    Close(last.Id);
+  }
+}
+
 const TTabSheet* TResultTabs::Find(TTabId id) const {
   const auto found = std::find_if(tabs_.begin(), tabs_.end(), [id](const auto& tab) { return tab->Id == id; });
   return found == tabs_.end() ? nullptr : found->get();

@@ -122,6 +122,8 @@ public:
   bool Close(TTabId id);
   // Closes every tab of the robot that no worker owns.
   void CloseAndFreeTabs(std::string_view robotName);
+  // The program's end, once no worker is left: every tab is freed, from the last to the first.
+  void CloseAllFromLast();
 
   const TTabSheet* Find(TTabId id) const;
   TTabSheet* Find(TTabId id);

@@ -172,6 +172,7 @@ void TThreadRobotWebFtpNews::RecordDone(const std::string& url) {
   lastUrlDone_ = url;
   urls_.pop_front();
   ++urlsDone_;
+  ReportItemsDone();
   if (urlsDone_ % 3 != 0) return;
   const bool last = urls_.empty();
   const config::TWorkItem item{firstUrl_, lastUrl_, last ? url : urls_.front(),

@@ -50,6 +50,14 @@ config::TWorkItem EndRecord(const std::string& first, const std::string& last, c
   return {first, last, last, std::string(config::kProcessingDone)};
 }
 
+// The entries of the list that earlier items finished: everything before the next new range but
+// what the resumed items still have to do.
+size_t DoneBefore(const TResumePlan& plan) {
+  size_t pending = 0;
+  for (const TResumedItem& item : plan.resumed) pending += item.entries.size();
+  return plan.nextRangeStart > pending ? plan.nextRangeStart - pending : 0;
+}
+
 }  // namespace
 
 void TRobotRunner::TImpl::StartNewRanges(const std::string& robot, const std::vector<std::string>& list, size_t start,
@@ -143,6 +151,8 @@ void TRobotRunner::TImpl::CreateThreadBookmark(const std::string& robot, int cou
                    StartThreadBookmark(robot, robotno, first, std::move(range),
                                        config::SpecifiedPagesItemKey(fileNo, number));
                  });
+  // After the starts, which begin the run's figures anew.
+  progress_.SetList(robot, urls.size(), DoneBefore(plan));
 }
 
 void TRobotRunner::TImpl::StartThreadBookmark(const std::string& robot, int robotno, const std::string& firstUrl,
@@ -156,7 +166,7 @@ void TRobotRunner::TImpl::StartThreadBookmark(const std::string& robot, int robo
   auto worker = std::make_unique<retrieval::TThreadRobotWebFtpNews>(
       ports_, robot, key, std::deque<std::string>(urls.begin(), urls.end()));
   Launch<retrieval::TThreadRobotWebFtpNews>(
-      robotno, std::move(worker), [this](retrieval::TThreadRobotWebFtpNews& ended) { OnTerminateBookmark(ended); });
+      robot, robotno, std::move(worker), [this](retrieval::TThreadRobotWebFtpNews& ended) { OnTerminateBookmark(ended); });
 }
 
 void TRobotRunner::TImpl::OnTerminateBookmark(retrieval::TThreadRobotWebFtpNews& worker) {
@@ -199,6 +209,8 @@ void TRobotRunner::TImpl::CreateThreadRandomHttpQuery(const std::string& robot, 
                    StartRandomHttpQueryThread(robot, robotno, limitation, first, std::move(range),
                                               std::to_string(number), config::RandomQueryItemKey(dict, number));
                  });
+  // After the starts, which begin the run's figures anew.
+  progress_.SetList(robot, words.size(), DoneBefore(plan));
 }
 
 void TRobotRunner::TImpl::StartRandomHttpQueryThread(const std::string& robot, int robotno,
@@ -213,7 +225,7 @@ void TRobotRunner::TImpl::StartRandomHttpQueryThread(const std::string& robot, i
   auto worker = std::make_unique<search::TThreadRandomHttpQuery>(
       ports_, robot, limitation, firstWord, std::deque<std::string>(words.begin(), words.end()), itemNumber);
   Launch<search::TThreadRandomHttpQuery>(
-      robotno, std::move(worker), [this](search::TThreadRandomHttpQuery& ended) { OnTerminateRandomHttpQuery(ended); });
+      robot, robotno, std::move(worker), [this](search::TThreadRandomHttpQuery& ended) { OnTerminateRandomHttpQuery(ended); });
 }
 
 void TRobotRunner::TImpl::OnTerminateRandomHttpQuery(search::TThreadRandomHttpQuery& worker) {

@@ -70,14 +70,14 @@ const std::vector<std::string>& TFrmDockArrowButton::Menu(TRobotMenu menu) const
 
 void TFrmDockArrowButton::FillRobotMenus(const std::vector<std::string>& robots) {
   for (std::vector<std::string>& menu : menus_) menu = robots;
-  Changed();
+  MenusChanged();
 }
 
 void TFrmDockArrowButton::RegisterRobot(const std::string& name) {
   workerTable_.AddEntry();
   for (std::vector<std::string>& menu : menus_) menu.push_back(name);
   robotList_.AddIdle(name);
-  Changed();
+  MenusChanged();
 }
 
 std::string TFrmDockArrowButton::getRobotName(const TSender& sender) const {
@@ -150,8 +150,7 @@ std::optional<std::string> TFrmDockArrowButton::NewNameRefusal(const std::string
   return std::nullopt;
 }
 
-bool TFrmDockArrowButton::RenameBtnClick(const TSender& sender) {
-  const std::string robot = getRobotName(sender);
+bool TFrmDockArrowButton::RenameRobot(const std::string& robot) {
   if (robot.empty()) {
     Refuse(kChooseRobotToRename);
     return false;
@@ -193,12 +192,11 @@ bool TFrmDockArrowButton::RenameBtnClick(const TSender& sender) {
   robotList_.RenameIdle(robot, newName);
   RenameMenuItems(robot, newName);
   if (kind == config::kind::kSearchEngine) quickSearchMenu_.RenameRobot(robot, newName);
-  Changed();
+  MenusChanged();
   return true;
 }
 
-bool TFrmDockArrowButton::RemoveBtnClick(const TSender& sender) {
-  const std::string robot = getRobotName(sender);
+bool TFrmDockArrowButton::DeleteRobot(const std::string& robot) {
   if (robot.empty()) {
     Refuse(kChooseRobot);
     return false;
@@ -213,7 +211,7 @@ bool TFrmDockArrowButton::RemoveBtnClick(const TSender& sender) {
   robotList_.RemoveIdle(robot);
   RemoveMenuItems(robot);
   quickSearchMenu_.RemoveRobot(robot);
-  Changed();
+  MenusChanged();
   return true;
 }
 
@@ -226,18 +224,14 @@ void TFrmDockArrowButton::CloseTabsBtnClick() {
   tabs_.CloseAndFreeTabs(robot);
 }
 
-void TFrmDockArrowButton::BtnNewRobotClick() {
-  if (onNewRobot_) onNewRobot_();
-}
-
 void TFrmDockArrowButton::Show() {
   visible_ = true;
-  Changed();
+  VisibilityChanged(true);
 }
 
 void TFrmDockArrowButton::Close() {
   visible_ = false;
-  Changed();
+  VisibilityChanged(false);
 }
 
 void TFrmDockArrowButton::RenameMenuItems(const std::string& oldName, const std::string& newName) {
@@ -250,10 +244,6 @@ void TFrmDockArrowButton::RemoveMenuItems(const std::string& robot) {
   for (std::vector<std::string>& items : menus_) {
     if (const auto item = FindMenuItem(items, robot); item != items.end()) items.erase(item);
   }
-}
-
-void TFrmDockArrowButton::Changed() const {
-  if (onChange_) onChange_();
 }
 
 }  // namespace varnelo::runner

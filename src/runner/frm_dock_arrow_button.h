@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "results/result_tabs.h"
+#include "base/signal.h"
 #include "runner/robot_list.h"
 #include "runner/robot_worker_table.h"
 #include "runner/sender.h"
@@ -75,16 +76,18 @@ public:
   std::optional<std::string> propertiesButtonClick();
   // Asks for the new name and renames the robot everywhere: its section (moved to the end of the
   // file), its list entry in place, its menu items, its quick search entry, and the files it keeps
-  // under its name. True when renamed.
-  bool RenameBtnClick(const TSender& sender);
+  // under its name. True when renamed. An empty name, or a running robot, is refused.
+  bool RenameRobot(const std::string& robot);
   // Asks, then erases the robot's section, list entry and menu items. Its slot in the worker table
   // and its files stay. True when deleted.
-  bool RemoveBtnClick(const TSender& sender);
+  bool DeleteRobot(const std::string& robot);
+  // The menu commands: the robot the sender names (getRobotName).
+  bool RenameBtnClick(const TSender& sender) { return RenameRobot(getRobotName(sender)); }
+  bool RemoveBtnClick(const TSender& sender) { return DeleteRobot(getRobotName(sender)); }
   // Closes every result tab of the selected robot that no worker owns.
   void CloseTabsBtnClick();
-  // Asks the front end to open the robot editor for a new robot.
-  void BtnNewRobotClick();
-  void SetOnNewRobot(std::function<void()> onNewRobot) { onNewRobot_ = std::move(onNewRobot); }
+  // Asks the front end to open the robot editor for a new robot (NewRobotRequested).
+  void BtnNewRobotClick() { NewRobotRequested(); }
 
   // The panel is shown modally; "Arrêter" (and a successful start, on the runner's side) closes it.
   bool Visible() const { return visible_; }
@@ -92,8 +95,11 @@ public:
   void Close();
   void ButtonOKClick() { Close(); }
 
-  // Called after the menus or the visibility changed, so that the front end shows them again.
-  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+  // The robot menus changed (an item added, renamed or removed).
+  base::TSignal<> MenusChanged;
+  // The panel was shown or closed.
+  base::TSignal<bool /*visible*/> VisibilityChanged;
+  base::TSignal<> NewRobotRequested;
 
 private:
   config::TConfigStore RobotConfig() const;
@@ -106,7 +112,6 @@ private:
   std::optional<std::filesystem::path> SideFile(std::string_view kind, const std::string& robot) const;
   void RenameMenuItems(const std::string& oldName, const std::string& newName);
   void RemoveMenuItems(const std::string& robot);
-  void Changed() const;
 
   std::filesystem::path home_;
   TRobotList& robotList_;
@@ -116,8 +121,6 @@ private:
   shell::TDialogsPort& dialogs_;
   std::array<std::vector<std::string>, 4> menus_;
   bool visible_ = false;
-  std::function<void()> onNewRobot_;
-  std::function<void()> onChange_;
 };
 
 }  // namespace varnelo::runner

@@ -11,6 +11,8 @@ void EraseFirst(std::string& text, std::string_view what) {
   if (const size_t at = text.find(what); at != std::string::npos) text.erase(at, what.size());
 }
 
+std::string Entry(std::string_view robot, std::string_view state) { return std::string(robot).append(state); }
+
 }  // namespace
 
 std::vector<std::string> TRobotList::RobotSections(const std::vector<std::string>& sections) {
@@ -29,47 +31,84 @@ std::string TRobotList::RobotNameOf(std::string_view entry) {
   return name;
 }
 
+std::vector<std::string>::iterator TRobotList::FindEntry(std::string_view robot) {
+  auto found = std::find(entries_.begin(), entries_.end(), Entry(robot, kIdle));
+  if (found == entries_.end()) found = std::find(entries_.begin(), entries_.end(), Entry(robot, kWorking));
+  return found;
+}
+
+std::vector<std::string>::const_iterator TRobotList::FindEntry(std::string_view robot) const {
+  return const_cast<TRobotList*>(this)->FindEntry(robot);
+}
+
+std::vector<std::string> TRobotList::Robots() const {
+  std::vector<std::string> robots;
+  robots.reserve(entries_.size());
+  for (const std::string& entry : entries_) robots.push_back(RobotNameOf(entry));
+  return robots;
+}
+
+bool TRobotList::Contains(std::string_view robot) const { return FindEntry(robot) != entries_.end(); }
+
+bool TRobotList::LabelledWorking(std::string_view robot) const {
+  return std::find(entries_.begin(), entries_.end(), Entry(robot, kWorking)) != entries_.end();
+}
+
 void TRobotList::Clear() {
   entries_.clear();
-  Changed();
+  SetSelection(std::nullopt);
+  Cleared();
 }
 
 void TRobotList::AddIdle(std::string_view robot) {
-  entries_.push_back(std::string(robot).append(kIdle));
-  Changed();
+  entries_.push_back(Entry(robot, kIdle));
+  RobotAdded(std::string(robot));
 }
 
 bool TRobotList::ChangeRobotState(std::string_view robot, std::string_view state) {
-  auto found = std::find(entries_.begin(), entries_.end(), std::string(robot).append(kIdle));
-  if (found == entries_.end()) found = std::find(entries_.begin(), entries_.end(), std::string(robot).append(kWorking));
+  const auto found = FindEntry(robot);
   if (found == entries_.end()) return false;
   entries_.erase(found);
-  entries_.insert(entries_.begin(), std::string(robot).append(state));
-  Changed();
+  entries_.insert(entries_.begin(), Entry(robot, state));
+  StateChanged(std::string(robot), state == kWorking);
   return true;
 }
 
 bool TRobotList::RenameIdle(std::string_view oldName, std::string_view newName) {
-  const auto found = std::find(entries_.begin(), entries_.end(), std::string(oldName).append(kIdle));
+  const auto found = std::find(entries_.begin(), entries_.end(), Entry(oldName, kIdle));
   if (found == entries_.end()) return false;
-  *found = std::string(newName).append(kIdle);
-  Changed();
+  *found = Entry(newName, kIdle);
+  const bool wasSelected = selected_ == oldName;
+  RobotRenamed(std::string(oldName), std::string(newName));
+  if (wasSelected) SetSelection(std::string(newName));
   return true;
 }
 
 bool TRobotList::RemoveIdle(std::string_view robot) {
-  const auto found = std::find(entries_.begin(), entries_.end(), std::string(robot).append(kIdle));
+  const auto found = std::find(entries_.begin(), entries_.end(), Entry(robot, kIdle));
   if (found == entries_.end()) return false;
   entries_.erase(found);
-  Changed();
+  const bool wasSelected = selected_ == robot;
+  RobotRemoved(std::string(robot));
+  if (wasSelected) SetSelection(std::nullopt);
   return true;
 }
 
-void TRobotList::Select(std::optional<size_t> index) { selected_ = index; }
+void TRobotList::Select(const std::optional<std::string>& robot) {
+  SetSelection(robot && Contains(*robot) ? robot : std::nullopt);
+}
+
+void TRobotList::SetSelection(std::optional<std::string> robot) {
+  if (robot == selected_) return;
+  selected_ = std::move(robot);
+  SelectionChanged(selected_);
+}
 
 std::optional<std::string> TRobotList::SelectedEntry() const {
-  if (!selected_ || *selected_ >= entries_.size()) return std::nullopt;
-  return entries_[*selected_];
+  if (!selected_) return std::nullopt;
+  const auto found = FindEntry(*selected_);
+  if (found == entries_.end()) return std::nullopt;
+  return *found;
 }
 
 std::string TRobotList::RobotOf(const TSender& sender, std::string_view ownCaption) const {
@@ -77,10 +116,6 @@ std::string TRobotList::RobotOf(const TSender& sender, std::string_view ownCapti
   std::string caption = sender.caption;
   if (const size_t amp = caption.find('&'); amp != std::string::npos) caption.erase(amp, 1);
   return RobotNameOf(caption);
-}
-
-void TRobotList::Changed() const {
-  if (onChange_) onChange_();
 }
 
 }  // namespace varnelo::runner

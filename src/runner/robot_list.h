@@ -1,16 +1,18 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/signal.h"
 #include "runner/sender.h"
 
 namespace varnelo::runner {
 
 // The robot list: one entry "<name>(idle)" or "<name>(working)" per robot, shown by the front ends.
+// Its signals name the robot they are about; the selection is kept by name, so an entry that moves
+// keeps it.
 class TRobotList {
 public:
   static constexpr std::string_view kIdle = "(idle)";
@@ -23,6 +25,12 @@ public:
   static std::string RobotNameOf(std::string_view entry);
 
   const std::vector<std::string>& Entries() const { return entries_; }
+  // The robots in list order.
+  std::vector<std::string> Robots() const;
+  bool Contains(std::string_view robot) const;
+  // Whether the robot's label says "(working)".
+  bool LabelledWorking(std::string_view robot) const;
+
   void Clear();
   void AddIdle(std::string_view robot);
 
@@ -34,8 +42,9 @@ public:
   // Removes "<robot>(idle)"; false when there is no such entry.
   bool RemoveIdle(std::string_view robot);
 
-  // The entry the user selected, as a list box keeps it: by position.
-  void Select(std::optional<size_t> index);
+  // The robot the user selected; none clears the selection. A robot without an entry selects nothing.
+  void Select(const std::optional<std::string>& robot);
+  const std::optional<std::string>& SelectedRobot() const { return selected_; }
   // The selected entry's text; none when nothing (or nothing any more) is selected.
   std::optional<std::string> SelectedEntry() const;
   // The robot a command names: the caption of a menu item other than `ownCaption` (the item that
@@ -43,15 +52,21 @@ public:
   // suffix. Empty when there is none.
   std::string RobotOf(const TSender& sender, std::string_view ownCaption) const;
 
-  // Called after every change, so that the front end shows the list again.
-  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+  base::TSignal<const std::string&> RobotAdded;
+  base::TSignal<const std::string&> RobotRemoved;
+  base::TSignal<const std::string& /*oldName*/, const std::string& /*newName*/> RobotRenamed;
+  // The robot's label changed and its entry moved to the top.
+  base::TSignal<const std::string& /*robot*/, bool /*working*/> StateChanged;
+  base::TSignal<> Cleared;
+  base::TSignal<const std::optional<std::string>&> SelectionChanged;
 
 private:
-  void Changed() const;
+  std::vector<std::string>::iterator FindEntry(std::string_view robot);
+  std::vector<std::string>::const_iterator FindEntry(std::string_view robot) const;
+  void SetSelection(std::optional<std::string> robot);
 
   std::vector<std::string> entries_;
-  std::optional<size_t> selected_;
-  std::function<void()> onChange_;
+  std::optional<std::string> selected_;
 };
 
 }  // namespace varnelo::runner

@@ -47,49 +47,62 @@ void TRobotRunner::TImpl::ReleaseTab(results::TTabId tab) {
   if (results::TTabSheet* sheet = ports_.tabs.Find(tab)) sheet->Desc.Owner = nullptr;
 }
 
-bool TRobotRunner::TImpl::ExecBtnClick(const TSender& sender) {
-  const std::string robot = robotList_.RobotOf(sender, kStartCaption);
+const TRobotRunner::TImpl::TKindStart* TRobotRunner::TImpl::KindStartOf(std::string_view kind) {
+  static constexpr TKindStart kKindStarts[] = {
+      {config::kind::kSearchEngine,
+       [](TImpl& runner, const std::string& robot, int count) { runner.CreateSearchEngineThread(robot, count, ""); }},
+      {config::kind::kWebSiteKeywordsSearch,
+       [](TImpl& runner, const std::string& robot, int) { runner.CreateThreadWebSiteKeywordsSearch(robot); }},
+      {config::kind::kWebSiteBackup,
+       [](TImpl& runner, const std::string& robot, int) { runner.CreateThreadWebSiteBackup(robot); }},
+      {config::kind::kReadLocalFile,
+       [](TImpl& runner, const std::string& robot, int) { runner.CreateThreadLocalFile(robot); }},
+      {config::kind::kScript, [](TImpl& runner, const std::string& robot, int) { runner.CreateThreadScript(robot); }},
+      {config::kind::kSpecifiedPages,
+       [](TImpl& runner, const std::string& robot, int count) { runner.ConfirmAndCreateThreadBookmark(robot, count); }},
+      {config::kind::kRandomHttpQuery,
+       [](TImpl& runner, const std::string& robot, int count) { runner.CreateThreadRandomHttpQuery(robot, count); }},
+  };
+  for (const TKindStart& entry : kKindStarts) {
+    if (entry.kind == kind) return &entry;
+  }
+  return nullptr;
+}
+
+std::string TRobotRunner::TImpl::KindOf(const std::string& robot) const {
+  return config::Read(Store(), robot, config::key::kDataFromRunner);
+}
+
+TStartOutcome TRobotRunner::TImpl::Start(const std::string& robot) {
   if (robot.empty()) {
     ShowError(kChooseRobotToStart);
-    return false;
+    return TStartOutcome::Refused;
   }
   const config::TConfigStore store = Store();
   const int robotno = config::Read(store, robot, config::key::kRobotNo);
   const std::string kind = config::Read(store, robot, config::key::kDataFromRunner);
   if (kind == config::kind::kRandomHttpQuery && config::Read(store, robot, config::key::kDictRunner) == 0) {
     ShowError(kAssociateDictionary);
-    return false;
+    return TStartOutcome::Refused;
   }
   if (workerTable_.Running(robotno)) {
     ShowError(kStillRunning);
-    return false;
+    return TStartOutcome::Refused;
   }
-  const int count = config::Read(store, robot, config::key::kNbSimul);
-  if (kind == config::kind::kSearchEngine) {
-    CreateSearchEngineThread(robot, count, "");
-  } else if (kind == config::kind::kWebSiteKeywordsSearch) {
-    CreateThreadWebSiteKeywordsSearch(robot);
-  } else if (kind == config::kind::kWebSiteBackup) {
-    CreateThreadWebSiteBackup(robot);
-  } else if (kind == config::kind::kReadLocalFile) {
-    CreateThreadLocalFile(robot);
-  } else if (kind == config::kind::kScript) {
-    CreateThreadScript(robot);
-  } else if (kind == config::kind::kSpecifiedPages) {
-    ConfirmAndCreateThreadBookmark(robot, count);
-  } else if (kind == config::kind::kRandomHttpQuery) {
-    CreateThreadRandomHttpQuery(robot, count);
-  }
-  return true;
+  const TKindStart* kindStart = KindStartOf(kind);
+  if (!kindStart) return TStartOutcome::NotARobot;
+  kindStart->start(*this, robot, config::Read(store, robot, config::key::kNbSimul));
+  return TStartOutcome::Started;
 }
 
-void TRobotRunner::TImpl::AbortBtnClick(const TSender& sender) {
-  // The stop menu's items name robots; no caption of it stands for the selection.
-  const std::string robot = robotList_.RobotOf(sender, {});
+void TRobotRunner::TImpl::Stop(const std::string& robot) {
   if (robot.empty()) {
     ShowError(kChooseRobotToStop);
     return;
   }
+  const config::TConfigStore store = Store();
+  // Without its section the robot has no workers, and its default number would name another robot's.
+  if (store.ReadSection(robot).empty()) return;
   WriteRobotRunningConfig(robot);
   const int robotno = RobotNo(robot);
   if (robotno < 0) return;
@@ -102,9 +115,21 @@ TRobotRunner::TRobotRunner(TRobotPorts& ports, shell::TIndicatorsPort& indicator
 
 TRobotRunner::~TRobotRunner() = default;
 
-bool TRobotRunner::ExecBtnClick(const TSender& sender) { return impl_->ExecBtnClick(sender); }
+TStartOutcome TRobotRunner::Start(const std::string& robot) { return impl_->Start(robot); }
 
-void TRobotRunner::AbortBtnClick(const TSender& sender) { impl_->AbortBtnClick(sender); }
+void TRobotRunner::Stop(const std::string& robot) { impl_->Stop(robot); }
+
+std::string TRobotRunner::KindOf(const std::string& robot) const { return impl_->KindOf(robot); }
+
+bool TRobotRunner::ExecBtnClick(const TSender& sender) {
+  // A robot whose kind starts nothing still closes the panel.
+  return Start(impl_->RobotOf(sender, kStartCaption)) != TStartOutcome::Refused;
+}
+
+void TRobotRunner::AbortBtnClick(const TSender& sender) {
+  // The stop menu's items name robots; no caption of it stands for the selection.
+  Stop(impl_->RobotOf(sender, {}));
+}
 
 void TRobotRunner::CreateSearchEngineThread(const std::string& robot, int count, std::string_view query) {
   impl_->CreateSearchEngineThread(robot, count, query);
@@ -113,5 +138,7 @@ void TRobotRunner::CreateSearchEngineThread(const std::string& robot, int count,
 bool TRobotRunner::Running(std::string_view robot) const { return impl_->Running(robot); }
 
 int TRobotRunner::RunningWorkerCount() const { return impl_->RunningWorkerCount(); }
+
+TRunProgressTable& TRobotRunner::Progress() { return impl_->Progress(); }
 
 }  // namespace varnelo::runner

@@ -8,6 +8,7 @@
 #include "runner/robot_list.h"
 #include "runner/robot_ports.h"
 #include "runner/robot_worker_table.h"
+#include "runner/run_progress.h"
 #include "runner/sender.h"
 #include "shell/indicators_port.h"
 
@@ -23,8 +24,18 @@ inline constexpr std::string_view kUrlFormatError = "erreur dans le format d'URL
 inline constexpr std::string_view kResetQuestion = "Voulez-vous réinitialiser tous les données déjà traitées";
 inline constexpr std::string_view kConfirmationCaption = "Confirmation";
 
+// What a start by name came to.
+enum class TStartOutcome {
+  Started,
+  // A refusal was shown; nothing started.
+  Refused,
+  // The robot's `DataFrom` names no robot kind (or it has no section): nothing started, nothing shown.
+  NotARobot,
+};
+
 // The robot runner: starts robots by kind, divides the work of the dividing kinds among workers,
-// chains and stops them, and keeps the robot list's labels and the indicators. Main thread only.
+// chains and stops them, and keeps the robot list's labels, the indicators and each run's progress.
+// Front ends drive it by robot name. Main thread only.
 class TRobotRunner {
 public:
   TRobotRunner(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
@@ -33,12 +44,20 @@ public:
   TRobotRunner(const TRobotRunner&) = delete;
   TRobotRunner& operator=(const TRobotRunner&) = delete;
 
-  // Starts the robot the sender names (a menu item other than "&Start"), else the selected one. True
-  // when the start went past the refusals, so the robot panel closes. A file error of the start
-  // propagates to the caller (the application's error dialog).
+  // Starts the robot by its kind after the refusals (no robot named, no dictionary for a random
+  // query robot, live workers). A file error of the start propagates to the caller (the application's
+  // error dialog).
+  TStartOutcome Start(const std::string& robot);
+  // Stops the robot: `running` false, then every live worker gets its termination request; the end
+  // handlers do the rest. An empty name is refused.
+  void Stop(const std::string& robot);
+  // The robot's kind (`DataFrom`), empty when it has none.
+  std::string KindOf(const std::string& robot) const;
+
+  // The robot panel's start command: the robot the sender names (a menu item other than "&Start"),
+  // else the selected one. True when the start went past the refusals, so the panel closes.
   bool ExecBtnClick(const TSender& sender);
-  // Stops the robot the sender names, else the selected one: `running` false, then every live worker
-  // gets its termination request; the end handlers do the rest.
+  // The robot panel's stop command: the robot the sender names, else the selected one.
   void AbortBtnClick(const TSender& sender);
 
   // A search engine run with `query` (not encoded yet); also the quick search bar's GO.
@@ -48,6 +67,8 @@ public:
   bool Running(std::string_view robot) const;
   // The running worker count of all robots.
   int RunningWorkerCount() const;
+  // How far each robot's run has got; its ProgressChanged signal names the robot.
+  TRunProgressTable& Progress();
 
 private:
   class TImpl;

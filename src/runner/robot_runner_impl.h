@@ -13,6 +13,7 @@
 #include "config/config_store.h"
 #include "results/result_tabs.h"
 #include "runner/robot_runner.h"
+#include "runner/run_progress.h"
 #include "search/desc_url.h"
 #include "search/limitation.h"
 
@@ -46,12 +47,26 @@ public:
   // The tab gets no owner, so that the user may close it; 0 names no tab.
   void ReleaseTab(results::TTabId tab);
   // Starts `worker` as one of the robot's live workers: the running worker count goes up, the
-  // indicators follow, and it joins the robot's table entry. When it ends, it leaves the entry, then
-  // `onEnd` runs, then the count goes down and the indicators follow.
+  // indicators and the run's progress follow, and it joins the robot's table entry. When it ends, it
+  // leaves the entry, then `onEnd` runs, then the count goes down and the indicators follow.
   template <class TKind>
-  TKind* Launch(int robotno, std::unique_ptr<TKind> worker, std::function<void(TKind&)> onEnd);
-  bool ExecBtnClick(const TSender& sender);
-  void AbortBtnClick(const TSender& sender);
+  TKind* Launch(const std::string& robot, int robotno, std::unique_ptr<TKind> worker,
+                std::function<void(TKind&)> onEnd);
+  // The start operation of a robot kind, given the robot and its `nbsimul`.
+  struct TKindStart {
+    std::string_view kind;
+    void (*start)(TImpl& runner, const std::string& robot, int count);
+  };
+  // The start of a kind, compared exactly; none for a value that names no kind.
+  static const TKindStart* KindStartOf(std::string_view kind);
+  TStartOutcome Start(const std::string& robot);
+  void Stop(const std::string& robot);
+  std::string KindOf(const std::string& robot) const;
+  TRunProgressTable& Progress() { return progress_; }
+  // The robot a command of the panel names, by the menus' caption rules.
+  std::string RobotOf(const TSender& sender, std::string_view ownCaption) const {
+    return robotList_.RobotOf(sender, ownCaption);
+  }
 
   // Search engine runs (search_engine_run.cpp).
   void CreateSearchEngineThread(const std::string& robot, int count, std::string_view query);
@@ -101,26 +116,33 @@ private:
   shell::TIndicatorsPort& indicators_;
   TRobotWorkerTable& workerTable_;
   TRobotList& robotList_;
+  TRunProgressTable progress_;
 };
 
 template <class TKind>
-TKind* TRobotRunner::TImpl::Launch(int robotno, std::unique_ptr<TKind> worker, std::function<void(TKind&)> onEnd) {
-  worker->SetOnTerminate([this, robotno, onEnd = std::move(onEnd)](TWorker& ended) {
+TKind* TRobotRunner::TImpl::Launch(const std::string& robot, int robotno, std::unique_ptr<TKind> worker,
+                                   std::function<void(TKind&)> onEnd) {
+  worker->SetOnItemsDone([this, robot](size_t items) { progress_.ItemsDone(robot, items); });
+  worker->SetOnTerminate([this, robot, robotno, onEnd = std::move(onEnd)](TWorker& ended) {
     workerTable_.Remove(robotno, &ended);
     // The count must come down even when the handler fails, or the program would wait forever for it.
+    // It comes down after the handler, so that a chained start continues the same run.
     struct TCountDown {
       TImpl& runner;
+      const std::string& robot;
       ~TCountDown() {
+        runner.progress_.WorkerEnded(robot);
         runner.workerTable_.WorkerEnded();
         runner.UpdateRunningLed();
       }
-    } countDown{*this};
+    } countDown{*this, robot};
     onEnd(static_cast<TKind&>(ended));
   });
   auto* started = static_cast<TKind*>(TWorker::Start(std::move(worker)));
   workerTable_.WorkerStarted();
   UpdateRunningLed();
   workerTable_.Add(robotno, started);
+  progress_.WorkerStarted(robot);
   return started;
 }
 

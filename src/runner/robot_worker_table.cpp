@@ -20,6 +20,10 @@ void TRobotWorkerTable::Add(int robotno, TWorker* worker) { Entry(robotno).push_
 
 void TRobotWorkerTable::Remove(int robotno, TWorker* worker) { std::erase(Entry(robotno), worker); }
 
+void TRobotWorkerTable::WorkerStarted() { RunningWorkerCountChanged(++runningWorkerCount_); }
+
+void TRobotWorkerTable::WorkerEnded() { RunningWorkerCountChanged(--runningWorkerCount_); }
+
 bool TRobotWorkerTable::Running(int robotno) const {
   return robotno >= 0 && static_cast<size_t>(robotno) < entries_.size() &&
          !entries_[static_cast<size_t>(robotno)].empty();

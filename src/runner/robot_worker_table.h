@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/signal.h"
 #include "runner/worker.h"
 
 namespace varnelo::runner {
@@ -25,8 +26,10 @@ public:
   bool Running(int robotno) const;
 
   int RunningWorkerCount() const { return runningWorkerCount_; }
-  void WorkerStarted() { ++runningWorkerCount_; }
-  void WorkerEnded() { --runningWorkerCount_; }
+  void WorkerStarted();
+  void WorkerEnded();
+  // The running worker count changed; it names the new count.
+  base::TSignal<int> RunningWorkerCountChanged;
 
   // Gives every live worker of every robot its termination request.
   void TerminateAll() const;

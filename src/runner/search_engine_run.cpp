@@ -77,7 +77,7 @@ void TRobotRunner::TImpl::StartThreadSearch(const std::string& robot, const std:
                                .queue = run->queue};
   ++run->liveWorkers;
   auto worker = std::make_unique<search::TThreadSearchEngine>(ports_, std::move(job));
-  Launch<search::TThreadSearchEngine>(run->robotno, std::move(worker), [this, run](search::TThreadSearchEngine& ended) {
+  Launch<search::TThreadSearchEngine>(robot, run->robotno, std::move(worker), [this, run](search::TThreadSearchEngine& ended) {
     OnTerminateSearchEngines(ended, run);
   });
 }

@@ -90,7 +90,7 @@ void TRobotRunner::TImpl::CreateThreadWebSiteBackup(const std::string& robot) {
 
 void TRobotRunner::TImpl::StartWebSiteWorker(std::unique_ptr<TWorker> worker,
                                              const retrieval::TWebSiteSettings& settings) {
-  Launch<TWorker>(settings.RobotNo, std::move(worker),
+  Launch<TWorker>(settings.RobotName, settings.RobotNo, std::move(worker),
                   [this, robot = settings.RobotName, siteName = settings.SiteName](TWorker& ended) {
                     Log(siteName + " s'est terminé");
                     ports_.tabs.PossibleToCloseTabsheet(&ended);
@@ -103,14 +103,14 @@ void TRobotRunner::TImpl::CreateThreadScript(const std::string& robot) {
   auto worker = std::make_unique<scripting::TThreadscript>(ports_, robot);
   Relabel(robot, TRobotList::kWorking);
   Log("starting thread(" + robot + ")");
-  Launch<TWorker>(RobotNo(robot), std::move(worker), [this, robot](TWorker&) { OnTerminateScriptRobot(robot); });
+  Launch<TWorker>(robot, RobotNo(robot), std::move(worker), [this, robot](TWorker&) { OnTerminateScriptRobot(robot); });
 }
 
 void TRobotRunner::TImpl::CreateThreadLocalFile(const std::string& robot) {
   auto worker = std::make_unique<scripting::TThreadLocalFile>(ports_, robot);
   Relabel(robot, TRobotList::kWorking);
   Log("starting thread(" + robot + ")");
-  Launch<TWorker>(RobotNo(robot), std::move(worker), [this, robot](TWorker&) { OnTerminateScriptRobot(robot); });
+  Launch<TWorker>(robot, RobotNo(robot), std::move(worker), [this, robot](TWorker&) { OnTerminateScriptRobot(robot); });
 }
 
 void TRobotRunner::TImpl::OnTerminateScriptRobot(const std::string& robot) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -29,6 +30,9 @@ public:
 
   // Set before Start; runs on the main thread once Execute has returned.
   void SetOnTerminate(TEndHandler handler) { onTerminate_ = std::move(handler); }
+  // Set before Start; runs on the main thread each time the worker reports finished pages or words.
+  // It must not use the worker, which may be gone by then.
+  void SetOnItemsDone(std::function<void(size_t items)> handler) { onItemsDone_ = std::move(handler); }
 
   // The termination request, polled by the workers that honour it.
   void Terminate() { terminated_.store(true); }
@@ -44,6 +48,10 @@ protected:
   // Runs `call` on the main thread and waits for it.
   void Synchronize(const shell::TMainQueue::TCall& call) { mainQueue_.Synchronize(call); }
   shell::TMainQueue& MainQueue() { return mainQueue_; }
+  // Any thread of the worker: `items` more pages or words are done. Never waits for the main thread.
+  void ReportItemsDone(size_t items = 1) {
+    if (onItemsDone_) mainQueue_.Post([handler = onItemsDone_, items] { handler(items); });
+  }
 
 private:
   void Run();
@@ -53,6 +61,7 @@ private:
   std::atomic<bool> terminated_{false};
   std::exception_ptr fatalException_;
   TEndHandler onTerminate_;
+  std::function<void(size_t)> onItemsDone_;
   std::thread thread_;
 };
 

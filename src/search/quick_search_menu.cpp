@@ -121,8 +121,5 @@ void TQuickSearchMenu::RemoveRobot(std::string_view robot) {
   Changed();
 }
 
-void TQuickSearchMenu::Changed() const {
-  if (onChange_) onChange_();
-}
 
 }  // namespace varnelo::search

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/signal.h"
 #include "config/config_store.h"
 
 namespace varnelo::search {
@@ -76,7 +77,7 @@ public:
   void RemoveRobot(std::string_view robot);
 
   // Called after every change, so that the front end shows the menu again.
-  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+  base::TSignal<> Changed;
 
   // A caption as entries are compared: without any "&".
   static std::string WithoutAccelerators(std::string_view caption);
@@ -87,11 +88,9 @@ private:
   // The entry under `category` that names `robot`: the one captioned exactly so, else the first whose
   // caption without "&" is the name.
   static std::vector<TItem>::iterator FindRobot(TCategoryEntry& category, std::string_view robot);
-  void Changed() const;
 
   std::vector<TCategoryEntry> entries_;
   std::vector<std::filesystem::path> images_;
-  std::function<void()> onChange_;
 };
 
 }  // namespace varnelo::search

@@ -165,6 +165,7 @@ void TThreadRandomHttpQuery::FinishWord(const std::string& word) {
   Log("Finished word " + word + " in thread" + threadNumber_);
   words_.pop_front();
   ++wordsDone_;
+  ReportItemsDone();
   if (wordsDone_ % 3 == 0) WriteProgress();
 }
 

@@ -21,6 +21,9 @@ TMainForm::TMainForm(fs::path home, TMainQueue& mainQueue, TMainFormPorts ports)
         runner_.CreateSearchEngineThread(robot, count, words);
       }) {
   mainQueue_.SetErrorHandler([this](const std::exception& error) { ShowException(error); });
+  workerCountConnection_ = workerTable_.RunningWorkerCountChanged.Connect([this](int count) {
+    if (shuttingDown_ && count <= 0) FinishShutdown();
+  });
 }
 
 config::TConfigStore TMainForm::RobotConfig() const { return config::TConfigStore(home_ / config::kRobotConfigFile); }
@@ -68,14 +71,24 @@ std::unique_ptr<config::TNewRobotFrm> TMainForm::OpenRobotEditor(const std::opti
 
 bool TMainForm::CloseQuery() {
   if (ports_.dialogs.Question(kCloseQuestion, "Question", false) != TDialogsPort::TAnswer::Yes) return false;
-  Shutdown();
+  BeginShutdown();
   return true;
 }
 
-void TMainForm::Shutdown() {
+void TMainForm::BeginShutdown() {
+  if (shuttingDown_) return;
+  shuttingDown_ = true;
   ports_.indicators.SetTrayIconVisible(false);
   workerTable_.TerminateAll();
-  mainQueue_.RunUntil([this] { return workerTable_.RunningWorkerCount() <= 0; });
+  if (workerTable_.RunningWorkerCount() <= 0) FinishShutdown();
+}
+
+void TMainForm::FinishShutdown() {
+  if (shutdownComplete_) return;
+  shutdownComplete_ = true;
+  // Ending workers used the tabs until now.
+  tabs_.CloseAllFromLast();
+  ShutdownFinished();
 }
 
 void TMainForm::ShowException(const std::exception& error) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/signal.h"
 #include "config/config_store.h"
 #include "config/new_robot_frm.h"
 #include "results/result_tabs.h"
@@ -57,11 +58,17 @@ public:
   void Create();
   bool CloseRequested() const { return closeRequested_; }
 
-  // Closing the window: asks "Fermer le programme ?"; on Yes shuts down and returns true.
+  // Closing the window: asks "Fermer le programme ?"; on Yes begins the shutdown and returns true.
   bool CloseQuery();
-  // Requests every live worker to terminate and runs the main queue until none is left, so that the
-  // end handlers save their work items.
-  void Shutdown();
+  // Hides the tray icon and requests every live worker to terminate. The front end then keeps
+  // running its event loop (and so the main queue), so that the end handlers save their work items;
+  // once the running worker count is 0 the tabs are freed from the last to the first and
+  // ShutdownFinished is raised. Without live workers that happens at once.
+  void BeginShutdown();
+  bool ShuttingDown() const { return shuttingDown_; }
+  bool ShutdownComplete() const { return shutdownComplete_; }
+  // The front end may end its event loop now.
+  base::TSignal<> ShutdownFinished;
 
   // The application-wide error dialog: "ERROR: " and the message; the program goes on.
   void ShowException(const std::exception& error);
@@ -87,6 +94,8 @@ public:
   search::TQuickSearchMenu& QuickSearchMenu() { return quickSearchMenu_; }
 
 private:
+  void FinishShutdown();
+
   std::filesystem::path home_;
   TMainQueue& mainQueue_;
   TMainFormPorts ports_;
@@ -100,6 +109,9 @@ private:
   search::TQuickSearchBar quickSearchBar_;
   bool browserIsFirefox_ = true;
   bool closeRequested_ = false;
+  bool shuttingDown_ = false;
+  bool shutdownComplete_ = false;
+  base::TConnection workerCountConnection_;
 };
 
 }  // namespace varnelo::shell

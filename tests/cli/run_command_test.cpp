@@ -23,13 +23,5 @@ TEST(FindRobotTest, TheTwoSettingSectionsAreNoRobots) {
   EXPECT_EQ(FindRobot(kSections, ""), std::nullopt);
 }
 
-// The runner deletes the first "&" of a menu caption, and takes "&Start" for its own start item.
-TEST(MenuCaptionForTest, GivesBackTheNameOnceTheFirstAmpersandIsDeleted) {
-  EXPECT_EQ(MenuCaptionFor("Moteurs"), "Moteurs");
-  EXPECT_EQ(MenuCaptionFor("Start"), "Start");
-  EXPECT_EQ(MenuCaptionFor("R&D"), "&R&D");
-  EXPECT_EQ(MenuCaptionFor("&Start"), "&&Start");
-}
-
 }  // namespace
 }  // namespace varnelo::cli

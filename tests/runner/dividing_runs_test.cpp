@@ -79,7 +79,7 @@ TEST_F(SpecifiedPagesRunTest, AStoppedRunResumesItsItemsAndAResetStartsOver) {
       "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 4\r\n\r\npage"));
   ASSERT_TRUE(Start("Pages"));
   ASSERT_TRUE(AwaitRequests(server_, 2));
-  runner_.AbortBtnClick(TSender::MenuItem("Pages"));
+  runner_.Stop("Pages");
   RunToIdle();
   server_.AnswerOthers(TScriptedAnswer::Ok("<html><body>page</body></html>"));
   EXPECT_THAT(RunnerLines(), testing::UnorderedElementsAre(
@@ -166,7 +166,7 @@ TEST_F(RandomQueryRunTest, AStoppedRunResumesEveryInterruptedItem) {
       "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 4\r\n\r\nnone"));
   ASSERT_TRUE(Start("Query"));
   ASSERT_TRUE(AwaitRequests(server_, 3));
-  runner_.AbortBtnClick(TSender::MenuItem("Query"));
+  runner_.Stop("Query");
   RunToIdle();
   EXPECT_EQ(Value("Query", "running"), "0");
   EXPECT_EQ(list_.Entries().front(), "Query(idle)");

@@ -74,7 +74,7 @@ protected:
     const auto& entries = list_.Entries();
     const auto found = std::find(entries.begin(), entries.end(), robot + "(idle)");
     ASSERT_NE(found, entries.end()) << robot;
-    list_.Select(static_cast<size_t>(found - entries.begin()));
+    list_.Select(robot);
   }
   void SetRunning(int robotno) { table_.Add(robotno, &worker_); }
   std::vector<std::string> QuickSearchRobots() const {
@@ -362,7 +362,7 @@ TEST_F(FrmDockArrowButtonTest, DeleteMenuItemDeletesTheRobotItNames) {
 
 TEST_F(FrmDockArrowButtonTest, RegisterRobotAddsItsSlotItemsAndEntry) {
   int changes = 0;
-  panel_.SetOnChange([&] { ++changes; });
+  const base::TConnection listening = panel_.MenusChanged.Connect([&] { ++changes; });
   panel_.RegisterRobot("nouveau");
   EXPECT_EQ(table_.Size(), 6u);
   EXPECT_FALSE(table_.Running(5));

@@ -73,7 +73,7 @@ TEST_F(RobotRunnerTest, AScriptRobotRunsFromTheSelectionAndEndsIdle) {
   AddRobot("Other", "DataFrom=Read Local File\r\n");
   AddRobot("Job", "DataFrom=Script (use it for database request)\r\nScriptName=" +
                       (home_.Path() / "interpretercode" / "empty.pas").string() + "\r\nSeeOnScreen=0\r\n");
-  list_.Select(1);
+  list_.Select("Job");
   ASSERT_TRUE(runner_.ExecBtnClick(TSender::Button()));
   EXPECT_EQ(list_.Entries().front(), "Job(working)");
   EXPECT_TRUE(runner_.Running("Job"));

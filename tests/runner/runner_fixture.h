@@ -47,7 +47,7 @@ protected:
   std::string Value(const std::string& robot, const std::string& key) const {
     return Store().ReadString(robot, key, "(none)");
   }
-  bool Start(const std::string& robot) { return runner_.ExecBtnClick(TSender::MenuItem(robot)); }
+  bool Start(const std::string& robot) { return runner_.Start(robot) != TStartOutcome::Refused; }
   void RunToIdle() {
     queue_.RunUntil([this] { return runner_.RunningWorkerCount() == 0; });
   }

@@ -30,7 +30,7 @@ TEST(QuickSearchMenuTest, BuildListsSearchEngineRobotsUnderTheirExactCategory) {
 
   TQuickSearchMenu menu;
   int changes = 0;
-  menu.SetOnChange([&] { ++changes; });
+  const base::TConnection listening = menu.Changed.Connect([&] { ++changes; });
   menu.Build(config::TConfigStore(dir.Path() / "robotconfig.ini"), config::TConfigStore(dir.Path() / "Category.ini"),
              favicon);
 
@@ -52,7 +52,7 @@ TEST(QuickSearchMenuTest, BuildListsSearchEngineRobotsUnderTheirExactCategory) {
 TEST(QuickSearchMenuTest, EntriesAreFoundByCaptionWithoutAccelerators) {
   TQuickSearchMenu menu;
   int changes = 0;
-  menu.SetOnChange([&] { ++changes; });
+  const base::TConnection listening = menu.Changed.Connect([&] { ++changes; });
   menu.AddCategory("&News", {});
   menu.AddCategory("Sport", {});
   menu.AddCategory("N&ew&s", {});

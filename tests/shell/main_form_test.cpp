@@ -93,7 +93,7 @@ TEST_F(MainFormTest, TheEditorRegistersANewRobotWithThePanelAndTheRunner) {
   EXPECT_THAT(Form().Panel().Menu(runner::TRobotMenu::Stop), ElementsAre("old", "job"));
   EXPECT_EQ(Form().WorkerTable().Size(), 2u);
   // The runner starts it at once.
-  ASSERT_TRUE(Form().Runner().ExecBtnClick(runner::TSender::MenuItem("job")));
+  ASSERT_EQ(Form().Runner().Start("job"), runner::TStartOutcome::Started);
   queue_.RunUntil([this] { return Form().Runner().RunningWorkerCount() == 0; });
   EXPECT_THAT(log_.lines, Contains("Robot job s'est terminé"));
 }
@@ -222,6 +222,12 @@ protected:
     Form().WorkerTable().Add(robotno, started);
     Form().WorkerTable().WorkerStarted();
   }
+  // What the front end does once the shutdown has begun: it keeps turning its own loop.
+  void RunLoopUntilShutdownFinished() {
+    bool finished = Form().ShutdownComplete();
+    const base::TConnection listening = Form().ShutdownFinished.Connect([&] { finished = true; });
+    while (!finished) queue_.WaitAndRunPending(10ms);
+  }
 };
 
 TEST_F(ShutdownTest, NoKeepsEveryRobotRunning) {
@@ -237,6 +243,7 @@ TEST_F(ShutdownTest, NoKeepsEveryRobotRunning) {
 
   dialogs_.answers = {TDialogsPort::TAnswer::Yes};
   EXPECT_TRUE(Form().CloseQuery());
+  RunLoopUntilShutdownFinished();
   EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
 }
 
@@ -248,6 +255,8 @@ TEST_F(ShutdownTest, YesStopsEveryWorkerAndWaitsForTheirEndHandlers) {
   StartWorker(2);
   dialogs_.answers = {TDialogsPort::TAnswer::Yes};
   EXPECT_TRUE(Form().CloseQuery());
+  EXPECT_TRUE(Form().ShuttingDown());
+  RunLoopUntilShutdownFinished();
   EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
   EXPECT_FALSE(Form().WorkerTable().Running(0));
   EXPECT_FALSE(Form().WorkerTable().Running(2));
@@ -263,6 +272,7 @@ TEST_F(ShutdownTest, WaitsForWorkersThatEndHandlersChain) {
   StartWorker(0, 2);
   dialogs_.answers = {TDialogsPort::TAnswer::Yes};
   EXPECT_TRUE(Form().CloseQuery());
+  RunLoopUntilShutdownFinished();
   EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
   EXPECT_EQ(std::count(log_.lines.begin(), log_.lines.end(), "ended 0"), 3);
   EXPECT_EQ(std::count(log_.lines.begin(), log_.lines.end(), "saved"), 3);
