@@ -117,6 +117,8 @@ private:
   TRobotWorkerTable& workerTable_;
   TRobotList& robotList_;
   TRunProgressTable progress_;
+  // The robot whose worker's end handler runs now; none between them.
+  const std::string* endingRobot_ = nullptr;
 };
 
 template <class TKind>
@@ -125,23 +127,26 @@ TKind* TRobotRunner::TImpl::Launch(const std::string& robot, int robotno, std::u
   worker->SetOnItemsDone([this, robot](size_t items) { progress_.ItemsDone(robot, items); });
   worker->SetOnTerminate([this, robot, robotno, onEnd = std::move(onEnd)](TWorker& ended) {
     workerTable_.Remove(robotno, &ended);
+    progress_.WorkerEnded(robot);
     // The count must come down even when the handler fails, or the program would wait forever for it.
-    // It comes down after the handler, so that a chained start continues the same run.
     struct TCountDown {
       TImpl& runner;
-      const std::string& robot;
       ~TCountDown() {
-        runner.progress_.WorkerEnded(robot);
+        runner.endingRobot_ = nullptr;
         runner.workerTable_.WorkerEnded();
         runner.UpdateRunningLed();
       }
-    } countDown{*this, robot};
+    } countDown{*this};
+    // A start that the handler chains goes on with the same run.
+    endingRobot_ = &robot;
     onEnd(static_cast<TKind&>(ended));
   });
+  const bool newRun = !workerTable_.Running(robotno) && !(endingRobot_ && *endingRobot_ == robot);
   auto* started = static_cast<TKind*>(TWorker::Start(std::move(worker)));
   workerTable_.WorkerStarted();
   UpdateRunningLed();
   workerTable_.Add(robotno, started);
+  if (newRun) progress_.BeginRun(robot);
   progress_.WorkerStarted(robot);
   return started;
 }

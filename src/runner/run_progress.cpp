@@ -13,10 +13,10 @@ TRunProgress& TRunProgressTable::Entry(const std::string& robot) { return progre
 
 void TRunProgressTable::Changed(const std::string& robot) { ProgressChanged(robot, progress_[robot]); }
 
+void TRunProgressTable::BeginRun(const std::string& robot) { Entry(robot) = TRunProgress{}; }
+
 void TRunProgressTable::WorkerStarted(const std::string& robot) {
-  TRunProgress& progress = Entry(robot);
-  if (progress.WorkersRunning == 0) progress = TRunProgress{};
-  ++progress.WorkersRunning;
+  ++Entry(robot).WorkersRunning;
   Changed(robot);
 }
 

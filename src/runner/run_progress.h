@@ -21,14 +21,15 @@ struct TRunProgress {
   bool operator==(const TRunProgress&) const = default;
 };
 
-// The progress of every robot that ran since the program started. A run's figures start again when
-// its robot's first worker starts; they stay after its end until the next run. Main thread only.
+// The progress of every robot that ran since the program started. A run's figures start again with
+// its first worker; they stay after its end until the next run. Main thread only.
 class TRunProgressTable {
 public:
   // The robot's figures; all zero for a robot that has not run.
   TRunProgress Of(std::string_view robot) const;
 
-  // A worker of the robot started; the first of a run starts the figures again.
+  // The robot's first worker of a run is about to start: its figures start again.
+  void BeginRun(const std::string& robot);
   void WorkerStarted(const std::string& robot);
   void WorkerEnded(const std::string& robot);
   void RowsFound(const std::string& robot, size_t rows);

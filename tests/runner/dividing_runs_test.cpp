@@ -71,6 +71,27 @@ TEST_F(SpecifiedPagesRunTest, TwentyFiveUrlsInItemsOfTen) {
   EXPECT_EQ(list_.Entries().front(), "Pages(idle)");
 }
 
+TEST_F(SpecifiedPagesRunTest, ProgressCountsTheUrlsOfTheListAndTheWorkers) {
+  std::vector<TRunProgress> seen;
+  const base::TConnection listening =
+      runner_.Progress().ProgressChanged.Connect([&](const std::string& robot, const TRunProgress& progress) {
+        EXPECT_EQ(robot, "Pages");
+        seen.push_back(progress);
+      });
+  dialogs_.answers = {shell::TDialogsPort::TAnswer::No};
+  ASSERT_TRUE(Start("Pages"));
+  RunToIdle();
+  EXPECT_EQ(runner_.Progress().Of("Pages"), (TRunProgress{.WorkersRunning = 0, .RowsFound = 0, .Done = 25, .Total = 25}));
+  ASSERT_FALSE(seen.empty());
+  int mostWorkers = 0;
+  for (size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_GE(seen[i].Done, seen[i - 1].Done) << i;
+    mostWorkers = std::max(mostWorkers, seen[i].WorkersRunning);
+  }
+  EXPECT_EQ(mostWorkers, 2);
+  EXPECT_EQ(runner_.Progress().Of("nobody"), TRunProgress{});
+}
+
 TEST_F(SpecifiedPagesRunTest, AStoppedRunResumesItsItemsAndAResetStartsOver) {
   using TAnswer = shell::TDialogsPort::TAnswer;
   dialogs_.answers = {TAnswer::No, TAnswer::No, TAnswer::No, TAnswer::Yes};
@@ -183,6 +204,8 @@ TEST_F(RandomQueryRunTest, AStoppedRunResumesEveryInterruptedItem) {
   ASSERT_TRUE(Start("Query"));
   RunToIdle();
   EXPECT_THAT(RunnerLines(), ElementsAre(Starting(1), Starting(2), Starting(3), "Robot Query s'est terminé"));
+  // The resumed run counts what the stopped one did.
+  EXPECT_EQ(runner_.Progress().Of("Query"), (TRunProgress{.WorkersRunning = 0, .RowsFound = 0, .Done = 12, .Total = 12}));
   // Every word was queried, none more than twice.
   std::vector<std::string> words = QueriedWords();
   for (int i = 1; i <= 12; ++i) {
