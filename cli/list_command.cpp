@@ -14,7 +14,7 @@ int RunList(const std::filesystem::path& home, std::ostream& out, std::ostream& 
     return 2;
   }
   runner::TRobotList list;
-  const std::vector<std::string> robots = runner::TRobotList::RobotSections(sections);
+  const std::vector<std::string> robots = config::RobotSections(sections);
   for (const std::string& robot : robots) list.AddIdle(robot);
   for (size_t i = 0; i < robots.size(); ++i) {
     out << list.Entries()[i] << '\t' << config::Read(store, robots[i], config::key::kDataFromRunner) << '\n';

@@ -229,7 +229,7 @@ private:
 }  // namespace
 
 std::optional<std::string> FindRobot(const std::vector<std::string>& sections, std::string_view name) {
-  const std::vector<std::string> robots = runner::TRobotList::RobotSections(sections);
+  const std::vector<std::string> robots = config::RobotSections(sections);
   if (std::find(robots.begin(), robots.end(), name) != robots.end()) return std::string(name);
   const auto found = std::find_if(robots.begin(), robots.end(),
                                   [name](const std::string& robot) { return config::SameName(robot, name); });

@@ -1,6 +1,6 @@
 #include "script_command.h"
 
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 #include "scripting/script_outcome.h"
 #include "scripting/send_to_script.h"
@@ -50,7 +50,7 @@ int RunScript(const std::filesystem::path& home, const TScriptArguments& argumen
       errors << "varnelo-cli: cannot read the items file " << arguments.items->string() << '\n';
       return kUnreadableItems;
     }
-    items = network::SplitTextLines(*content);
+    items = base::SplitLines(*content);
   }
   scripting::TScriptHooks hooks;
   hooks.output = [&out](const std::string& text) { out << text << std::flush; };

@@ -26,4 +26,12 @@ void Write(const TConfigStore& store, std::string_view section, const TBoolKey& 
   store.WriteBool(section, key.name, value);
 }
 
+std::vector<std::string> RobotSections(const std::vector<std::string>& sections) {
+  std::vector<std::string> robots;
+  for (const std::string& name : sections) {
+    if (name != section::kGeneral && name != section::kDictionary) robots.push_back(name);
+  }
+  return robots;
+}
+
 }  // namespace varnelo::config

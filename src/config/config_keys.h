@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/config_store.h"
 
@@ -39,6 +40,10 @@ inline constexpr std::string_view kBookmarks = "bookmarks";
 // The one section of a search engine robot's `activeengine` file.
 inline constexpr std::string_view kEngineActivity = "engineactivity";
 }  // namespace section
+
+// The robots of a configuration file: every section in file order except exactly "general" and
+// exactly "dictionary" (a section "General" is a robot).
+std::vector<std::string> RobotSections(const std::vector<std::string>& sections);
 
 namespace key {
 // [general]

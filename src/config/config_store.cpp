@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "base/text.h"
 #include "config/ini_text.h"
 #include "platform/atomic_file.h"
 #include "platform/file_lock.h"
@@ -20,7 +21,7 @@ bool HasBreak(std::string_view text) { return text.find_first_of(kBreaks) != std
 // Whether a line "[section]" and a line "key=value" would read back as these names and value.
 bool FitsOnALine(std::string_view section, std::string_view key, std::string_view value) {
   if (HasBreak(section) || section.find(']') != std::string_view::npos) return false;
-  const std::string_view trimmedKey = TrimBlanks(key);
+  const std::string_view trimmedKey = base::TrimBlanks(key);
   if (trimmedKey.empty() || HasBreak(key) || key.find('=') != std::string_view::npos || trimmedKey.front() == '[') {
     return false;
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "base/text.h"
+
 namespace varnelo::config {
 namespace {
 
@@ -11,12 +13,6 @@ constexpr std::string_view kNewLine = "\r\n";
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -42,21 +38,21 @@ TIniText::TLine TIniText::ReadLine(size_t begin) const {
   if (line.next < all.size()) line.next += all.substr(line.next, 2) == kNewLine ? 2 : 1;
 
   const std::string_view raw = Content(line);
-  const std::string_view content = TrimBlanks(raw);
+  const std::string_view content = base::TrimBlanks(raw);
   if (!content.empty() && content.front() == '[') {
     line.kind = TKind::Section;
-    line.name = TrimBlanks(content.substr(1, content.find(']') - 1));  // no "]": the rest of the line
+    line.name = base::TrimBlanks(content.substr(1, content.find(']') - 1));  // no "]": the rest of the line
   } else if (const size_t equals = raw.find('='); equals != std::string_view::npos) {
     line.kind = TKind::Key;
     line.keyText = raw.substr(0, equals);
-    line.name = TrimBlanks(line.keyText);
-    line.value = TrimBlanks(raw.substr(equals + 1));
+    line.name = base::TrimBlanks(line.keyText);
+    line.value = base::TrimBlanks(raw.substr(equals + 1));
   }
   return line;
 }
 
 std::optional<TIniText::TSpan> TIniText::FindSection(std::string_view section) const {
-  const std::string_view wanted = TrimBlanks(section);
+  const std::string_view wanted = base::TrimBlanks(section);
   for (size_t i = 0; i < lines_.size(); ++i) {
     if (lines_[i].kind != TKind::Section || !SameName(lines_[i].name, wanted)) continue;
     size_t end = i + 1;
@@ -67,7 +63,7 @@ std::optional<TIniText::TSpan> TIniText::FindSection(std::string_view section) c
 }
 
 std::optional<size_t> TIniText::FindKey(TSpan span, std::string_view key) const {
-  const std::string_view wanted = TrimBlanks(key);
+  const std::string_view wanted = base::TrimBlanks(key);
   for (size_t i = span.header + 1; i < span.end; ++i) {
     if (lines_[i].kind == TKind::Key && SameName(lines_[i].name, wanted)) return i;
   }
@@ -145,7 +141,7 @@ std::string TIniText::WithValue(std::string_view section, std::string_view key, 
   }
   // New key after the section's last non-blank line.
   size_t last = span->end - 1;
-  while (last > span->header && TrimBlanks(Content(lines_[last])).empty()) --last;
+  while (last > span->header && base::TrimBlanks(Content(lines_[last])).empty()) --last;
   std::string replacement(Content(lines_[last]));
   replacement.append(LineEnd(last).empty() ? kNewLine : LineEnd(last));
   replacement.append(key).append("=").append(value).append(kNewLine);

@@ -62,9 +62,6 @@ private:
   std::vector<TLine> lines_;
 };
 
-// The text without the blanks (spaces and tabs) around it.
-std::string_view TrimBlanks(std::string_view text);
-
 // Equality of section and key names: ASCII letters compare without regard to case.
 bool SameName(std::string_view a, std::string_view b);
 

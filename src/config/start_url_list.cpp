@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 
 namespace varnelo::config {
@@ -14,7 +14,7 @@ std::filesystem::path StartUrlFile(const std::filesystem::path& home, std::strin
 std::vector<std::string> ReadStartUrls(const std::filesystem::path& home, std::string_view robot) {
   const std::optional<std::string> content = platform::ReadWholeFile(StartUrlFile(home, robot));
   if (!content) return {};
-  return network::SplitTextLines(*content);
+  return base::SplitLines(*content);
 }
 
 void WriteStartUrls(const std::filesystem::path& home, std::string_view robot, const std::vector<std::string>& urls) {

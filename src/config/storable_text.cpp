@@ -1,5 +1,6 @@
 #include "config/storable_text.h"
 
+#include "base/text.h"
 #include "config/config_store.h"
 #include "config/ini_text.h"
 
@@ -7,7 +8,7 @@ namespace varnelo::config {
 
 TStorageProblem StorageProblem(std::string_view text) {
   if (text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return TStorageProblem::LineBreak;
-  if (TrimBlanks(text).size() != text.size()) return TStorageProblem::OuterBlank;
+  if (base::TrimBlanks(text).size() != text.size()) return TStorageProblem::OuterBlank;
   if (text.size() > TConfigStore::kMaxValueLength) return TStorageProblem::TooLong;
   return TStorageProblem::None;
 }

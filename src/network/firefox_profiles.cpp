@@ -6,7 +6,7 @@
 #include "config/config_store.h"
 #include "config/ini_text.h"
 #include "network/network_error.h"
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 
 namespace varnelo::network {
@@ -52,7 +52,7 @@ std::vector<std::string> ReadPrefsLines(const fs::path& prefs) {
     throw EFirefoxPrefsError("Unable to read " + prefs.string() + ": " + error.code().message());
   }
   if (!content) throw EFirefoxPrefsError("Unable to read " + prefs.string() + ": no such file");
-  return SplitTextLines(*content);
+  return base::SplitLines(*content);
 }
 
 }  // namespace

@@ -2,18 +2,13 @@
 
 #include <charconv>
 
+#include "base/text.h"
+
 namespace varnelo::network {
 namespace {
 
-char UpperChar(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (IsBlank(text.front()) || text.front() == '\r' || text.front() == '\n')) text.remove_prefix(1);
-  while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
-  return text;
-}
+// What surrounds a header value or a cookie part.
+constexpr std::string_view kHeaderBlanks = " \t\r\n";
 
 }  // namespace
 
@@ -35,7 +30,7 @@ std::optional<TStatusLine> ParseStatusLine(std::string_view line) {
 bool HeaderIs(std::string_view line, std::string_view upperPrefix) {
   if (line.size() < upperPrefix.size()) return false;
   for (size_t i = 0; i < upperPrefix.size(); ++i) {
-    if (UpperChar(line[i]) != upperPrefix[i]) return false;
+    if (base::AsciiUpper(line[i]) != upperPrefix[i]) return false;
   }
   return true;
 }
@@ -43,11 +38,11 @@ bool HeaderIs(std::string_view line, std::string_view upperPrefix) {
 std::string_view HeaderValue(std::string_view line) {
   const size_t colon = line.find(':');
   if (colon == std::string_view::npos) return {};
-  return Trim(line.substr(colon + 1));
+  return base::TrimAny(line.substr(colon + 1), kHeaderBlanks);
 }
 
 std::optional<std::int64_t> ParseContentLength(std::string_view value) {
-  value = Trim(value);
+  value = base::TrimAny(value, kHeaderBlanks);
   bool negative = false;
   if (!value.empty() && (value.front() == '+' || value.front() == '-')) {
     negative = value.front() == '-';
@@ -61,7 +56,7 @@ std::optional<std::int64_t> ParseContentLength(std::string_view value) {
 }
 
 std::optional<std::uint64_t> ParseChunkSize(std::string_view line) {
-  line = Trim(line);
+  line = base::TrimAny(line, kHeaderBlanks);
   const size_t end = line.find_first_of(" \t;");
   const std::string_view digits = line.substr(0, end);
   if (digits.empty()) return std::nullopt;
@@ -82,9 +77,9 @@ std::optional<std::uint64_t> ParseChunkSize(std::string_view line) {
 std::optional<std::pair<std::string, std::string>> ParseSetCookie(std::string_view value) {
   const std::string_view pair = value.substr(0, value.find(';'));
   const size_t equals = pair.find('=');
-  const std::string_view name = Trim(pair.substr(0, equals));
+  const std::string_view name = base::TrimAny(pair.substr(0, equals), kHeaderBlanks);
   if (name.empty()) return std::nullopt;
-  const std::string_view cookieValue = equals == std::string_view::npos ? std::string_view() : Trim(pair.substr(equals + 1));
+  const std::string_view cookieValue = equals == std::string_view::npos ? std::string_view() : base::TrimAny(pair.substr(equals + 1), kHeaderBlanks);
   return std::make_pair(std::string(name), std::string(cookieValue));
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "network/connection.h"
 #include "network/host_guard.h"
 #include "network/http_answer.h"
@@ -18,13 +19,6 @@ namespace {
 constexpr size_t kBodyStep = 1024 * 1024;
 
 enum class TBodyKind { UntilClose, Length, Chunked };
-
-std::string Upper(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(),
-                 [](unsigned char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : char(c); });
-  return result;
-}
 
 // Reads the answer of a CONNECT request: its status line and header block, within the header cap.
 // True on a 2xx answer.
@@ -89,7 +83,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
   const std::string request = BuildRequest(fields);
   const bool https = parts.Scheme == "https";
   const bool viaProxy = !ProxyHost.empty();
-  const bool isHead = Upper(method) == "HEAD";
+  const bool isHead = base::AsciiUppered(method) == "HEAD";
 
   // The loopback guard refuses before any lookup, like a refused connection.
   if (!HostAllowed(parts.Host) || (viaProxy && !HostAllowed(ProxyHost))) return false;
@@ -170,7 +164,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
       } else if (HeaderIs(line, "CONTENT-TYPE:")) {
         MimeType = std::string(HeaderValue(line));
       } else if (HeaderIs(line, "TRANSFER-ENCODING:")) {
-        if (Upper(HeaderValue(line)).find("CHUNKED") != std::string::npos) bodyKind = TBodyKind::Chunked;
+        if (base::AsciiUppered(HeaderValue(line)).find("CHUNKED") != std::string::npos) bodyKind = TBodyKind::Chunked;
       } else if (HeaderIs(line, "SET-COOKIE:")) {
         if (auto cookie = ParseSetCookie(HeaderValue(line))) Cookies.push_back(std::move(*cookie));
       }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/text.h"
+
 namespace varnelo::network {
 namespace {
 
@@ -18,14 +20,6 @@ constexpr std::array<std::string_view, 7> kDayNames{"Sun", "Mon", "Tue", "Wed", 
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-std::string Lower(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  }
-  return result;
-}
 
 bool ReadNumber(std::string_view text, int& value) {
   if (text.empty() || text.size() > 9) return false;
@@ -98,7 +92,7 @@ std::optional<std::time_t> ParseHttpDate(std::string_view text) {
   bool zoneSeen = false;
   for (std::string_view token : tokens) {
     if (IsLetter(token.front())) {
-      const std::string word = Lower(token);
+      const std::string word = base::AsciiLowered(token);
       bool known = false;
       for (size_t m = 0; m < kMonths.size(); ++m) {
         if (word == kMonths[m] && month < 0) {

@@ -1,7 +1,7 @@
 #include "network/http_operations.h"
 
 #include "network/http_client.h"
-#include "network/text_lines.h"
+#include "base/text.h"
 
 namespace varnelo::network {
 namespace {
@@ -54,7 +54,7 @@ bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, const
     success = second.HttpMethod("GET", client.Location);
     body = std::move(second.Document);
   }
-  if (success) lines = SplitTextLines(body);
+  if (success) lines = base::SplitLines(body);
   return success;
 }
 

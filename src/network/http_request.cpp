@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "base/text.h"
+
 namespace varnelo::network {
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(),
-                 [](unsigned char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : char(c); });
-  return result;
-}
 
 std::string BasicCredentials(std::string_view user, std::string_view password) {
   std::string pair(user);
@@ -49,7 +44,7 @@ std::vector<std::string> BuildRequestLines(const THttpRequestFields& fields) {
   } else if (target == "/*") {
     target = "*";
   }
-  reversed.push_back(Upper(fields.Method) + " " + target + " HTTP/" + fields.Protocol);
+  reversed.push_back(base::AsciiUppered(fields.Method) + " " + target + " HTTP/" + fields.Protocol);
 
   std::vector<std::string> lines(reversed.rbegin(), reversed.rend());
   lines.insert(lines.end(), fields.ExtraHeaders.begin(), fields.ExtraHeaders.end());

@@ -2,15 +2,10 @@
 
 #include <algorithm>
 
+#include "base/text.h"
+
 namespace varnelo::network {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(),
-                 [](unsigned char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : char(c); });
-  return result;
-}
 
 }  // namespace
 
@@ -18,7 +13,7 @@ TUrlParts CutUrl(std::string_view url) {
   TUrlParts parts;
   std::string_view rest = url;
   if (const size_t schemeEnd = rest.find("://"); schemeEnd != std::string_view::npos) {
-    parts.Scheme = Lower(rest.substr(0, schemeEnd));
+    parts.Scheme = base::AsciiLowered(rest.substr(0, schemeEnd));
     rest.remove_prefix(schemeEnd + 3);
   }
   std::string defaultPort = "80";

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "parsing/tag_tokenizer.h"
 
 namespace varnelo::parsing {
@@ -144,18 +145,6 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // Blanks and control characters.
-bool IsSpace(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view TrimRight(std::string_view text) {
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  return TrimRight(text);
-}
-
 // kSpecial[state][c]: in one of the declaration states, the byte may change the state or end the
 // declaration; every other byte is simply counted, which lets the scanner skip runs of them.
 constexpr std::array<std::array<bool, 256>, kStateCount> kSpecial = [] {
@@ -371,7 +360,7 @@ void TScan::Run() {
             restart(i);
             break;
           case kComment: {
-            const std::string_view pending = TrimRight(segment(i));
+            const std::string_view pending = base::TrimSpacesRight(segment(i));
             if (pending.size() >= 2 && pending.substr(pending.size() - 2) == "--") {
               Comment(segment(i));
               state = kText;
@@ -442,26 +431,26 @@ void TScan::EndTag(std::string_view segment, size_t position) {
 }
 
 void TScan::Comment(std::string_view segment) {
-  std::string_view text = Trim(segment);
+  std::string_view text = base::TrimSpaces(segment);
   std::string_view name;
   if (text.substr(0, 2) == "--") {
     name = "!";
     text.remove_prefix(2);
     if (text.size() >= 2 && text.substr(text.size() - 2) == "--") text.remove_suffix(2);
-    text = Trim(text);
+    text = base::TrimSpaces(text);
   }
   Attach(std::make_unique<TTagNode>(kCommentNode, name, text));
 }
 
 void TScan::Declaration(std::string_view segment) {
-  const std::string_view text = Trim(segment);
+  const std::string_view text = base::TrimSpaces(segment);
   if (text.empty()) {
     Attach(std::make_unique<TTagNode>(kRootNode, std::string_view()));
     return;
   }
   if (text.substr(0, 6) == "[CDATA") {
     // "[CDATA" and the closing "]]" go, then the "[" that opened the content.
-    std::string_view content = text.size() > 8 ? Trim(text.substr(6, text.size() - 8)) : std::string_view();
+    std::string_view content = text.size() > 8 ? base::TrimSpaces(text.substr(6, text.size() - 8)) : std::string_view();
     if (!content.empty()) content.remove_prefix(1);
     Attach(std::make_unique<TTagNode>(kCDataNode, "CDATA", content));
     return;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/text.h"
 #include "network/http_operations.h"
 #include "retrieval/mime_types.h"
 #include "retrieval/url.h"
@@ -36,24 +37,6 @@ constexpr TLinkAttribute kLinkAttributes[] = {
     {"blockquote", "cite"}, {"q", "cite"},        {"ins", "cite"},         {"del", "cite"},
     {"head", "profile"},
 };
-
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) { return LowerAscii(a) == LowerAscii(b); }
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 bool IsLinkAttribute(std::string_view element, std::string_view attribute) {
   return std::any_of(std::begin(kLinkAttributes), std::end(kLinkAttributes), [&](const TLinkAttribute& row) {
@@ -92,7 +75,7 @@ std::string JoinedLines(std::string_view page) {
 
 // The number that `text` is made of, or none.
 std::optional<std::int64_t> WholeNumber(std::string_view text) {
-  text = Trim(text);
+  text = base::TrimSpaces(text);
   std::int64_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
@@ -144,17 +127,17 @@ void TParseURL::ExtractLinks(std::string_view pageUrl) {
 
   for (TTagNode* node : Nodes) {
     std::string nodeBase = documentBase;
-    const std::string element = LowerAscii(node->Name);
+    const std::string element = base::AsciiLowered(node->Name);
     if (element == "base" || element == "applet" || element == "object") {
       for (std::string& item : node->Attributes) {
         const TAttribute attribute = CutAttribute(item);
         if (!attribute.value) continue;
         if (element == "base") {
-          if (!EqualsIgnoringCase(attribute.name, "href")) continue;
+          if (!base::EqualsIgnoringAsciiCase(attribute.name, "href")) continue;
           documentBase = WithTrailingSlash(*attribute.value);
           item.clear();
           Modified = true;
-        } else if (EqualsIgnoringCase(attribute.name, "codebase")) {
+        } else if (base::EqualsIgnoringAsciiCase(attribute.name, "codebase")) {
           retrieval::url codebase;
           retrieval::ParseUrl(retrieval::ResolveReference(documentBase, *attribute.value), codebase);
           nodeBase = WithTrailingSlash(retrieval::ComposeUrl(codebase, TUrlLevel::Full));
@@ -163,7 +146,7 @@ void TParseURL::ExtractLinks(std::string_view pageUrl) {
     }
     for (std::string& item : node->Attributes) {
       const TAttribute attribute = CutAttribute(item);
-      if (!attribute.value || !IsLinkAttribute(element, LowerAscii(attribute.name))) continue;
+      if (!attribute.value || !IsLinkAttribute(element, base::AsciiLowered(attribute.name))) continue;
       if (std::optional<std::string> rewritten = ProcessLink(nodeBase, pageHost, attribute.name, *attribute.value)) {
         item = std::move(*rewritten);
         Modified = true;
@@ -268,12 +251,12 @@ bool TypeAccepted(const std::vector<std::string>& acceptedTypes, std::string_vie
   const auto [major, minor] = CutType(mimeType.empty() ? std::string_view("text/html") : mimeType);
   return std::any_of(acceptedTypes.begin(), acceptedTypes.end(), [&](const std::string& entry) {
     const auto [entryMajor, entryMinor] = CutType(entry);
-    return EqualsIgnoringCase(entryMajor, major) && (entryMinor == minor || entryMinor == "*");
+    return base::EqualsIgnoringAsciiCase(entryMajor, major) && (entryMinor == minor || entryMinor == "*");
   });
 }
 
 std::int64_t SizeLimitBytes(std::string_view text) {
-  const std::string size = LowerAscii(Trim(text));
+  const std::string size = base::AsciiLowered(base::TrimSpaces(text));
   if (const size_t m = size.rfind('m'); m != std::string::npos) return TimesUnit(std::string_view(size).substr(0, m), 1'000'000);
   if (const size_t o = size.rfind('o'); o != std::string::npos) return TimesUnit(std::string_view(size).substr(0, o), 1);
   if (const size_t k = size.rfind('k'); k != std::string::npos) return TimesUnit(std::string_view(size).substr(0, k), 1'000);
@@ -281,8 +264,7 @@ std::int64_t SizeLimitBytes(std::string_view text) {
 }
 
 std::string WithTrailingSlash(std::string_view text) {
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  std::string out(text);
+  std::string out(base::TrimSpacesRight(text));
   if (!out.ends_with('/')) out += '/';
   return out;
 }

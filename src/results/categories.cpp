@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <system_error>
 
+#include "config/config_keys.h"
 #include "config/ini_text.h"
 #include "config/robot_kinds.h"
 #include "config/storable_text.h"
-#include "runner/robot_list.h"
 
 namespace varnelo::results {
 namespace fs = std::filesystem;
@@ -41,7 +41,7 @@ bool IsCategory(const config::TConfigStore& categories, std::string_view name) {
 }
 
 void MoveSearchEngineRobots(const config::TConfigStore& robotConfig, std::string_view from, std::string_view to) {
-  for (const std::string& robot : runner::TRobotList::RobotSections(robotConfig.ReadSections())) {
+  for (const std::string& robot : config::RobotSections(robotConfig.ReadSections())) {
     if (config::Read(robotConfig, robot, config::key::kDataFromRunner) != config::kind::kSearchEngine) continue;
     if (config::Read(robotConfig, robot, config::key::kCategory) != from) continue;
     config::Write(robotConfig, robot, config::key::kCategory, to);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "config/ini_text.h"
 #include "platform/atomic_file.h"
 #include "retrieval/shortcut_file.h"
@@ -38,7 +39,7 @@ std::vector<std::string> ReadBookmarkFile(const std::filesystem::path& file) {
 std::vector<std::string> NormalizedBookmarks(const std::vector<std::string>& lines) {
   TBookmarkList list;
   for (const auto& line : lines) {
-    const std::string_view url = config::TrimBlanks(line);
+    const std::string_view url = base::TrimBlanks(line);
     if (!url.empty()) list.Add(url);
   }
   return list.Urls();

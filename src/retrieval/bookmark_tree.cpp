@@ -1,12 +1,11 @@
 #include "retrieval/bookmark_tree.h"
 
+#include "base/text.h"
 #include "retrieval/shortcut_file.h"
 
 namespace varnelo::retrieval {
 namespace fs = std::filesystem;
 namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 void LoadFolder(const fs::path& folder, std::vector<TBookmarkNode>& nodes) {
   std::error_code error;
@@ -32,7 +31,7 @@ void LoadFolder(const fs::path& folder, std::vector<TBookmarkNode>& nodes) {
 
 int ShortcutIcon(std::string_view url) {
   std::string head;
-  for (const char c : url.substr(0, 4)) head += AsciiLower(c);
+  for (const char c : url.substr(0, 4)) head += base::AsciiLower(c);
   if (head == "http") return kHttpIcon;
   if (head == "news") return kNewsIcon;
   if (head == "ftp:") return kFtpIcon;

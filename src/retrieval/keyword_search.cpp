@@ -4,6 +4,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "base/text.h"
 #include "parsing/html_parser.h"
 #include "platform/atomic_file.h"
 #include "retrieval/result_hash.h"
@@ -11,13 +12,11 @@
 namespace varnelo::retrieval {
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Where `phrase` first occurs in `text`, comparing with A to Z folded; npos when it does not, or when
 // the phrase is empty.
 size_t FindFolded(std::string_view text, std::string_view phrase) {
   if (phrase.empty()) return std::string_view::npos;
-  const auto equal = [](char a, char b) { return LowerAscii(a) == LowerAscii(b); };
+  const auto equal = [](char a, char b) { return base::AsciiLower(a) == base::AsciiLower(b); };
   const auto found = std::search(text.begin(), text.end(), phrase.begin(), phrase.end(), equal);
   return found == text.end() ? std::string_view::npos : static_cast<size_t>(found - text.begin());
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/text.h"
+
 namespace varnelo::retrieval {
 namespace {
 
@@ -157,22 +159,6 @@ static_assert(std::none_of(kMimeExtensions.begin(), kMimeExtensions.end(),
                            [](const TMimeExtension& row) { return row.type.empty() || row.extension.empty(); }),
               "every row of the table is filled");
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return LowerAscii(c); });
-  return lower;
-}
-
-bool IsSpace(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
 std::span<const TMimeExtension> MimeExtensionTable() { return kMimeExtensions; }
@@ -185,13 +171,13 @@ std::string ExtensionForType(std::string_view mimeType, std::string_view default
 }
 
 bool IsHtmlType(std::string_view contentType) {
-  const std::string type = LowerAscii(Trim(contentType.substr(0, contentType.find(';'))));
+  const std::string type = base::AsciiLowered(base::TrimSpaces(contentType.substr(0, contentType.find(';'))));
   return type == "text/html" || type == "application/xhtml+xml";
 }
 
 bool IsTextType(std::string_view contentType) {
   if (contentType.empty()) return true;
-  const std::string lower = LowerAscii(contentType);
+  const std::string lower = base::AsciiLowered(contentType);
   return lower.find("text") != std::string::npos || lower == "application/xhtml+xml";
 }
 

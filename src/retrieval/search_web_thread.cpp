@@ -1,6 +1,6 @@
 #include "retrieval/search_web_thread.h"
 
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "parsing/parse_url.h"
 #include "retrieval/fetch_page.h"
 #include "retrieval/keyword_search.h"
@@ -38,7 +38,7 @@ void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl)
     if (!KeywordSearch(extractor.Parser.Root(), settings_.Keywords, pageUrl, resultFileFor, addRow)) return;
     extractor.ExtractLinks(pageUrl);
   } else if (IsTextType(page.MimeType)) {
-    std::vector<std::string> lines = network::SplitTextLines(page.Body);
+    std::vector<std::string> lines = base::SplitLines(page.Body);
     KeywordSearch(lines, settings_.Keywords, pageUrl, resultFileFor, addRow);
   }
 }

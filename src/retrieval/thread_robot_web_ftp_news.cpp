@@ -6,7 +6,7 @@
 #include "config/config_keys.h"
 #include "config/config_store.h"
 #include "config/work_item.h"
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "parsing/html_parser.h"
 #include "parsing/parse_url.h"
 #include "platform/atomic_file.h"
@@ -31,7 +31,7 @@ constexpr std::filesystem::perms kExecuteBits =
 std::string WithCrLfLines(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16 + 2);
-  for (const std::string& line : network::SplitTextLines(text)) out.append(line).append("\r\n");
+  for (const std::string& line : base::SplitLines(text)) out.append(line).append("\r\n");
   return out;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "base/text.h"
 #include "config/config_keys.h"
 #include "config/ini_text.h"
 #include "config/robot_editor_input.h"
@@ -162,7 +163,7 @@ bool TFrmDockArrowButton::RenameRobot(const std::string& robot) {
 
   const std::optional<std::string> answer = dialogs_.InputBox(kRenameCaption, kRenamePrompt, robot);
   // Blanks around a section name do not survive the file, so they are not part of the name.
-  const std::string newName(config::TrimBlanks(answer.value_or(robot)));
+  const std::string newName(base::TrimBlanks(answer.value_or(robot)));
   if (const auto refusal = NewNameRefusal(robot, newName)) {
     Refuse(*refusal);
     return false;

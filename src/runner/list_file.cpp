@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 
 namespace varnelo::runner {
@@ -21,7 +21,7 @@ std::vector<std::string> LoadListFile(const std::filesystem::path& file) {
     throw std::runtime_error("Unable to read " + file.string() + ": " + error.code().message());
   }
   if (!content) throw std::runtime_error("Unable to read " + file.string() + ": no such file");
-  return network::SplitTextLines(*content);
+  return base::SplitLines(*content);
 }
 
 }  // namespace varnelo::runner

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "config/config_keys.h"
-
 namespace varnelo::runner {
 namespace {
 
@@ -14,15 +12,6 @@ void EraseFirst(std::string& text, std::string_view what) {
 std::string Entry(std::string_view robot, std::string_view state) { return std::string(robot).append(state); }
 
 }  // namespace
-
-std::vector<std::string> TRobotList::RobotSections(const std::vector<std::string>& sections) {
-  std::vector<std::string> robots;
-  for (const std::string& name : sections) {
-    // Exact comparison on purpose: a section "General" is a robot.
-    if (name != config::section::kGeneral && name != config::section::kDictionary) robots.push_back(name);
-  }
-  return robots;
-}
 
 std::string TRobotList::RobotNameOf(std::string_view entry) {
   std::string name(entry);

@@ -18,9 +18,6 @@ public:
   static constexpr std::string_view kIdle = "(idle)";
   static constexpr std::string_view kWorking = "(working)";
 
-  // The robots of a configuration file: every section in file order except exactly "general" and
-  // exactly "dictionary".
-  static std::vector<std::string> RobotSections(const std::vector<std::string>& sections);
   // The robot an entry or caption names: without its first "(idle)", then without its first "(working)".
   static std::string RobotNameOf(std::string_view entry);
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "pascal/native_object.h"
 #include "pascal/string_list.h"
 #include "platform/atomic_file.h"
@@ -20,11 +20,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
-std::string Lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
-
 }  // namespace
 
 std::optional<std::string> ReadJoinedLines(const std::filesystem::path& file) {
@@ -37,7 +32,7 @@ std::optional<std::string> ReadJoinedLines(const std::filesystem::path& file) {
   if (!content) return std::nullopt;
   std::string joined;
   joined.reserve(content->size() + content->size() / 32 + 2);
-  for (const std::string& line : network::SplitTextLines(*content)) joined.append(line).append("\r\n");
+  for (const std::string& line : base::SplitLines(*content)) joined.append(line).append("\r\n");
   return joined;
 }
 
@@ -91,7 +86,7 @@ std::optional<pascal::TValue> TSendToScript::UnknownIdentifier(const std::string
 std::optional<std::string> TSendToScript::UnitSource(const std::string& unitName) const {
   const std::filesystem::path folders[] = {scriptPath_.parent_path(), home_, home_ / kSamplesFolder};
   // Units are named as the script writes them; Free Pascal also finds them under lower-case names.
-  const std::string names[] = {unitName + ".pas", Lowered(unitName) + ".pas"};
+  const std::string names[] = {unitName + ".pas", base::AsciiLowered(unitName) + ".pas"};
   for (const std::filesystem::path& folder : folders) {
     for (const std::string& name : names) {
       if (std::optional<std::string> source = ReadJoinedLines(folder / name)) return source;

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "platform/atomic_file.h"
 
 namespace varnelo::scripting {
@@ -15,7 +15,7 @@ void TThreadLocalFile::Execute() {
   }
   // A file that cannot be read ends the run without a word.
   if (!content) return;
-  lines_ = network::SplitTextLines(*content);
+  lines_ = base::SplitLines(*content);
   if (Settings().SendToScript) RunScript("local file", &lines_);
   OpenResultFile();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "base/text.h"
 #include "config/config_store.h"
 #include "config/ini_text.h"
 #include "search/definition_keys.h"
@@ -16,7 +17,7 @@ namespace {
 constexpr std::string_view kQuerySymbol = "$_";
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
-bool Blank(std::string_view text) { return config::TrimBlanks(text).empty(); }
+bool Blank(std::string_view text) { return base::TrimBlanks(text).empty(); }
 
 int OperatorIndex(std::string_view relop) {
   const auto& list = TFrmBuildRobotDef::kOperators;

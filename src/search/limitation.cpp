@@ -1,5 +1,6 @@
 #include "search/limitation.h"
 
+#include "base/text.h"
 #include "config/comma_list.h"
 #include "config/config_keys.h"
 #include "config/ini_text.h"
@@ -10,7 +11,7 @@
 namespace varnelo::search {
 namespace {
 
-bool NonBlank(std::string_view text) { return !config::TrimBlanks(text).empty(); }
+bool NonBlank(std::string_view text) { return !base::TrimBlanks(text).empty(); }
 
 bool LineOpensOrEnds(const std::optional<TRegExp>& expression, bool wordPresent, std::string_view relop,
                      std::string_view word, std::string_view line) {

@@ -6,7 +6,6 @@
 #include "config/config_keys.h"
 #include "config/robot_kinds.h"
 #include "results/categories.h"
-#include "runner/robot_list.h"
 
 namespace varnelo::search {
 namespace fs = std::filesystem;
@@ -37,7 +36,7 @@ void TQuickSearchMenu::Build(const config::TConfigStore& robotConfig, const conf
     std::string iconFile;
   };
   std::vector<TSearchRobot> robots;
-  for (const std::string& robot : runner::TRobotList::RobotSections(robotConfig.ReadSections())) {
+  for (const std::string& robot : config::RobotSections(robotConfig.ReadSections())) {
     if (config::Read(robotConfig, robot, config::key::kDataFromRunner) != config::kind::kSearchEngine) continue;
     robots.push_back({robot, config::Read(robotConfig, robot, config::key::kCategory),
                       config::Read(robotConfig, robot, config::key::kIconFile)});

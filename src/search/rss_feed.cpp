@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string_view>
 
-#include "network/text_lines.h"
+#include "base/text.h"
 
 namespace varnelo::search {
 
@@ -100,7 +100,7 @@ std::vector<std::string> FeedText(const TFeedDocument& feed) {
   xmlDocDumpMemoryEnc(feed.document.get(), &dumped, &size, "UTF-8");
   const TXmlText owned(dumped);
   if (!owned) return {};
-  return network::SplitTextLines(std::string_view(reinterpret_cast<const char*>(owned.get()), size_t(size)));
+  return base::SplitLines(std::string_view(reinterpret_cast<const char*>(owned.get()), size_t(size)));
 }
 
 }  // namespace varnelo::search

@@ -1,5 +1,6 @@
 #include "search/search_engine_def_frm.h"
 
+#include "base/text.h"
 #include "config/config_store.h"
 #include "config/ini_text.h"
 #include "search/definition_paths.h"
@@ -28,7 +29,7 @@ void TSearchEngineDefFrm::ClickSave() {
     dialogs_.MessageBox(message, "Erreur", shell::TDialogsPort::TIcon::Error);
   };
   if (!Contains(url, kQuerySymbol) && !rss && !Contains(postQuery, kQuerySymbol)) return refuse(kMissingSymbolMessage);
-  if (config::TrimBlanks(url).empty()) return refuse(kEmptyUrlMessage);
+  if (base::TrimBlanks(url).empty()) return refuse(kEmptyUrlMessage);
   if (Contains(fileName_, ",")) return refuse(kCommaInFileNameMessage);
   try {
     WriteSearchEngineDefinition(FilePath(), {url, rss, postQuery});

@@ -1,12 +1,13 @@
 #include "search/search_engine_definition.h"
 
+#include "base/text.h"
 #include "config/ini_text.h"
 #include "search/definition_keys.h"
 #include "search/definition_values.h"
 
 namespace varnelo::search {
 
-bool TSearchEngineDefinition::UsesPost() const { return !config::TrimBlanks(postQuery).empty(); }
+bool TSearchEngineDefinition::UsesPost() const { return !base::TrimBlanks(postQuery).empty(); }
 
 TSearchEngineDefinition ReadSearchEngineDefinition(const std::filesystem::path& file) {
   const config::TConfigStore store(file);

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "base/text.h"
+
 namespace varnelo::search {
 namespace {
 
@@ -44,14 +46,11 @@ private:
 }  // namespace
 
 std::string_view TrimControls(std::string_view line) {
-  const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  while (!line.empty() && isControl(line.front())) line.remove_prefix(1);
-  while (!line.empty() && isControl(line.back())) line.remove_suffix(1);
-  return line;
+  return base::TrimSpaces(line);
 }
 
 void LowerAsciiLetters(std::string_view text, std::string& out) {
-  for (char c : text) out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  for (char c : text) out.push_back(base::AsciiLower(c));
 }
 
 TSortedWordList TSortedWordList::FromText(std::string_view text, platform::TWordCollator& collator,

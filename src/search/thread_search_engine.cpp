@@ -5,7 +5,7 @@
 
 #include "config/config_keys.h"
 #include "network/http_operations.h"
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "results/post_proxy.h"
 #include "scripting/logged_script_run.h"
 #include "search/query_marker.h"
@@ -144,7 +144,7 @@ std::vector<std::string> TThreadSearchEngine::BrowserSource() {
   Synchronize([&] {
     if (const results::TBrowser* browser = ports_.tabs.Browser(tab_)) source = browser->DocumentSource();
   });
-  return network::SplitTextLines(source);
+  return base::SplitLines(source);
 }
 
 std::string TThreadSearchEngine::DisplayName() const {

@@ -49,7 +49,7 @@ void TMainForm::Create() {
   workerTable_.Reset(config::Read(store, config::section::kGeneral, config::key::kNextRobotAtStartup));
 
   robotList_.Clear();
-  const std::vector<std::string> robots = runner::TRobotList::RobotSections(sections);
+  const std::vector<std::string> robots = config::RobotSections(sections);
   for (const std::string& robot : robots) {
     robotList_.AddIdle(robot);
     config::ResetInterruptedRandomQueryItems(store, robot);

@@ -67,5 +67,11 @@ TEST(RobotKindsTest, KindsAreExactStrings) {
   EXPECT_FALSE(IsRobotKind(""));
 }
 
+TEST(RobotSectionsTest, AreAllSectionsButExactlyGeneralAndDictionary) {
+  const std::vector<std::string> sections{"general", "dictionary", "General", "bookmarks", "Dictionary", "moteur"};
+  EXPECT_EQ(RobotSections(sections),
+            (std::vector<std::string>{"General", "bookmarks", "Dictionary", "moteur"}));
+}
+
 }  // namespace
 }  // namespace varnelo::config

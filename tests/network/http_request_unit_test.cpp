@@ -2,7 +2,6 @@
 
 #include "network/http_answer.h"
 #include "network/http_request.h"
-#include "network/text_lines.h"
 #include "network/url_parts.h"
 
 namespace varnelo::network {
@@ -180,12 +179,6 @@ TEST(AnswerTest, SetCookie) {
   EXPECT_FALSE(ParseSetCookie("=x"));
 }
 
-TEST(TextLinesTest, EveryLineEnd) {
-  EXPECT_EQ(SplitTextLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitTextLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
-  EXPECT_TRUE(SplitTextLines("").empty());
-  EXPECT_EQ(SplitTextLines("\n"), (std::vector<std::string>{""}));
-}
 
 }  // namespace
 }  // namespace varnelo::network

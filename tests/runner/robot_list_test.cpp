@@ -9,12 +9,6 @@
 namespace varnelo::runner {
 namespace {
 
-TEST(RobotListTest, RobotsAreAllSectionsButExactlyGeneralAndDictionary) {
-  const std::vector<std::string> sections{"general", "dictionary", "General", "bookmarks", "Dictionary", "moteur"};
-  EXPECT_EQ(TRobotList::RobotSections(sections),
-            (std::vector<std::string>{"General", "bookmarks", "Dictionary", "moteur"}));
-}
-
 TEST(RobotListTest, NameOfAnEntry) {
   EXPECT_EQ(TRobotList::RobotNameOf("moteur(idle)"), "moteur");
   EXPECT_EQ(TRobotList::RobotNameOf("moteur(working)"), "moteur");

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "search/rss_feed.h"
 #include "support/loopback_server.h"
 
 namespace varnelo::search {
 namespace {
 
-std::vector<std::string> Lines(std::string_view text) { return network::SplitTextLines(text); }
+std::vector<std::string> Lines(std::string_view text) { return base::SplitLines(text); }
 
 std::optional<std::vector<TFeedItem>> ItemsOf(std::string_view text) {
   const TFeedDocumentPtr feed = ParseFeed(Lines(text));

@@ -16,7 +16,7 @@
 
 #include "config/config_store.h"
 #include "network/network_fixture.h"
-#include "network/text_lines.h"
+#include "base/text.h"
 #include "platform/unique_fd.h"
 #include "search/definition_paths.h"
 #include "support/loopback_server.h"
@@ -106,7 +106,7 @@ protected:
   std::filesystem::path ScriptOutput() const { return files_.Path() / "out.txt"; }
   std::vector<std::string> ScriptOutputLines() const {
     if (!std::filesystem::exists(ScriptOutput())) return {};
-    return network::SplitTextLines(test::ReadFile(ScriptOutput()));
+    return base::SplitLines(test::ReadFile(ScriptOutput()));
   }
 
   TThreadRandomHttpQuery& Start(std::deque<std::string> words, std::optional<std::string> firstWord = std::nullopt) {
