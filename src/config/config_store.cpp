@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <cstdint>
+#include <climits>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <system_error>
 
 #include "base/text.h"
@@ -42,6 +44,37 @@ size_t ListedCount(const std::vector<TItem>& items, TNameOf nameOf) {
   return count;
 }
 
+// The files whose lock this thread holds through RunLocked. A second lock on one of them would wait
+// for itself: the mutex is not recursive, and a second flock descriptor waits for the first.
+thread_local std::vector<std::filesystem::path> heldFiles;
+
+bool HeldByThisThread(const std::filesystem::path& file) {
+  for (const std::filesystem::path& held : heldFiles) {
+    if (held == file) return true;
+  }
+  return false;
+}
+
+// The file's lock, unless this thread holds it already.
+class THeldLock {
+public:
+  explicit THeldLock(const std::filesystem::path& file) {
+    if (!HeldByThisThread(file)) lock_.emplace(file);
+  }
+
+private:
+  std::optional<platform::TFileLock> lock_;
+};
+
+// Marks the file as held by this thread for as long as the step runs.
+class THoldMark {
+public:
+  explicit THoldMark(const std::filesystem::path& file) { heldFiles.push_back(file); }
+  THoldMark(const THoldMark&) = delete;
+  THoldMark& operator=(const THoldMark&) = delete;
+  ~THoldMark() { heldFiles.pop_back(); }
+};
+
 }  // namespace
 
 EConfigWriteError::EConfigWriteError(const std::filesystem::path& file)
@@ -61,7 +94,7 @@ std::string TConfigStore::Load() const {
 template <typename TEdit>
 void TConfigStore::Modify(TEdit edit) const {
   try {
-    platform::TFileLock lock(file_);
+    const THeldLock lock(file_);
     // Unlike a read, a write must not take an unreadable file for an empty one.
     const TIniText current(platform::ReadWholeFile(file_).value_or(std::string()));
     const std::string changed = edit(current);
@@ -138,6 +171,27 @@ void TConfigStore::EraseSection(std::string_view section) const {
 
 void TConfigStore::DeleteKey(std::string_view section, std::string_view key) const {
   Modify([&](const TIniText& text) { return text.WithoutKey(section, key); });
+}
+
+void TConfigStore::RunLocked(const std::function<void()>& step) const {
+  std::optional<THeldLock> lock;
+  try {
+    lock.emplace(file_);
+  } catch (const std::system_error&) {
+    throw EConfigWriteError(file_);
+  }
+  const THoldMark mark(file_);
+  step();
+}
+
+int TConfigStore::TakeNumber(std::string_view section, std::string_view key, int defaultValue) const {
+  int number = 0;
+  RunLocked([&] {
+    number = ReadInteger(section, key, defaultValue);
+    if (number == INT_MAX) throw std::overflow_error("no number is left for " + std::string(key));
+    WriteInteger(section, key, number + 1);
+  });
+  return number;
 }
 
 int ParseStoredInteger(std::string_view text, int defaultValue) {

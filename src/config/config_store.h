@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -46,6 +47,17 @@ public:
 
   void EraseSection(std::string_view section) const;
   void DeleteKey(std::string_view section, std::string_view key) const;
+
+  // Runs `step` as one atomic step: the file's lock is held from before its first read to after its
+  // last write, so no other thread or process can write in between. The operations of any store on
+  // this file that `step` calls from this thread keep that lock instead of taking it again. Writes
+  // inside are each on disk when they return, as always. Throws EConfigWriteError when the lock
+  // cannot be taken; whatever `step` throws passes through.
+  void RunLocked(const std::function<void()>& step) const;
+
+  // Reads the integer at `key` (or `defaultValue`), writes it plus one and returns what was read, in
+  // one locked step: a counter that hands out numbers never gives the same one twice.
+  int TakeNumber(std::string_view section, std::string_view key, int defaultValue) const;
 
 private:
   std::string Load() const;

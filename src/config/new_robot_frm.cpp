@@ -244,9 +244,12 @@ bool TNewRobotFrm::ClickSave() {
 
 void TNewRobotFrm::Register(const TConfigStore& store) const {
   if (registerRobot_) registerRobot_(robotName);
-  const int robotno = Read(store, section::kGeneral, key::kNextRobotForNewRobot);
-  Write(store, robotName, key::kRobotNo, robotno);
-  Write(store, section::kGeneral, key::kNextRobotForNewRobot, robotno + 1);
+  // One locked step, or a varnelo-cli run on the same home could hand out the same slot.
+  store.RunLocked([&] {
+    const int robotno = Read(store, section::kGeneral, key::kNextRobotForNewRobot);
+    Write(store, robotName, key::kRobotNo, robotno);
+    Write(store, section::kGeneral, key::kNextRobotForNewRobot, robotno + 1);
+  });
 }
 
 bool TNewRobotFrm::WriteSearchEnginePage(const TConfigStore& store) const {

@@ -1,11 +1,14 @@
 #include "retrieval/fetch_page.h"
 
+#include <cctype>
 #include <optional>
+#include <vector>
 #include <system_error>
 
 #include "network/http_client.h"
 #include "network/http_date.h"
 #include "platform/atomic_file.h"
+#include "retrieval/mime_types.h"
 #include "retrieval/store_paths.h"
 #include "retrieval/url.h"
 #include "retrieval/url_escaping.h"
@@ -27,9 +30,32 @@ std::time_t ToTimeT(std::filesystem::file_time_type time) {
   return std::chrono::system_clock::to_time_t(system);
 }
 
+bool NamesAType(const std::vector<std::string>& headers) {
+  constexpr std::string_view kName = "content-type:";
+  for (const std::string& line : headers) {
+    if (line.size() < kName.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < kName.size() && same; ++i) {
+      same = static_cast<char>(std::tolower(static_cast<unsigned char>(line[i]))) == kName[i];
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
+// Many servers answer 304 without Content-Type, and the client's default would then make an image
+// or a style sheet of the stored copy into HTML.
+std::string StoredCopyType(std::string_view knownType, const std::filesystem::path& storedCopy,
+                           const std::string& clientDefault) {
+  if (!knownType.empty()) return std::string(knownType);
+  std::string type = TypeForFileName(storedCopy.filename().string());
+  return type.empty() ? clientDefault : type;
+}
+
 }  // namespace
 
-TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlText, std::string_view site) {
+TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlText, std::string_view site,
+                       std::string_view knownType) {
   TFetchedPage page;
   url record;
   if (ParseUrl(urlText, record) != TUrlParseResult::NoError) return page;
@@ -51,6 +77,7 @@ TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlTe
   }
   page.MimeType = client.MimeType;
   if (client.ResultCode == 304 && copyTime) {
+    if (!NamesAType(client.Headers)) page.MimeType = StoredCopyType(knownType, storedCopy, client.MimeType);
     page.Body = platform::ReadWholeFile(storedCopy).value_or(std::string());
   } else if (client.ResultCode >= 200 && client.ResultCode <= 299) {
     page.Body = std::move(client.Document);

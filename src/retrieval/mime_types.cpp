@@ -170,6 +170,16 @@ std::string ExtensionForType(std::string_view mimeType, std::string_view default
   return std::string(defaultExtension);
 }
 
+std::string TypeForFileName(std::string_view fileName) {
+  const size_t dot = fileName.rfind('.');
+  if (dot == std::string_view::npos || fileName.find('/', dot) != std::string_view::npos) return {};
+  const std::string extension = LowerAscii(fileName.substr(dot + 1));
+  for (const TMimeExtension& row : kMimeExtensions) {
+    if (row.extension == extension) return std::string(row.type);
+  }
+  return {};
+}
+
 bool IsHtmlType(std::string_view contentType) {
   const std::string type = base::AsciiLowered(base::TrimSpaces(contentType.substr(0, contentType.find(';'))));
   return type == "text/html" || type == "application/xhtml+xml";

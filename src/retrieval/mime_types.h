@@ -19,6 +19,10 @@ std::span<const TMimeExtension> MimeExtensionTable();
 // parameters matches none), else `defaultExtension`.
 std::string ExtensionForType(std::string_view mimeType, std::string_view defaultExtension);
 
+// The type of the first row whose extension equals the extension of `fileName` (after its last ".",
+// without regard to case); empty when the name has no extension or the table knows none.
+std::string TypeForFileName(std::string_view fileName);
+
 // The type before any ";", trimmed, is "text/html" or "application/xhtml+xml" without regard to case.
 bool IsHtmlType(std::string_view contentType);
 

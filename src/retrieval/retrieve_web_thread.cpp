@@ -38,15 +38,15 @@ void TRetrieve::Execute() {
   BeginArchive(archive_, settings_.Sites.front());
   TCrawlState state(settings_.Sites);
   SeedCrawl(state, settings_.Sites.front());
-  TCrawlEngine engine(state, [this, &state](const std::string& url, bool firstPage) {
-    VisitPage(state, url, firstPage);
-  });
+  TCrawlEngine engine(
+      state, [this, &state](const std::string& url, bool firstPage) { VisitPage(state, url, firstPage); },
+      [this](const std::string& line) { Log(line); });
   engine.Run(TerminatedFlag());
   WriteArchives();
 }
 
 void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool firstPage) {
-  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName);
+  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl));
   if (!page.Success) return;
   url record;
   ParseUrl(pageUrl, record);

@@ -19,12 +19,14 @@ void TSearchWebThread::Execute() {
     tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::ListView, nullptr, settings_.RobotName,
                                      "Web Site: " + settings_.SiteName);
   });
-  TCrawlEngine engine(state, [this, &state](const std::string& url, bool) { VisitPage(state, url); });
+  TCrawlEngine engine(
+      state, [this, &state](const std::string& url, bool) { VisitPage(state, url); },
+      [this](const std::string& line) { Synchronize([&] { ports_.log.AppendLine(line); }); });
   engine.Run(TerminatedFlag());
 }
 
 void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl) {
-  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName);
+  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl));
   if (!page.Success) return;
   std::filesystem::path resultFile;
   const auto resultFileFor = [&]() -> std::filesystem::path {

@@ -1,5 +1,6 @@
 #include <charconv>
 #include <deque>
+#include <optional>
 #include <utility>
 
 #include "config/config_keys.h"
@@ -30,6 +31,23 @@ std::vector<TStoredItem> StoredItems(const config::TConfigStore& store, const st
   return items;
 }
 
+// N of the key of section `bookmarks` that holds exactly `path`.
+std::optional<int> RegisteredBookmarkFileNo(const config::TConfigStore& store, const std::string& path) {
+  for (const std::string& line : store.ReadSectionValues(config::section::kBookmarks)) {
+    const size_t equals = line.find('=');
+    // A path holding "=" splits into more than two parts and never matches.
+    if (equals == std::string::npos || line.find('=', equals + 1) != std::string::npos) continue;
+    if (line.compare(equals + 1, std::string::npos, path) != 0) continue;
+    const std::string_view key = std::string_view(line).substr(0, equals);
+    int number = 0;
+    if (!key.starts_with(kBookmarkKeyPrefix)) continue;
+    const std::string_view digits = key.substr(kBookmarkKeyPrefix.size());
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error == std::errc() && end == digits.data() + digits.size()) return number;
+  }
+  return std::nullopt;
+}
+
 // N of a key "<stem>N", as the text after the first "*".
 std::string ItemNumber(std::string_view key) {
   const size_t star = key.find('*');
@@ -38,9 +56,7 @@ std::string ItemNumber(std::string_view key) {
 
 // Reads the counter of a list's items and moves it on; the number of the new item.
 int NextItemNumber(const config::TConfigStore& store, const std::string& robot, const std::string& counterKey) {
-  const int number = store.ReadInteger(robot, counterKey, 1);
-  store.WriteInteger(robot, counterKey, number + 1);
-  return number;
+  return store.TakeNumber(robot, counterKey, 1);
 }
 
 // What an ended worker's item records: where it stands, and whether it stopped short of its last entry.
@@ -100,21 +116,18 @@ bool TRobotRunner::TImpl::DividingRunGoesOn(const std::string& robot, const TWor
 int TRobotRunner::TImpl::AttributeBookmarkFileNo(const std::string& robot) {
   const config::TConfigStore store = Store();
   const std::string path = config::Read(store, robot, config::key::kBookmarkFile);
-  for (const std::string& line : store.ReadSectionValues(config::section::kBookmarks)) {
-    const size_t equals = line.find('=');
-    // A path holding "=" splits into more than two parts and never matches.
-    if (equals == std::string::npos || line.find('=', equals + 1) != std::string::npos) continue;
-    if (line.compare(equals + 1, std::string::npos, path) != 0) continue;
-    const std::string_view key = std::string_view(line).substr(0, equals);
-    int number = 0;
-    if (!key.starts_with(kBookmarkKeyPrefix)) continue;
-    const std::string_view digits = key.substr(kBookmarkKeyPrefix.size());
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (error == std::errc() && end == digits.data() + digits.size()) return number;
-  }
-  const int number = config::Read(store, config::section::kGeneral, config::key::kNextNoBookmark);
-  config::Write(store, config::section::kGeneral, config::key::kNextNoBookmark, number + 1);
-  store.WriteString(config::section::kBookmarks, std::string(kBookmarkKeyPrefix) + std::to_string(number), path);
+  int number = 0;
+  // Looking the file up, taking its number and registering it are one locked step, so that two runs
+  // at once neither give one number to two files nor register one file twice.
+  store.RunLocked([&] {
+    if (const std::optional<int> registered = RegisteredBookmarkFileNo(store, path)) {
+      number = *registered;
+      return;
+    }
+    number = config::Read(store, config::section::kGeneral, config::key::kNextNoBookmark);
+    config::Write(store, config::section::kGeneral, config::key::kNextNoBookmark, number + 1);
+    store.WriteString(config::section::kBookmarks, std::string(kBookmarkKeyPrefix) + std::to_string(number), path);
+  });
   return number;
 }
 

@@ -8,12 +8,12 @@ TWorker::~TWorker() {
   if (thread_.joinable()) thread_.join();
 }
 
-TWorker* TWorker::Start(std::unique_ptr<TWorker> worker) {
-  TWorker* self = worker.release();
+TWorker* TWorker::Start(std::unique_ptr<TWorker> worker, const base::TThreadStart& startThread) {
+  TWorker* self = worker.get();
   // The thread_ member is only touched on the main thread (here and in Finish), which cannot run
-  // Finish before this call has returned.
-  self->thread_ = std::thread([self] { self->Run(); });
-  return self;
+  // Finish before this call has returned. Ownership is given up only once the thread exists.
+  self->thread_ = startThread([self] { self->Run(); });
+  return worker.release();
 }
 
 void TWorker::Run() {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "base/thread_start.h"
 #include "shell/main_queue.h"
 
 namespace varnelo::runner {
@@ -25,8 +26,10 @@ public:
   virtual ~TWorker();
 
   // Main thread: starts the worker's thread and gives up ownership; the pointer stays valid until the
-  // end handler has returned.
-  static TWorker* Start(std::unique_ptr<TWorker> worker);
+  // end handler has returned. When the thread cannot be made, the worker is destroyed and the
+  // std::system_error passes on.
+  static TWorker* Start(std::unique_ptr<TWorker> worker,
+                        const base::TThreadStart& startThread = base::StartThread);
 
   // Set before Start; runs on the main thread once Execute has returned.
   void SetOnTerminate(TEndHandler handler) { onTerminate_ = std::move(handler); }

@@ -45,14 +45,20 @@ bool IsDictionaryRegistered(const config::TConfigStore& store, std::string_view 
 }
 
 int AddDictionary(const config::TConfigStore& store, std::string_view path) {
-  const std::string next = config::Read(store, config::section::kGeneral, config::key::kNextNoDic);
-  int number = std::max(config::ParseStoredInteger(next, 1), 1);
-  while (number < INT_MAX && store.ReadString(config::section::kDictionary, DictionaryKey(number), kMissing) != kMissing) {
-    ++number;
-  }
-  if (number == INT_MAX) throw std::overflow_error("no dictionary number is left");
-  config::Write(store, config::section::kGeneral, config::key::kNextNoDic, std::to_string(number + 1));
-  store.WriteString(config::section::kDictionary, DictionaryKey(number), path);
+  int number = 0;
+  // The number and its entry are taken in one locked step: another process registering at the same
+  // time would otherwise read the same `nextnodic` and one of the two entries would be lost.
+  store.RunLocked([&] {
+    const std::string next = config::Read(store, config::section::kGeneral, config::key::kNextNoDic);
+    number = std::max(config::ParseStoredInteger(next, 1), 1);
+    while (number < INT_MAX &&
+           store.ReadString(config::section::kDictionary, DictionaryKey(number), kMissing) != kMissing) {
+      ++number;
+    }
+    if (number == INT_MAX) throw std::overflow_error("no dictionary number is left");
+    config::Write(store, config::section::kGeneral, config::key::kNextNoDic, std::to_string(number + 1));
+    store.WriteString(config::section::kDictionary, DictionaryKey(number), path);
+  });
   return number;
 }
 

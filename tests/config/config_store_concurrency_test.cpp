@@ -25,6 +25,7 @@
 
 #include "config/config_store.h"
 #include "platform/unique_fd.h"
+#include "search/dictionary_register.h"
 #include "support/temp_home.h"
 
 extern char** environ;
@@ -292,6 +293,67 @@ TEST_F(ConfigStoreConcurrencyTest, ProcessesAndThreadWritingOneSectionLoseNoWrit
   ASSERT_TRUE(ParseStrictly(test::ReadFile(File()), onDisk));
   EXPECT_TRUE(SameSections(onDisk, expected));
   EXPECT_EQ(StrayFiles(File()), std::vector<std::string>{});
+}
+
+// Numbers taken from a counter at once by two processes and a thread of this one: each number is
+// recorded under a key of its own, so a number handed out twice leaves a key missing.
+TEST_F(ConfigStoreConcurrencyTest, ProcessesAndThreadTakingNumbersGetEachNumberOnce) {
+  constexpr int kNumbersEach = 100;
+  constexpr int kTakers = 3;
+  {
+    std::vector<std::unique_ptr<TWriterProcess>> takers;
+    for (int i = 0; i < kTakers - 1; ++i) {
+      takers.push_back(std::make_unique<TWriterProcess>(std::vector<std::string>{
+          "--wait-go", "--take-numbers", File().string(), "general", "nextrobot", std::to_string(kNumbersEach)}));
+    }
+    for (auto& taker : takers) taker->Go();
+    const TConfigStore store(File());
+    for (int i = 0; i < kNumbersEach; ++i) {
+      const std::string key = "taken" + std::to_string(store.TakeNumber("general", "nextrobot", 0));
+      store.WriteString("Taken", key, ValueFor(key));
+    }
+    for (auto& taker : takers) {
+      const int status = taker->Wait();
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << DescribeStatus(status);
+    }
+  }
+
+  TSections expected;
+  Expect(expected, "Taken", "taken", kTakers * kNumbersEach);
+  expected["general"]["nextrobot"] = std::to_string(kTakers * kNumbersEach);
+  TSections onDisk;
+  ASSERT_TRUE(ParseStrictly(test::ReadFile(File()), onDisk));
+  EXPECT_TRUE(SameSections(onDisk, expected));
+}
+
+// Two processes registering dictionaries at once, as two varnelo-cli runs on one home would.
+TEST_F(ConfigStoreConcurrencyTest, ProcessesRegisteringDictionariesLoseNone) {
+  constexpr int kEach = 15;
+  const std::vector<std::string> prefixes = {"/dicts/a", "/dicts/b"};
+  {
+    std::vector<std::unique_ptr<TWriterProcess>> registrars;
+    for (const std::string& prefix : prefixes) {
+      registrars.push_back(std::make_unique<TWriterProcess>(std::vector<std::string>{
+          "--wait-go", "--add-dictionaries", File().string(), prefix, std::to_string(kEach)}));
+    }
+    for (auto& registrar : registrars) registrar->Go();
+    for (auto& registrar : registrars) {
+      const int status = registrar->Wait();
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << DescribeStatus(status);
+    }
+  }
+
+  const TConfigStore store(File());
+  std::vector<std::string> registered = search::NumberedDictionaries(store);
+  EXPECT_EQ(store.ReadString("general", "nextnodic", ""), std::to_string(2 * kEach + 1));
+  EXPECT_EQ(store.ReadSection("dictionary").size(), size_t{2 * kEach});
+  std::vector<std::string> wanted;
+  for (const std::string& prefix : prefixes) {
+    for (int i = 0; i < kEach; ++i) wanted.push_back(prefix + std::to_string(i) + ".txt");
+  }
+  std::sort(registered.begin(), registered.end());
+  std::sort(wanted.begin(), wanted.end());
+  EXPECT_EQ(registered, wanted);
 }
 
 // The exact bytes of a section "Seq" holding k0 .. k<count-1>, as the store writes them.

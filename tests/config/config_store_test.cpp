@@ -5,8 +5,11 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "support/temp_home.h"
 
@@ -329,6 +332,65 @@ TEST_F(ConfigStoreTest, ReplacedFileKeepsItsPermissions) {
   TConfigStore(File()).WriteString("r", "k", "v");
   EXPECT_EQ(std::filesystem::status(File()).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+struct TTakeCase {
+  const char* name;
+  const char* file;
+  int defaultValue;
+  int taken;
+  const char* stored;  // the counter afterwards
+};
+
+class TakeNumberTest : public ConfigStoreTest, public ::testing::WithParamInterface<TTakeCase> {};
+
+TEST_P(TakeNumberTest, GivesTheStoredNumberAndStoresTheNext) {
+  const TTakeCase& c = GetParam();
+  const TConfigStore store = Store(c.file);
+  EXPECT_EQ(store.TakeNumber("general", "next", c.defaultValue), c.taken);
+  EXPECT_EQ(store.ReadString("general", "next", ""), c.stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counters, TakeNumberTest,
+                         ::testing::Values(TTakeCase{"Missing", "", 1, 1, "2"},
+                                           TTakeCase{"MissingFromZero", "[general]\r\n", 0, 0, "1"},
+                                           TTakeCase{"Stored", "[general]\r\nnext=41\r\n", 0, 41, "42"},
+                                           TTakeCase{"Hexadecimal", "[general]\r\nnext=0x10\r\n", 0, 16, "17"},
+                                           TTakeCase{"Unreadable", "[general]\r\nnext=x\r\n", 5, 5, "6"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConfigStoreTest, TakeNumberAtTheLargestIntegerFailsAndKeepsTheCounter) {
+  const TConfigStore store = Store("[general]\r\nnext=2147483647\r\n");
+  EXPECT_THROW(store.TakeNumber("general", "next", 0), std::overflow_error);
+  EXPECT_EQ(store.ReadString("general", "next", ""), "2147483647");
+}
+
+TEST_F(ConfigStoreTest, LockedStepKeepsOtherWritersOutUntilItEnds) {
+  const TConfigStore store(File());
+  std::thread other;
+  store.RunLocked([&] {
+    // A second store on the same file, as the registers open their own, writes inside the step.
+    TConfigStore(File()).WriteString("r", "k", "step");
+    other = std::thread([this] { TConfigStore(File()).WriteString("r", "k", "other"); });
+    // Time enough for the other thread to write, were it not kept waiting.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(store.ReadString("r", "k", ""), "step");
+  });
+  // The other write comes once the step has let go of the lock.
+  other.join();
+  EXPECT_EQ(store.ReadString("r", "k", ""), "other");
+}
+
+TEST_F(ConfigStoreTest, FailedLockedStepPassesItsErrorOnAndFreesTheLock) {
+  const TConfigStore store(File());
+  EXPECT_THROW(store.RunLocked([&] {
+    store.WriteString("r", "k", "1");
+    throw std::runtime_error("step failed");
+  }),
+               std::runtime_error);
+  std::thread other([&] { TConfigStore(File()).WriteString("r", "k", "2"); });
+  other.join();
+  EXPECT_EQ(store.ReadString("r", "k", ""), "2");
 }
 
 }  // namespace

@@ -64,6 +64,35 @@ TEST_F(FetchPageTest, AStoredCopyIsOfferedByItsTimeAndA304GivesItsBytes) {
   EXPECT_EQ(server.Requests()[0].Header("If-Modified-Since"), network::FormatHttpDate(instant));
 }
 
+// A 304 without Content-Type is the stored copy, whose type the first fetch knew.
+TEST_F(FetchPageTest, A304WithoutTypeKeepsTheTypeOfTheCopy) {
+  struct TCase {
+    std::string file;
+    std::string knownType;
+    std::string headers;
+    std::string mimeType;
+  };
+  const TCase cases[] = {
+      {"logo.png", "image/png", "", "image/png"},
+      {"logo.png", "", "", "image/png"},
+      {"STYLE.CSS", "", "", "text/css"},
+      {"data.unknownext", "", "", "text/html"},
+      {"page.css", "text/plain", "", "text/plain"},
+      {"logo.png", "image/png", "content-type: image/gif\r\n", "image/gif"},
+  };
+  const std::time_t instant = 1796738709;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.file + " " + c.knownType + " " + c.headers);
+    StoreCopy("d", c.file, "stored", instant);
+    server.Answer("/d/" + c.file, TScriptedAnswer::Page("HTTP/1.1 304 Not Modified", c.headers, ""));
+    const TFetchedPage page = FetchPage(home.Path(), server.Url("/d/" + c.file), "S", c.knownType);
+    ASSERT_TRUE(page.Success);
+    EXPECT_EQ(page.ResultCode, 304);
+    EXPECT_EQ(page.Body, "stored");
+    EXPECT_EQ(page.MimeType, c.mimeType);
+  }
+}
+
 TEST_F(FetchPageTest, StatusDecidesWhatTheFetchGives) {
   struct TCase {
     std::string statusLine;

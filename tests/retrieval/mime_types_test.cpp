@@ -39,6 +39,25 @@ INSTANTIATE_TEST_SUITE_P(
                       TExtensionCase{"IMAGE/JPEG", ".txt", ".txt"}, TExtensionCase{" image/png", ".txt", ".txt"},
                       TExtensionCase{"", ".dat", ".dat"}, TExtensionCase{"jpeg", "", ""}));
 
+struct TFileTypeCase {
+  const char* fileName;
+  const char* type;
+};
+
+class TypeForFileNameTest : public ::testing::TestWithParam<TFileTypeCase> {};
+
+TEST_P(TypeForFileNameTest, TakesTheFirstRowOfTheExtension) {
+  EXPECT_EQ(TypeForFileName(GetParam().fileName), GetParam().type);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TypeForFileNameTest,
+    ::testing::Values(TFileTypeCase{"logo.png", "image/png"}, TFileTypeCase{"a.b.CSS", "text/css"},
+                      TFileTypeCase{"index.html", "text/html"}, TFileTypeCase{"tool.bin", "application/octet-stream"},
+                      TFileTypeCase{"archive.dms", "application/octet-stream"}, TFileTypeCase{"README", ""},
+                      TFileTypeCase{"trailing.", ""}, TFileTypeCase{"dir.d/file", ""},
+                      TFileTypeCase{"x.unknownext", ""}));
+
 struct TTypeCase {
   const char* contentType;
   bool html;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
+#include <vector>
 
 #include "config/config_keys.h"
 #include "config/config_store.h"
@@ -36,12 +38,12 @@ class RetrieveWebThreadTest : public network::NetworkTest {
 protected:
   RetrieveWebThreadTest() { store.WriteString("backup", "DataFrom", "Web Site Backup"); }
 
-  void ServeSite(bool changed) {
+  // With `typeOn304` false a 304 names no type, as Python's http.server and many others answer.
+  void ServeSite(bool changed, bool typeOn304 = true) {
     const std::string status = changed ? "HTTP/1.1 200 OK" : "HTTP/1.1 304 Not Modified";
     const auto page = [&](std::string_view type, std::string_view time, std::string_view body) {
-      return TScriptedAnswer::Page(status,
-                                   "Content-Type: " + std::string(type) + "\r\nLast-Modified: " + std::string(time) +
-                                       "\r\n",
+      const std::string typeLine = changed || typeOn304 ? "Content-Type: " + std::string(type) + "\r\n" : "";
+      return TScriptedAnswer::Page(status, typeLine + "Last-Modified: " + std::string(time) + "\r\n",
                                    changed ? body : "");
     };
     server.Answer("/site/", page("text/html", kPageTime,
@@ -131,6 +133,33 @@ TEST_F(RetrieveWebThreadTest, SecondBackupOfAnUnchangedSiteKeepsTheStoreAndArchi
   EXPECT_EQ(Count(archive, "Content-Location: "), 4u) << archive;
   EXPECT_NE(archive.find("sub page"), std::string::npos);
   EXPECT_TRUE(archive.ends_with("--------=_frontiere0--\r\n"));
+}
+
+// The "Content-Type: " lines of an archive, header and parts, in order.
+std::vector<std::string> PartTypes(std::string_view archive) {
+  constexpr std::string_view kField = "Content-Type: ";
+  std::vector<std::string> types;
+  for (size_t at = archive.find(kField); at != std::string_view::npos; at = archive.find(kField, at + 1)) {
+    types.emplace_back(archive.substr(at, archive.find("\r\n", at) - at));
+  }
+  return types;
+}
+
+TEST_F(RetrieveWebThreadTest, SecondBackupAnsweredByTypeless304sArchivesThePartsAsTheFirst) {
+  const std::filesystem::path mht = home.Path() / "site.mht";
+  store.WriteString("backup", "MhtFile", mht.string());
+  ServeSite(true);
+  RunBackup();
+  const std::string first = test::ReadFile(mht);
+  ASSERT_NE(first.find("Content-Type: image/png"), std::string::npos) << first;
+
+  ServeSite(false, false);
+  RunBackup();
+  const std::string second = test::ReadFile(mht);
+  EXPECT_EQ(PartTypes(second), PartTypes(first));
+  // The image goes in whole, as base64, and not as truncated text.
+  EXPECT_EQ(Count(second, "Content-Transfer-Encoding: base64"), Count(first, "Content-Transfer-Encoding: base64"));
+  EXPECT_EQ(test::ReadFile(Stored("site/img.png")), std::string("\x89PNG\r\n\x1a\n\0x", 10));
 }
 
 TEST_F(RetrieveWebThreadTest, UnwritableMhtPathIsLoggedAndTheStoreIsComplete) {

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "runner/robot_worker_table.h"
@@ -105,6 +107,20 @@ TEST(WorkerTest, AnErrorEndsTheWorkerAndReachesItsEndHandler) {
   queue.RunUntil([&] { return ended.ran; });
   EXPECT_EQ(ended.error, "worker failed");
   EXPECT_EQ(liveWorkers.load(), 0);
+}
+
+TEST(WorkerTest, AThreadThatCannotBeMadeDestroysTheWorkerAndReachesTheCaller) {
+  shell::TMainQueue queue;
+  TEnded ended;
+  auto worker = std::make_unique<TProbeWorker>(queue, TProbeWorker::TMode::Return);
+  worker->SetOnTerminate([&ended](TWorker&) { ended.ran = true; });
+  const auto refuse = [](std::function<void()>) -> std::thread {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  };
+  EXPECT_THROW(TWorker::Start(std::move(worker), refuse), std::system_error);
+  EXPECT_EQ(liveWorkers.load(), 0);
+  EXPECT_EQ(queue.WaitAndRunPending(20ms), 0u);
+  EXPECT_FALSE(ended.ran);
 }
 
 TEST(RobotWorkerTableTest, TracksLiveWorkersPerRobot) {

@@ -9,6 +9,17 @@
 // starts at the first of these keys that the section lacks and writes a growing sequence until it is
 // killed, so that the keys on disk always form an unbroken run; it also dies with the thread that
 // spawned it, so a crashed test leaves no writer running.
+//
+//   store_writer [--wait-go] --take-numbers FILE SECTION KEY COUNT
+//
+// Takes COUNT numbers from the counter KEY of SECTION, one locked step each, and records every number
+// N it got as the key "taken<N>" of section "Taken", valued as above: a number handed out twice shows
+// as one key too few.
+//
+//   store_writer [--wait-go] --add-dictionaries FILE PREFIX COUNT
+//
+// Registers the dictionaries PREFIX0.txt .. PREFIX<COUNT-1>.txt in FILE, one after the other.
+//
 //   --wait-go       read one byte from stdin before the first write, so that several writers start together
 //   --signal-first  write one byte to stdout after the first write has returned
 // Exits 1 when a write fails, 2 on a usage error.
@@ -27,13 +38,19 @@
 #include <vector>
 
 #include "config/config_store.h"
+#include "search/dictionary_register.h"
 
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: store_writer [--wait-go] [--signal-first] FILE SECTION PREFIX COUNT|forever\n";
+    "usage: store_writer [--wait-go] [--signal-first] FILE SECTION PREFIX COUNT|forever\n"
+    "       store_writer [--wait-go] --take-numbers FILE SECTION KEY COUNT\n"
+    "       store_writer [--wait-go] --add-dictionaries FILE PREFIX COUNT\n";
+
+enum class TMode { WriteKeys, TakeNumbers, AddDictionaries };
 
 struct TOptions {
+  TMode mode = TMode::WriteKeys;
   bool waitGo = false;
   bool signalFirst = false;
   std::string file;
@@ -51,11 +68,21 @@ std::optional<TOptions> ParseArguments(int argc, char** argv) {
       options.waitGo = true;
     } else if (argument == "--signal-first") {
       options.signalFirst = true;
+    } else if (argument == "--take-numbers") {
+      options.mode = TMode::TakeNumbers;
+    } else if (argument == "--add-dictionaries") {
+      options.mode = TMode::AddDictionaries;
     } else {
       positional.push_back(argument);
     }
   }
+  if (options.mode == TMode::AddDictionaries) {
+    // The register has a section of its own: the arguments name none.
+    if (positional.size() != 3) return std::nullopt;
+    positional.insert(positional.begin() + 1, "dictionary");
+  }
   if (positional.size() != 4) return std::nullopt;
+  if (options.mode != TMode::WriteKeys && (options.signalFirst || positional[3] == "forever")) return std::nullopt;
   options.file = positional[0];
   options.section = positional[1];
   options.prefix = positional[2];
@@ -105,6 +132,28 @@ long FirstMissing(const varnelo::config::TConfigStore& store, const std::string&
   return missing;
 }
 
+void TakeNumbers(const varnelo::config::TConfigStore& store, const TOptions& options) {
+  for (long i = 0; i < *options.count; ++i) {
+    const std::string key = "taken" + std::to_string(store.TakeNumber(options.section, options.prefix, 0));
+    store.WriteString("Taken", key, ValueFor(key));
+  }
+}
+
+void AddDictionaries(const varnelo::config::TConfigStore& store, const TOptions& options) {
+  for (long i = 0; i < *options.count; ++i) {
+    varnelo::search::AddDictionary(store, options.prefix + std::to_string(i) + ".txt");
+  }
+}
+
+void WriteKeys(const varnelo::config::TConfigStore& store, const TOptions& options) {
+  long index = options.count ? 0 : FirstMissing(store, options.section, options.prefix);
+  for (bool first = true; !options.count || index < *options.count; ++index, first = false) {
+    const std::string key = options.prefix + std::to_string(index);
+    store.WriteString(options.section, key, ValueFor(key));
+    if (first && options.signalFirst) SignalFirstWrite();
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,11 +173,16 @@ int main(int argc, char** argv) {
   }
   try {
     const varnelo::config::TConfigStore store(options->file);
-    long index = options->count ? 0 : FirstMissing(store, options->section, options->prefix);
-    for (bool first = true; !options->count || index < *options->count; ++index, first = false) {
-      const std::string key = options->prefix + std::to_string(index);
-      store.WriteString(options->section, key, ValueFor(key));
-      if (first && options->signalFirst) SignalFirstWrite();
+    switch (options->mode) {
+      case TMode::WriteKeys:
+        WriteKeys(store, *options);
+        break;
+      case TMode::TakeNumbers:
+        TakeNumbers(store, *options);
+        break;
+      case TMode::AddDictionaries:
+        AddDictionaries(store, *options);
+        break;
     }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "store_writer: %s\n", error.what());
