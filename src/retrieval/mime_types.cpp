@@ -173,7 +173,7 @@ std::string ExtensionForType(std::string_view mimeType, std::string_view default
 std::string TypeForFileName(std::string_view fileName) {
   const size_t dot = fileName.rfind('.');
   if (dot == std::string_view::npos || fileName.find('/', dot) != std::string_view::npos) return {};
-  const std::string extension = LowerAscii(fileName.substr(dot + 1));
+  const std::string extension = base::AsciiLowered(fileName.substr(dot + 1));
   for (const TMimeExtension& row : kMimeExtensions) {
     if (row.extension == extension) return std::string(row.type);
   }

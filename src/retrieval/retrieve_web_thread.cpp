@@ -39,7 +39,11 @@ void TRetrieve::Execute() {
   TCrawlState state(settings_.Sites);
   SeedCrawl(state, settings_.Sites.front());
   TCrawlEngine engine(
-      state, [this, &state](const std::string& url, bool firstPage) { VisitPage(state, url, firstPage); },
+      state,
+      [this, &state](const std::string& url, bool firstPage) {
+        VisitPage(state, url, firstPage);
+        ReportItemsDone();
+      },
       [this](const std::string& line) { Log(line); });
   engine.Run(TerminatedFlag());
   WriteArchives();

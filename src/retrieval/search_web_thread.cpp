@@ -20,7 +20,11 @@ void TSearchWebThread::Execute() {
                                      "Web Site: " + settings_.SiteName);
   });
   TCrawlEngine engine(
-      state, [this, &state](const std::string& url, bool) { VisitPage(state, url); },
+      state,
+      [this, &state](const std::string& url, bool) {
+        VisitPage(state, url);
+        ReportItemsDone();
+      },
       [this](const std::string& line) { Synchronize([&] { ports_.log.AppendLine(line); }); });
   engine.Run(TerminatedFlag());
 }
