@@ -19,21 +19,8 @@ bool TBookmarkList::Add(std::string_view url) {
 
 std::vector<std::string> ReadBookmarkFile(const std::filesystem::path& file) {
   const auto content = platform::ReadWholeFile(file);
-  std::vector<std::string> lines;
-  if (!content) return lines;
-  const std::string_view text = *content;
-  size_t begin = 0;
-  while (begin < text.size()) {
-    const size_t end = text.find_first_of("\r\n", begin);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(begin));
-      break;
-    }
-    lines.emplace_back(text.substr(begin, end - begin));
-    begin = end + 1;
-    if (text[end] == '\r' && begin < text.size() && text[begin] == '\n') ++begin;
-  }
-  return lines;
+  if (!content) return {};
+  return base::SplitLines(*content);
 }
 
 std::vector<std::string> NormalizedBookmarks(const std::vector<std::string>& lines) {

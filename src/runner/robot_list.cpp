@@ -20,21 +20,10 @@ std::string TRobotList::RobotNameOf(std::string_view entry) {
   return name;
 }
 
-std::vector<std::string>::iterator TRobotList::FindEntry(std::string_view robot) {
+std::vector<std::string>::const_iterator TRobotList::FindEntry(std::string_view robot) const {
   auto found = std::find(entries_.begin(), entries_.end(), Entry(robot, kIdle));
   if (found == entries_.end()) found = std::find(entries_.begin(), entries_.end(), Entry(robot, kWorking));
   return found;
-}
-
-std::vector<std::string>::const_iterator TRobotList::FindEntry(std::string_view robot) const {
-  return const_cast<TRobotList*>(this)->FindEntry(robot);
-}
-
-std::vector<std::string> TRobotList::Robots() const {
-  std::vector<std::string> robots;
-  robots.reserve(entries_.size());
-  for (const std::string& entry : entries_) robots.push_back(RobotNameOf(entry));
-  return robots;
 }
 
 bool TRobotList::Contains(std::string_view robot) const { return FindEntry(robot) != entries_.end(); }

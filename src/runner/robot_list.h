@@ -22,8 +22,6 @@ public:
   static std::string RobotNameOf(std::string_view entry);
 
   const std::vector<std::string>& Entries() const { return entries_; }
-  // The robots in list order.
-  std::vector<std::string> Robots() const;
   bool Contains(std::string_view robot) const;
   // Whether the robot's label says "(working)".
   bool LabelledWorking(std::string_view robot) const;
@@ -58,7 +56,7 @@ public:
   base::TSignal<const std::optional<std::string>&> SelectionChanged;
 
 private:
-  std::vector<std::string>::iterator FindEntry(std::string_view robot);
+  // The robot's entry, idle or working.
   std::vector<std::string>::const_iterator FindEntry(std::string_view robot) const;
   void SetSelection(std::optional<std::string> robot);
 
