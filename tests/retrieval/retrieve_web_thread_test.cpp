@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -136,11 +137,16 @@ TEST_F(RetrieveWebThreadTest, SecondBackupOfAnUnchangedSiteKeepsTheStoreAndArchi
 }
 
 // The "Content-Type: " lines of an archive, header and parts, in order.
-std::vector<std::string> PartTypes(std::string_view archive) {
-  constexpr std::string_view kField = "Content-Type: ";
-  std::vector<std::string> types;
-  for (size_t at = archive.find(kField); at != std::string_view::npos; at = archive.find(kField, at + 1)) {
-    types.emplace_back(archive.substr(at, archive.find("\r\n", at) - at));
+// The type of every part of an archive, by the part's location: the page workers finish their pages
+// in any order, so the parts come in any order too.
+std::map<std::string, std::string> PartTypes(std::string_view archive) {
+  constexpr std::string_view kType = "Content-Type: ";
+  constexpr std::string_view kLocation = "Content-Location: ";
+  const auto fieldAt = [&archive](size_t at) { return std::string(archive.substr(at, archive.find("\r\n", at) - at)); };
+  std::map<std::string, std::string> types;
+  for (size_t at = archive.find(kType); at != std::string_view::npos; at = archive.find(kType, at + 1)) {
+    const size_t location = archive.find(kLocation, at);
+    types[location == std::string_view::npos ? std::string() : fieldAt(location)] = fieldAt(at);
   }
   return types;
 }
