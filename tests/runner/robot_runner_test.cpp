@@ -68,6 +68,20 @@ TEST_F(RobotRunnerTest, StopWithoutARobotIsRefused) {
                                      shell::TDialogsPort::TIcon::Error}));
 }
 
+// A robot without a section reads robotno 0, the number of another robot: stopping it must leave that
+// robot's workers and the store alone.
+TEST_F(RobotRunnerTest, StoppingARobotWithoutASectionTouchesNoOtherRobot) {
+  AddRobot("Busy", "DataFrom=Script (use it for database request)\r\nrobotno=0\r\nrunning=1\r\n");
+  TIdleWorker live(queue_);
+  table_.Add(0, &live);
+  runner_.Stop("Ghost");
+  EXPECT_FALSE(live.Terminated());
+  EXPECT_TRUE(Store().ReadSection("Ghost").empty());
+  EXPECT_EQ(Store().ReadString("Busy", "running", ""), "1");
+  EXPECT_THAT(dialogs_.messages, IsEmpty());
+  table_.Remove(0, &live);
+}
+
 TEST_F(RobotRunnerTest, AScriptRobotRunsFromTheSelectionAndEndsIdle) {
   test::WriteFile(home_.Path() / "interpretercode" / "empty.pas", "program Empty; begin end.\r\n");
   AddRobot("Other", "DataFrom=Read Local File\r\n");
