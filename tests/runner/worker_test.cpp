@@ -9,8 +9,6 @@
 #include <system_error>
 #include <thread>
 
-#include "runner/robot_worker_table.h"
-
 namespace varnelo::runner {
 namespace {
 
@@ -121,34 +119,6 @@ TEST(WorkerTest, AThreadThatCannotBeMadeDestroysTheWorkerAndReachesTheCaller) {
   EXPECT_EQ(liveWorkers.load(), 0);
   EXPECT_EQ(queue.WaitAndRunPending(20ms), 0u);
   EXPECT_FALSE(ended.ran);
-}
-
-TEST(RobotWorkerTableTest, TracksLiveWorkersPerRobot) {
-  shell::TMainQueue queue;
-  TRobotWorkerTable table;
-  table.Reset(2);
-  EXPECT_EQ(table.Size(), 2u);
-  EXPECT_FALSE(table.Running(0));
-  EXPECT_FALSE(table.Running(5));
-  EXPECT_FALSE(table.Running(-1));
-
-  TEnded first, second;
-  TWorker* a = StartProbe(queue, TProbeWorker::TMode::WaitForTermination, first);
-  TWorker* b = StartProbe(queue, TProbeWorker::TMode::WaitForTermination, second);
-  table.Add(1, a);
-  table.Add(4, b);  // a robot created after start-up grows the table
-  EXPECT_EQ(table.Size(), 5u);
-  EXPECT_TRUE(table.Running(1));
-  EXPECT_TRUE(table.Running(4));
-  EXPECT_THROW(table.Add(-1, a), std::out_of_range);
-
-  table.TerminateAll();
-  EXPECT_TRUE(a->Terminated());
-  EXPECT_TRUE(b->Terminated());
-  table.Remove(1, a);
-  table.Remove(4, b);
-  EXPECT_FALSE(table.Running(1));
-  queue.RunUntil([&] { return first.ran && second.ran; });
 }
 
 }  // namespace
