@@ -43,9 +43,7 @@ void TRobotRunner::TImpl::ShowError(std::string_view message) {
   ports_.dialogs.MessageBox(message, kErrorCaption, shell::TDialogsPort::TIcon::Error);
 }
 
-void TRobotRunner::TImpl::ReleaseTab(results::TTabId tab) {
-  if (results::TTabSheet* sheet = ports_.tabs.Find(tab)) sheet->Desc.Owner = nullptr;
-}
+void TRobotRunner::TImpl::ReleaseTab(results::TTabId tab) { ports_.tabs.ReleaseOwner(tab); }
 
 const TRobotRunner::TImpl::TKindStart* TRobotRunner::TImpl::KindStartOf(std::string_view kind) {
   static constexpr TKindStart kKindStarts[] = {
