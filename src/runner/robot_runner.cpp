@@ -15,7 +15,12 @@ constexpr std::string_view kStartCaption = "&Start";
 
 TRobotRunner::TImpl::TImpl(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
                            TRobotList& robotList)
-    : ports_(ports), indicators_(indicators), workerTable_(workerTable), robotList_(robotList) {}
+    : ports_(ports), indicators_(indicators), workerTable_(workerTable), robotList_(robotList) {
+  // What any worker adds to a robot's tabs counts as rows found by the robot's run.
+  rowsAdded_ = ports_.tabs.RowsAdded.Connect([this](const results::TTabSheet& tab, size_t, size_t count) {
+    progress_.RowsFound(tab.Desc.RobotName, count);
+  });
+}
 
 config::TConfigStore TRobotRunner::TImpl::Store() const {
   return config::TConfigStore(ports_.home / config::kRobotConfigFile);
