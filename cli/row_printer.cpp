@@ -4,12 +4,19 @@
 
 namespace varnelo::cli {
 
-void TRowPrinter::RowAdded(const results::TTabSheet& tab, const results::TListRow& row) {
-  ++rows_;
-  Print(RowLine(tab.Caption, row, json_));
+void TRowPrinter::Watch(results::TResultTabs& tabs) {
+  watching_ += tabs.RowsAdded.Connect(
+      [this](const results::TTabSheet& tab, size_t first, size_t count) { RowsAdded(tab, first, count); });
+  watching_ += tabs.Navigated.Connect(
+      [this](const results::TTabSheet& tab) { Print(NavigationLine(tab.Caption, tab.Content, json_)); });
 }
 
-void TRowPrinter::Navigated(const results::TTabSheet& tab) { Print(NavigationLine(tab.Caption, tab.Content, json_)); }
+void TRowPrinter::RowsAdded(const results::TTabSheet& tab, size_t first, size_t count) {
+  for (size_t index = first; index < first + count && index < tab.Content.Rows.size(); ++index) {
+    ++rows_;
+    Print(RowLine(tab.Caption, tab.Content.Rows[index], json_));
+  }
+}
 
 void TRowPrinter::Print(const std::string& line) {
   // Standard output may be the terminal that shows the progress line.

@@ -100,7 +100,7 @@ public:
         shellOpen_(log_),
         browserFactory_(queue_),
         form_(home, queue_, {log_, dialogs_, indicators_, shellOpen_}) {
-    form_.Tabs().SetView(&printer_);
+    printer_.Watch(form_.Tabs());
     form_.Tabs().SetBrowserFactory(&browserFactory_);
     listening_ += form_.WorkerTable().RunningWorkerCountChanged.Connect([this](int) { UpdateEnded(); });
     listening_ += form_.RobotList().StateChanged.Connect([this](const std::string&, bool) { UpdateEnded(); });

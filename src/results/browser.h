@@ -1,8 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
+
+#include "base/signal.h"
 
 namespace varnelo::results {
 
@@ -14,7 +15,8 @@ inline constexpr int kCommandForward = 1;
 inline constexpr int kCommandBack = 2;
 
 // One embedded browser control, as the core uses it. Main thread only: its operations are called
-// there and its events are raised there.
+// there and its signals are raised there. A listener may destroy the browser; it then raises nothing
+// more.
 class TBrowser {
 public:
   virtual ~TBrowser() = default;
@@ -25,15 +27,23 @@ public:
   virtual void NavigateWithPost(const std::string& url, const std::string& postData, const std::string& headers) = 0;
   virtual void GoBack() = 0;
   virtual void GoForward() = 0;
+  // Ends the load under way, which then finishes as failed; nothing when none is.
+  virtual void Stop() = 0;
+  // Shows the control's home page (each control says what its home is).
+  virtual void GoHome() = 0;
   // The HTML source of the document now loaded.
   virtual std::string DocumentSource() const = 0;
-  // The address of the page now shown.
+  // The address and the title of the page now shown.
   virtual std::string LocationUrl() const = 0;
+  virtual std::string Title() const = 0;
 
-  // Raised when a navigation's download ends, also when it failed or was stopped.
-  std::function<void()> OnDownloadComplete;
+  base::TSignal<const std::string& /*title*/> TitleChanged;
+  base::TSignal<const std::string& /*url*/> AddressChanged;
+  base::TSignal<> LoadStarted;
+  // Every load ends with it, also one that failed (ok false) or was stopped (ok false).
+  base::TSignal<bool /*ok*/> LoadFinished;
   // kCommandForward or kCommandBack, and whether that move is possible now.
-  std::function<void(int command, bool enabled)> OnCommandStateChange;
+  base::TSignal<int /*command*/, bool /*enabled*/> CommandStateChanged;
 };
 
 // The front end's port that makes the browser of a new result tab.

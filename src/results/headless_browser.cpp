@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/text.h"
 #include "network/http_client.h"
 #include "platform/atomic_file.h"
 #include "platform/file_url.h"
@@ -21,6 +22,7 @@ using TRequest = THeadlessBrowser::TRequest;
 using TLoaded = THeadlessBrowser::TLoaded;
 
 constexpr std::string_view kFormContentType = "Content-Type: application/x-www-form-urlencoded";
+constexpr std::string_view kBlankPage = "about:blank";
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && ::strncasecmp(text.data(), prefix.data(), prefix.size()) == 0;
@@ -44,14 +46,14 @@ TLoaded Transfer(std::string_view method, const std::string& url, const std::str
   network::THttpClient client(cancel);
   client.Headers = headerLines;
   client.RequestBody = body;
-  if (!client.HttpMethod(method, url)) return {"", url};
+  if (!client.HttpMethod(method, url)) return {"", url, false};
   if (client.ResultCode == 302 || client.ResultCode == 303) {
     const std::string location = client.Location;
     network::THttpClient second(cancel);
-    if (!second.HttpMethod("GET", location)) return {"", location};
-    return {std::move(second.Document), location};
+    if (!second.HttpMethod("GET", location)) return {"", location, false};
+    return {std::move(second.Document), location, true};
   }
-  return {std::move(client.Document), url};
+  return {std::move(client.Document), url, true};
 }
 
 // Runs on the browser's thread. A load that fails gives an empty document.
@@ -59,18 +61,50 @@ TLoaded Fetch(const TRequest& request, const std::atomic<bool>* cancel) {
   try {
     if (const std::optional<std::filesystem::path> file = platform::FileUrlPath(request.url)) {
       if (const std::optional<TPostProxyRequest> proxy = PostProxyRequest(request.url)) {
-        if (!std::filesystem::is_regular_file(*file)) return {"", request.url};
+        if (!std::filesystem::is_regular_file(*file)) return {"", request.url, false};
         return Transfer("POST", proxy->TargetUrl, proxy->Body, {std::string(kFormContentType)}, cancel);
       }
-      return {platform::ReadWholeFile(*file).value_or(""), request.url};
+      std::optional<std::string> content = platform::ReadWholeFile(*file);
+      const bool read = content.has_value();
+      return {std::move(content).value_or(""), request.url, read};
     }
+    if (request.url == kBlankPage) return {"", request.url, true};
     if (StartsWithNoCase(request.url, "http://") || StartsWithNoCase(request.url, "https://")) {
       return Transfer(request.post ? "POST" : "GET", request.url, request.body, request.headerLines, cancel);
     }
   } catch (const std::exception&) {
     // Unreadable file, unusable proxy settings: the page stays empty, as a failed load shows.
   }
-  return {"", request.url};
+  return {"", request.url, false};
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// The text of the first title element, its runs of white space made one space; character references
+// stay as written. Empty when the document has none.
+std::string DocumentTitle(std::string_view source) {
+  const std::string lowered = base::AsciiLowered(source);
+  size_t open = lowered.find("<title");
+  while (open != std::string::npos && open + 6 < lowered.size() && lowered[open + 6] != '>' &&
+         !IsSpace(lowered[open + 6])) {
+    open = lowered.find("<title", open + 1);  // <titles> or the like is another element
+  }
+  if (open == std::string::npos) return {};
+  const size_t start = lowered.find('>', open);
+  if (start == std::string::npos) return {};
+  const size_t end = std::min(lowered.find("</title", start), lowered.size());
+  std::string title;
+  bool space = false;
+  for (const char c : source.substr(start + 1, end - start - 1)) {
+    if (IsSpace(c)) {
+      space = !title.empty();
+      continue;
+    }
+    if (space) title += ' ';
+    space = false;
+    title += c;
+  }
+  return title;
 }
 
 }  // namespace
@@ -104,11 +138,30 @@ THeadlessBrowser::~THeadlessBrowser() {
   if (thread_.joinable()) thread_.join();
 }
 
-void THeadlessBrowser::Navigate(const std::string& url) { Go(TRequest{url, false, {}, {}}); }
+void THeadlessBrowser::Navigate(const std::string& url) {
+  if (home_.empty()) home_ = url;
+  Go(TRequest{url, false, {}, {}});
+}
 
 void THeadlessBrowser::NavigateWithPost(const std::string& url, const std::string& postData,
                                         const std::string& headers) {
+  if (home_.empty()) home_ = url;
   Go(TRequest{url, true, postData, HeaderLines(headers)});
+}
+
+void THeadlessBrowser::GoHome() { Go(TRequest{home_.empty() ? std::string(kBlankPage) : home_, false, {}, {}}); }
+
+void THeadlessBrowser::Stop() {
+  if (!loading_) return;
+  loading_ = false;
+  // Whatever the stopped load still brings is dropped.
+  ++shared_->generation;
+  {
+    const std::lock_guard lock(shared_->mutex);
+    shared_->pending.reset();
+    shared_->cancel = true;
+  }
+  LoadFinished(false);
 }
 
 void THeadlessBrowser::GoBack() {
@@ -138,7 +191,13 @@ void THeadlessBrowser::Load() {
     shared_->cancel = true;
   }
   shared_->wake.notify_one();
-  if (thread_.joinable()) return;
+  loading_ = true;
+  if (!thread_.joinable()) StartThread();
+  // Last: a listener may destroy the browser.
+  LoadStarted();
+}
+
+void THeadlessBrowser::StartThread() {
   thread_ = std::thread([shared = shared_, &mainQueue = mainQueue_] {
     for (;;) {
       std::pair<std::uint64_t, TRequest> next;
@@ -159,18 +218,37 @@ void THeadlessBrowser::Load() {
 }
 
 void THeadlessBrowser::Loaded(std::uint64_t generation, TLoaded loaded) {
-  if (generation != shared_->generation) return;  // a later navigation took its place
+  if (generation != shared_->generation) return;  // a later navigation or a stop took its place
+  loading_ = false;
   source_ = std::move(loaded.source);
+  std::string title = DocumentTitle(source_);
+  const bool addressChanged = loaded.location != location_;
+  const bool titleChanged = title != title_;
   location_ = std::move(loaded.location);
+  title_ = std::move(title);
+  RaiseLoaded(addressChanged, titleChanged, loaded.ok);
+}
+
+void THeadlessBrowser::RaiseLoaded(bool addressChanged, bool titleChanged, bool ok) {
+  // A listener may close the tab, and this browser with it: nothing of it is touched once it is gone,
+  // and each signal gets copies, which outlive it.
+  const std::shared_ptr<TShared> shared = shared_;
+  const auto alive = [&] { return shared->owner == this; };
   const bool canGoBack = current_ > 0;
   const bool canGoForward = current_ + 1 < history_.size();
-  // A handler may close the tab, and this browser with it: nothing of it is touched once it is gone.
-  const std::shared_ptr<TShared> shared = shared_;
-  if (auto handler = OnCommandStateChange) handler(kCommandBack, canGoBack);
-  if (shared->owner != this) return;
-  if (auto handler = OnCommandStateChange) handler(kCommandForward, canGoForward);
-  if (shared->owner != this) return;
-  if (auto handler = OnDownloadComplete) handler();
+  if (addressChanged) {
+    AddressChanged(std::string(location_));
+    if (!alive()) return;
+  }
+  if (titleChanged) {
+    TitleChanged(std::string(title_));
+    if (!alive()) return;
+  }
+  CommandStateChanged(kCommandBack, canGoBack);
+  if (!alive()) return;
+  CommandStateChanged(kCommandForward, canGoForward);
+  if (!alive()) return;
+  LoadFinished(ok);
 }
 
 std::unique_ptr<TBrowser> THeadlessBrowserFactory::CreateBrowser(TBrowserKind /*kind*/) {

@@ -14,7 +14,9 @@ namespace varnelo::results {
 // A browser without a window, for the command line and the tests: it loads "http" and "https" pages
 // with the program's HTTP client and "file:" URLs from disk, on a thread of its own, and reports the
 // end of each load on the main thread. It runs no script; a "file:" URL of postproxy.html is answered
-// by doing what that page does: posting its body to its target as a form.
+// by doing what that page does: posting its body to its target as a form. Its home is the address of
+// the first page it was asked to show (fetched with GET, even when that page was posted), about:blank
+// before any; its title is the text of the document's first title element.
 class THeadlessBrowser : public TBrowser {
 public:
   explicit THeadlessBrowser(shell::TMainQueue& mainQueue);
@@ -28,10 +30,14 @@ public:
   void NavigateWithPost(const std::string& url, const std::string& postData, const std::string& headers) override;
   void GoBack() override;
   void GoForward() override;
-  // What the last completed load gave: the body of the answer (empty when the load failed) and the
-  // address it came from (after a 302 or 303).
+  // The document shown before the stopped load stays.
+  void Stop() override;
+  void GoHome() override;
+  // What the last completed load gave: the body of the answer (empty when the load failed), the
+  // address it came from (after a 302 or 303) and the title found in the body.
   std::string DocumentSource() const override { return source_; }
   std::string LocationUrl() const override { return location_; }
+  std::string Title() const override { return title_; }
 
   // One entry of the history: what a navigation asked for.
   struct TRequest {
@@ -43,6 +49,7 @@ public:
   struct TLoaded {
     std::string source;
     std::string location;
+    bool ok = false;
   };
 
 private:
@@ -50,14 +57,21 @@ private:
 
   void Go(TRequest request);
   void Load();
+  void StartThread();
   // Main thread: the end of load `generation`.
   void Loaded(std::uint64_t generation, TLoaded loaded);
+  // Raises the signals of a finished load, until a listener destroys the browser.
+  void RaiseLoaded(bool addressChanged, bool titleChanged, bool ok);
 
   shell::TMainQueue& mainQueue_;
   std::vector<TRequest> history_;
   size_t current_ = 0;
+  // The address GoHome shows; empty until the first navigation.
+  std::string home_;
+  bool loading_ = false;
   std::string source_;
   std::string location_;
+  std::string title_;
   std::shared_ptr<TShared> shared_;
   std::thread thread_;
 };

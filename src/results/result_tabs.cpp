@@ -44,16 +44,21 @@ TTabId TResultTabs::OpenMozillaTab(const void* owner, std::string robotName, std
 TTabId TResultTabs::AddTab(TTabTemplate tabTemplate, const void* owner, std::string robotName, std::string caption,
                            std::unique_ptr<TBrowser> browser) {
   auto tab = std::make_unique<TTabSheet>();
-  tab->Id = nextId_++;
+  const TTabId id = nextId_++;
+  tab->Id = id;
   tab->Caption = std::move(caption);
   tab->Content.Template = tabTemplate;
   tab->Desc.Owner = owner;
   tab->Desc.RobotName = std::move(robotName);
   tab->Desc.Content = &tab->Content;
   tab->Browser = std::move(browser);
+  if (tab->Browser != nullptr) {
+    tab->BrowserConnections += tab->Browser->CommandStateChanged.Connect(
+        [this, id](int command, bool enabled) { CommandStateChanged(id, command, enabled); });
+  }
   tabs_.push_back(std::move(tab));
-  if (view_ != nullptr) view_->TabOpened(*tabs_.back());
-  return tabs_.back()->Id;
+  TabOpened(*tabs_.back());
+  return id;
 }
 
 TBrowser* TResultTabs::Browser(TTabId id) {
@@ -61,12 +66,21 @@ TBrowser* TResultTabs::Browser(TTabId id) {
   return tab == nullptr ? nullptr : tab->Browser.get();
 }
 
-bool TResultTabs::AddRow(TTabId id, TListRow row) {
+bool TResultTabs::AddRows(TTabId id, std::vector<TListRow> rows) {
   TTabSheet* tab = Find(id);
   if (tab == nullptr || IsBrowserTab(tab->Content.Template)) return false;
-  tab->Content.Rows.push_back(std::move(row));
-  if (view_ != nullptr) view_->RowAdded(*tab, tab->Content.Rows.back());
+  if (rows.empty()) return true;
+  std::vector<TListRow>& list = tab->Content.Rows;
+  const size_t first = list.size();
+  list.insert(list.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  RowsAdded(*tab, first, rows.size());
   return true;
+}
+
+bool TResultTabs::AddRow(TTabId id, TListRow row) {
+  std::vector<TListRow> rows;
+  rows.push_back(std::move(row));
+  return AddRows(id, std::move(rows));
 }
 
 void TResultTabs::SetRowActivation(TTabId id, std::function<void(const TListRow&)> action) {
@@ -90,7 +104,7 @@ bool TResultTabs::Navigate(TTabId id, std::string url) {
   tab->Content.PostData.clear();
   tab->Content.PostHeaders.clear();
   if (tab->Browser != nullptr) tab->Browser->Navigate(tab->Content.Url);
-  Navigated(*tab);
+  RaiseNavigated(id);
   return true;
 }
 
@@ -103,54 +117,69 @@ bool TResultTabs::NavigateWithPost(TTabId id, std::string url, std::string postD
   if (tab->Browser != nullptr) {
     tab->Browser->NavigateWithPost(tab->Content.Url, tab->Content.PostData, tab->Content.PostHeaders);
   }
-  Navigated(*tab);
+  RaiseNavigated(id);
   return true;
 }
 
-void TResultTabs::Navigated(TTabSheet& tab) {
-  if (view_ != nullptr) view_->Navigated(tab);
+void TResultTabs::RaiseNavigated(TTabId id) {
+  if (const TTabSheet* tab = Find(id)) Navigated(*tab);
 }
 
-void TResultTabs::SetCommandStateHandler(std::function<void(TTabId, int, bool)> handler) {
-  commandStateHandler_ = std::move(handler);
-}
-
-void TResultTabs::ConnectCommandState(TTabId id) {
-  TBrowser* browser = Browser(id);
-  if (browser == nullptr) return;
-  browser->OnCommandStateChange = [this, id](int command, bool enabled) {
-    if (commandStateHandler_) commandStateHandler_(id, command, enabled);
-  };
+bool TResultTabs::SetCaption(TTabId id, std::string caption) {
+  TTabSheet* tab = Find(id);
+  if (tab == nullptr) return false;
+  if (tab->Caption == caption) return true;
+  tab->Caption = std::move(caption);
+  CaptionChanged(*tab);
+  return true;
 }
 
 void TResultTabs::PossibleToCloseTabsheet(const void* owner) {
   const auto found = std::find_if(tabs_.begin(), tabs_.end(),
                                   [owner](const auto& tab) { return tab->Desc.Owner == owner; });
-  if (found != tabs_.end()) (*found)->Desc.Owner = nullptr;
+  if (found != tabs_.end()) ReleaseOwner((*found)->Id);
+}
+
+bool TResultTabs::ReleaseOwner(TTabId id) {
+  TTabSheet* tab = Find(id);
+  if (tab == nullptr || tab->Desc.Owner == nullptr) return false;
+  tab->Desc.Owner = nullptr;
+  OwnerReleased(*tab);
+  return true;
+}
+
+bool TResultTabs::IsClosing(TTabId id) const {
+  return std::find(closing_.begin(), closing_.end(), id) != closing_.end();
 }
 
 bool TResultTabs::Close(TTabId id) {
-  const auto found = std::find_if(tabs_.begin(), tabs_.end(), [id](const auto& tab) { return tab->Id == id; });
-  if (found == tabs_.end() || (*found)->Desc.Owner != nullptr) return false;
-  tabs_.erase(found);
+  const TTabSheet* tab = Find(id);
+  if (tab == nullptr || tab->Desc.Owner != nullptr || IsClosing(id)) return false;
+  // The listeners see the tab whole; one that closes it again, or other tabs, does no harm.
+  closing_.push_back(id);
+  Closing(*tab);
+  std::erase(closing_, id);
+  std::erase_if(tabs_, [id](const auto& sheet) { return sheet->Id == id; });
   if (current_ == id) current_ = 0;
-  if (view_ != nullptr) view_->TabClosed(id);
   return true;
 }
 
 void TResultTabs::CloseAndFreeTabs(std::string_view robotName) {
   std::vector<TTabId> closing;
-  for (const auto& tab : tabs_) {
-    if (tab->Desc.RobotName == robotName && tab->Desc.Owner == nullptr) closing.push_back(tab->Id);
+  for (auto tab = tabs_.rbegin(); tab != tabs_.rend(); ++tab) {
+    if ((*tab)->Desc.RobotName == robotName && (*tab)->Desc.Owner == nullptr) closing.push_back((*tab)->Id);
   }
   for (const TTabId id : closing) Close(id);
 }
 
 void TResultTabs::CloseAllFromLast() {
-  while (!tabs_.empty()) {
-    TTabSheet& last = *tabs_.back();
-    last.Desc.Owner = nullptr;
-    Close(last.Id);
+  // Until none is left: a listener may open tabs while others close.
+  for (;;) {
+    const auto last =
+        std::find_if(tabs_.rbegin(), tabs_.rend(), [this](const auto& tab) { return !IsClosing(tab->Id); });
+    if (last == tabs_.rend()) return;
+    (*last)->Desc.Owner = nullptr;
+    Close((*last)->Id);
   }
 }
 

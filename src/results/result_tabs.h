@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/signal.h"
 #include "results/browser.h"
 
 namespace varnelo::results {
@@ -67,23 +68,15 @@ struct TTabSheet {
   std::unique_ptr<TBrowser> Browser;
   // What a double-click on a row of a list tab does; none for most tabs.
   std::function<void(const TListRow&)> RowActivation;
-};
-
-// What a front end shows of the tabs; every call comes on the main thread.
-class TResultTabsView {
-public:
-  virtual ~TResultTabsView() = default;
-  virtual void TabOpened(const TTabSheet& tab) = 0;
-  virtual void RowAdded(const TTabSheet& tab, const TListRow& row) = 0;
-  virtual void Navigated(const TTabSheet& tab) = 0;
-  virtual void TabClosed(TTabId id) = 0;
+  // The tabs' hold on the browser's signals; ends before the browser does.
+  base::TConnections BrowserConnections;
 };
 
 // The result tab container of the main window: every tab in tab order with its descriptor and
-// content. Main thread only; workers reach it through the main queue.
+// content. Main thread only; workers reach it through the main queue. Its signals are raised there,
+// and a listener may close tabs (even the one it is told about) or open new ones.
 class TResultTabs {
 public:
-  void SetView(TResultTabsView* view) { view_ = view; }
   // Where browser tabs get their control; without one they record their navigations only.
   void SetBrowserFactory(TBrowserFactory* factory) { browserFactory_ = factory; }
 
@@ -96,8 +89,9 @@ public:
   // The tab's control; null when the tab is gone or has none.
   TBrowser* Browser(TTabId id);
 
-  // False when the tab is gone (closed by the user while its worker still filled it), so the row is
-  // dropped, or when it is not a list.
+  // False when the tab is gone (closed by the user while its worker still filled it), so the rows are
+  // dropped, or when it is not a list. The rows are added at the end, in their order.
+  bool AddRows(TTabId id, std::vector<TListRow> rows);
   bool AddRow(TTabId id, TListRow row);
   // What a double-click on a row of the tab does from now on.
   void SetRowActivation(TTabId id, std::function<void(const TListRow&)> action);
@@ -107,20 +101,20 @@ public:
   // False when the tab is gone or holds no browser.
   bool Navigate(TTabId id, std::string url);
   bool NavigateWithPost(TTabId id, std::string url, std::string postData, std::string headers);
+  // False when the tab is gone.
+  bool SetCaption(TTabId id, std::string caption);
 
   // The tab the user sees; 0 when none. The front end sets it when the user switches tabs.
   TTabId Current() const { return current_; }
   void SetCurrent(TTabId id) { current_ = id; }
-  // Where the command state changes of connected browsers go, with the tab of the browser.
-  void SetCommandStateHandler(std::function<void(TTabId, int command, bool enabled)> handler);
-  // Sends the command state changes of the tab's browser to the handler.
-  void ConnectCommandState(TTabId id);
 
   // The first tab, in tab order, whose owner is `owner` gets none.
   void PossibleToCloseTabsheet(const void* owner);
+  // The tab gets no owner; false when it is gone or had none.
+  bool ReleaseOwner(TTabId id);
   // Closes the tab unless a worker still owns it; false when it was refused or is gone.
   bool Close(TTabId id);
-  // Closes every tab of the robot that no worker owns.
+  // Closes every tab of the robot that no worker owns, from the last to the first.
   void CloseAndFreeTabs(std::string_view robotName);
   // The program's end, once no worker is left: every tab is freed, from the last to the first.
   void CloseAllFromLast();
@@ -129,17 +123,35 @@ public:
   TTabSheet* Find(TTabId id);
   const std::vector<std::unique_ptr<TTabSheet>>& Tabs() const { return tabs_; }
 
+  // A new last tab, with its descriptor.
+  base::TSignal<const TTabSheet&> TabOpened;
+  // Rows `first` to `first + count - 1` of the tab's list are new; they come in batches.
+  base::TSignal<const TTabSheet&, size_t /*first*/, size_t /*count*/> RowsAdded;
+  // The tab's worker has ended: the user may close it now.
+  base::TSignal<const TTabSheet&> OwnerReleased;
+  base::TSignal<const TTabSheet&> CaptionChanged;
+  // The tab's browser was sent to Content.Url.
+  base::TSignal<const TTabSheet&> Navigated;
+  // The tab is about to be freed with its content and its browser.
+  base::TSignal<const TTabSheet&> Closing;
+  // The browser of a tab can move forward (kCommandForward) or back (kCommandBack), or no longer.
+  base::TSignal<TTabId, int /*command*/, bool /*enabled*/> CommandStateChanged;
+
 private:
+  using TTabList = std::vector<std::unique_ptr<TTabSheet>>;
+
   TTabId AddTab(TTabTemplate tabTemplate, const void* owner, std::string robotName, std::string caption,
                  std::unique_ptr<TBrowser> browser);
-  void Navigated(TTabSheet& tab);
+  // Raises Navigated unless the browser's own signals closed the tab meanwhile.
+  void RaiseNavigated(TTabId id);
+  bool IsClosing(TTabId id) const;
 
-  std::vector<std::unique_ptr<TTabSheet>> tabs_;
+  TTabList tabs_;
+  // The tabs whose Closing listeners run now: they are freed once those return.
+  std::vector<TTabId> closing_;
   TTabId nextId_ = 1;
   TTabId current_ = 0;
-  TResultTabsView* view_ = nullptr;
   TBrowserFactory* browserFactory_ = nullptr;
-  std::function<void(TTabId, int, bool)> commandStateHandler_;
 };
 
 }  // namespace varnelo::results

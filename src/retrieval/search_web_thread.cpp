@@ -37,21 +37,28 @@ void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl)
     if (resultFile.empty()) resultFile = resultFiles_.For(pageUrl);
     return resultFile;
   };
-  const auto addRow = [&](const std::string& url, const std::string& line) { AddRow(url, line, resultFileFor()); };
+  // A page's hits go to the tab in one hand-over, once its result page is written.
+  std::vector<results::TListRow> rows;
+  const auto addRow = [&](const std::string& url, const std::string& line) {
+    rows.push_back({url, {line}, resultFileFor()});
+  };
   if (IsHtmlType(page.MimeType)) {
     parsing::TParseURL extractor(&state.Lock, settings_.AcceptedTypes, settings_.MaxSize, settings_.FollowLinks,
                                  page.Body, true, &state.Cache, &state.Found, state.Sites);
-    if (!KeywordSearch(extractor.Parser.Root(), settings_.Keywords, pageUrl, resultFileFor, addRow)) return;
+    const bool searched = KeywordSearch(extractor.Parser.Root(), settings_.Keywords, pageUrl, resultFileFor, addRow);
+    AddRows(std::move(rows));
+    if (!searched) return;
     extractor.ExtractLinks(pageUrl);
   } else if (IsTextType(page.MimeType)) {
     std::vector<std::string> lines = base::SplitLines(page.Body);
     KeywordSearch(lines, settings_.Keywords, pageUrl, resultFileFor, addRow);
+    AddRows(std::move(rows));
   }
 }
 
-void TSearchWebThread::AddRow(const std::string& pageUrl, const std::string& foundLine,
-                              const std::filesystem::path& resultFile) {
-  Synchronize([&] { ports_.tabs.AddRow(tab_, {pageUrl, {foundLine}, resultFile}); });
+void TSearchWebThread::AddRows(std::vector<results::TListRow> rows) {
+  if (rows.empty()) return;
+  Synchronize([&] { ports_.tabs.AddRows(tab_, std::move(rows)); });
 }
 
 }  // namespace varnelo::retrieval

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "results/result_tabs.h"
 #include "retrieval/keyword_search.h"
@@ -26,7 +27,7 @@ protected:
 
 private:
   void VisitPage(TCrawlState& state, const std::string& pageUrl);
-  void AddRow(const std::string& pageUrl, const std::string& foundLine, const std::filesystem::path& resultFile);
+  void AddRows(std::vector<results::TListRow> rows);
 
   runner::TRobotPorts& ports_;
   const TWebSiteSettings settings_;

@@ -15,7 +15,12 @@ constexpr std::string_view kStartCaption = "&Start";
 
 TRobotRunner::TImpl::TImpl(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
                            TRobotList& robotList)
-    : ports_(ports), indicators_(indicators), workerTable_(workerTable), robotList_(robotList) {}
+    : ports_(ports), indicators_(indicators), workerTable_(workerTable), robotList_(robotList) {
+  // What any worker adds to a robot's tabs counts as rows found by the robot's run.
+  rowsAdded_ = ports_.tabs.RowsAdded.Connect([this](const results::TTabSheet& tab, size_t, size_t count) {
+    progress_.RowsFound(tab.Desc.RobotName, count);
+  });
+}
 
 config::TConfigStore TRobotRunner::TImpl::Store() const {
   return config::TConfigStore(ports_.home / config::kRobotConfigFile);
@@ -43,9 +48,7 @@ void TRobotRunner::TImpl::ShowError(std::string_view message) {
   ports_.dialogs.MessageBox(message, kErrorCaption, shell::TDialogsPort::TIcon::Error);
 }
 
-void TRobotRunner::TImpl::ReleaseTab(results::TTabId tab) {
-  if (results::TTabSheet* sheet = ports_.tabs.Find(tab)) sheet->Desc.Owner = nullptr;
-}
+void TRobotRunner::TImpl::ReleaseTab(results::TTabId tab) { ports_.tabs.ReleaseOwner(tab); }
 
 const TRobotRunner::TImpl::TKindStart* TRobotRunner::TImpl::KindStartOf(std::string_view kind) {
   static constexpr TKindStart kKindStarts[] = {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/signal.h"
 #include "config/config_store.h"
 #include "results/result_tabs.h"
 #include "runner/robot_runner.h"
@@ -117,6 +118,7 @@ private:
   TRobotWorkerTable& workerTable_;
   TRobotList& robotList_;
   TRunProgressTable progress_;
+  base::TConnection rowsAdded_;
   // The robot whose worker's end handler runs now; none between them.
   const std::string* endingRobot_ = nullptr;
 };

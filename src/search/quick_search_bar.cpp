@@ -6,12 +6,11 @@
 namespace varnelo::search {
 
 TQuickSearchBar::TQuickSearchBar(std::filesystem::path home, results::TResultTabs& tabs, TStartSearch startSearch)
-    : home_(std::move(home)), tabs_(tabs), startSearch_(std::move(startSearch)) {
-  tabs_.SetCommandStateHandler(
-      [this](results::TTabId tab, int command, bool enabled) { CommandStateChanged(tab, command, enabled); });
-}
-
-TQuickSearchBar::~TQuickSearchBar() { tabs_.SetCommandStateHandler(nullptr); }
+    : home_(std::move(home)),
+      tabs_(tabs),
+      startSearch_(std::move(startSearch)),
+      commandStates_(tabs_.CommandStateChanged.Connect(
+          [this](results::TTabId tab, int command, bool enabled) { CommandStateChanged(tab, command, enabled); })) {}
 
 void TQuickSearchBar::ChooseRobot(std::string caption) {
   chosenRobot_ = std::move(caption);
@@ -64,10 +63,6 @@ void TQuickSearchBar::Back() {
 
 void TQuickSearchBar::Forward() {
   if (results::TBrowser* browser = CurrentBrowser()) browser->GoForward();
-}
-
-void TQuickSearchBar::Changed() const {
-  if (onChange_) onChange_();
 }
 
 }  // namespace varnelo::search

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/signal.h"
 #include "results/result_tabs.h"
 
 namespace varnelo::search {
@@ -21,7 +22,6 @@ public:
 
   // Takes the command state changes of the tabs' browsers for as long as it lives.
   TQuickSearchBar(std::filesystem::path home, results::TResultTabs& tabs, TStartSearch startSearch);
-  ~TQuickSearchBar();
   TQuickSearchBar(const TQuickSearchBar&) = delete;
   TQuickSearchBar& operator=(const TQuickSearchBar&) = delete;
 
@@ -44,13 +44,12 @@ public:
   void Back();
   void Forward();
 
-  // Called after the chosen robot or a button changed, so that the front end shows them again.
-  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+  // The chosen robot or a button changed, so that the front end shows them again.
+  base::TSignal<> Changed;
 
 private:
   // The current tab's browser; none when the current tab is not a browser tab.
   results::TBrowser* CurrentBrowser();
-  void Changed() const;
 
   std::filesystem::path home_;
   results::TResultTabs& tabs_;
@@ -58,7 +57,7 @@ private:
   std::string chosenRobot_{kInitialChosenRobot};
   bool backEnabled_ = false;
   bool forwardEnabled_ = false;
-  std::function<void()> onChange_;
+  base::TConnection commandStates_;
 };
 
 }  // namespace varnelo::search

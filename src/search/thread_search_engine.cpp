@@ -55,11 +55,10 @@ bool TThreadSearchEngine::ShowFeed() {
   if (!feed_) return false;
   const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_);
   if (!items) return false;
-  Synchronize([&] {
-    for (const TFeedItem& item : *items) {
-      ports_.tabs.AddRow(target, results::TListRow{item.Title, {item.Link, item.Description}, {}});
-    }
-  });
+  std::vector<results::TListRow> rows;
+  rows.reserve(items->size());
+  for (const TFeedItem& item : *items) rows.push_back({item.Title, {item.Link, item.Description}, {}});
+  Synchronize([&] { ports_.tabs.AddRows(target, std::move(rows)); });
   return true;
 }
 
@@ -96,14 +95,12 @@ void TThreadSearchEngine::OpenExplorerTab(const TSearchEngineDefinition& definit
   } else {
     ports_.tabs.Navigate(tab_, job_.engineUrl);
   }
-  ports_.tabs.ConnectCommandState(tab_);
 }
 
 bool TThreadSearchEngine::OpenMozillaTab(const TSearchEngineDefinition& definition) {
   tab_ = ports_.tabs.OpenMozillaTab(this, job_.robotName, DisplayName());
   if (tab_ == 0) return false;
   WatchDownload(ports_.tabs.Browser(tab_));
-  ports_.tabs.ConnectCommandState(tab_);
   if (definition.UsesPost()) {
     ports_.tabs.Navigate(tab_, results::PostProxyUrl(ports_.home, job_.engineUrl,
                                                      ReplaceQueryMarker(definition.postQuery, job_.encodedQuery)));
@@ -116,13 +113,13 @@ bool TThreadSearchEngine::OpenMozillaTab(const TSearchEngineDefinition& definiti
 void TThreadSearchEngine::WatchDownload(results::TBrowser* browser) {
   if (browser == nullptr) return;
   watchingDownload_ = true;
-  browser->OnDownloadComplete = [signal = download_] {
+  downloadWatch_ = browser->LoadFinished.Connect([signal = download_](bool) {
     {
       const std::lock_guard lock(signal->mutex);
       signal->complete = true;
     }
     signal->changed.notify_all();
-  };
+  });
 }
 
 std::vector<std::string> TThreadSearchEngine::CollectAnswer() {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/signal.h"
 #include "results/result_tabs.h"
 #include "runner/robot_ports.h"
 #include "runner/worker.h"
@@ -82,8 +83,10 @@ private:
   results::TTabId tab_ = 0;
   // The feed shown on screen, kept for the script.
   TFeedDocumentPtr feed_;
-  // Set by the browser when its download completes; shared with the browser, which may outlive us.
+  // Set by the browser when its load finishes, well or not; shared with the browser's listener.
   std::shared_ptr<TDownloadSignal> download_;
+  // Made and ended on the main thread, where the worker is destroyed.
+  base::TConnection downloadWatch_;
   bool watchingDownload_ = false;
   std::chrono::milliseconds downloadWaitLimit_ = kDownloadWaitLimit;
 };

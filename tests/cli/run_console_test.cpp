@@ -52,17 +52,44 @@ TEST(StatusLineTest, LogLinesAndRowsClearTheProgressLineFirst) {
   TStatusLine status(terminal, true);
   TCliLog log(terminal, status);
   TRowPrinter rows(terminal, false, status);
+  results::TResultTabs tabs;
+  rows.Watch(tabs);
+  const results::TTabId tab = tabs.OpenResultTab(results::TTabTemplate::ListViewRSS, nullptr, "Moteurs", "rss");
   status.Show("Moteurs: 1 worker running, 0 rows");
   log.AppendLine("Robot Moteurs s'est terminé");
   log.AppendLine("second");
-  results::TTabSheet tab;
-  tab.Caption = "rss";
   status.Show("Moteurs: 1 worker running, 0 rows");
-  rows.RowAdded(tab, results::TListRow{"titre", {"lien", ""}, {}});
+  tabs.AddRow(tab, results::TListRow{"titre", {"lien", ""}, {}});
   EXPECT_EQ(terminal.str(),
             "\r\x1b[KMoteurs: 1 worker running, 0 rows\r\x1b[KRobot Moteurs s'est terminé\nsecond\n"
             "\r\x1b[KMoteurs: 1 worker running, 0 rows\r\x1b[Krss\ttitre\tlien\t\n");
   EXPECT_EQ(rows.Rows(), 1);
+}
+
+// A batch of rows prints one line per row, in order; navigations print too, and a tab closed
+// meanwhile changes nothing of what was printed.
+TEST(RowPrinterTest, PrintsEveryRowOfABatchAndEveryNavigation) {
+  std::ostringstream out;
+  TStatusLine status(out, false);
+  results::TResultTabs tabs;
+  {
+    TRowPrinter rows(out, false, status);
+    rows.Watch(tabs);
+    const results::TTabId list = tabs.OpenResultTab(results::TTabTemplate::ListView, nullptr, "site", "Web Site: s");
+    const results::TTabId page = tabs.OpenResultTab(results::TTabTemplate::WebBrowser, nullptr, "site", "Page");
+    tabs.AddRow(list, results::TListRow{"http://h/1", {"un"}, {}});
+    tabs.AddRows(list, {results::TListRow{"http://h/2", {"deux"}, {}}, results::TListRow{"http://h/3", {"trois"}, {}}});
+    tabs.AddRows(list, {});
+    tabs.Navigate(page, "http://h/p");
+    tabs.Close(list);
+    tabs.AddRow(list, results::TListRow{"http://h/4", {"quatre"}, {}});
+    EXPECT_EQ(rows.Rows(), 3);
+  }
+  // Once the printer is gone, the tabs print nothing.
+  tabs.Navigate(tabs.Tabs().front()->Id, "http://h/q");
+  EXPECT_EQ(out.str(),
+            "Web Site: s\thttp://h/1\tun\nWeb Site: s\thttp://h/2\tdeux\nWeb Site: s\thttp://h/3\ttrois\n"
+            "Page\thttp://h/p\n");
 }
 
 TEST(StatusLineTest, ShowsNothingWhenNotATerminal) {

@@ -65,5 +65,24 @@ TEST_F(TerminalE2eTest, FlagAnswersWithoutAsking) {
   EXPECT_EQ(Targets("GET"), std::vector<std::string>{"/b.html"});
 }
 
+// The rows that a run's workers add to its tabs show in its progress line.
+TEST_F(CliE2eTest, TheProgressLineCountsTheRowsOfTheRun) {
+  WriteConfig("[general]\r\nnextrobot=1\r\n[dictionary]\r\n[Moteurs]\r\nDataFrom=Search engine functionality\r\n"
+              "robotno=0\r\nSeeOnScreen=1\r\n");
+  const fs::path engines = home_.Path() / "Robot Definitions" / "Moteurs";
+  fs::create_directories(engines);
+  WriteFile(engines / "flux.def", "[Properties]\r\ngetquery=" + server_.Url("/feed") + "\r\nrss=1\r\n");
+  // Later than the first progress line's redraw period, so that the line with the rows is not held back.
+  server_.Answer("/feed", TScriptedAnswer()
+                              .Pause(std::chrono::milliseconds(600))
+                              .Send("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n\r\n"
+                                    "<rss version=\"2.0\"><channel><item><title>un</title></item>"
+                                    "<item><title>deux</title></item></channel></rss>"));
+  TCliProcess cli(Words({"run", "Moteurs"}), true);
+  EXPECT_EQ(cli.Wait(), 0) << cli.Err();
+  EXPECT_THAT(cli.Err(), HasSubstr("\r\x1b[KMoteurs: 1 worker running, 0 rows"));
+  EXPECT_THAT(cli.Err(), HasSubstr("\r\x1b[KMoteurs: 1 worker running, 2 rows"));
+}
+
 }  // namespace
 }  // namespace varnelo::test

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/signal.h"
 #include "platform/file_url.h"
 #include "results/headless_browser.h"
 #include "results/post_proxy.h"
@@ -28,9 +29,16 @@ constexpr std::string_view kFormHeaders = "Content-type: application/x-www-form-
 
 class HeadlessBrowserTest : public ::testing::Test {
 protected:
-  HeadlessBrowserTest() {
-    browser->OnDownloadComplete = [this] { ++completed; };
-    browser->OnCommandStateChange = [this](int command, bool enabled) { commands.emplace_back(command, enabled); };
+  HeadlessBrowserTest() { Listen(); }
+
+  void Listen() {
+    listening.Clear();
+    listening += browser->LoadFinished.Connect([this](bool ok) {
+      ++completed;
+      finished.push_back(ok);
+    });
+    listening += browser->CommandStateChanged.Connect(
+        [this](int command, bool enabled) { commands.emplace_back(command, enabled); });
   }
 
   // Runs the main queue until `done` holds, 10 s at most; whether it holds.
@@ -47,7 +55,9 @@ protected:
   test::TLoopbackServer server;
   std::unique_ptr<THeadlessBrowser> browser = std::make_unique<THeadlessBrowser>(mainQueue);
   int completed = 0;
+  std::vector<bool> finished;
   std::vector<std::pair<int, bool>> commands;
+  base::TConnections listening;
 };
 
 using TCommands = std::vector<std::pair<int, bool>>;
@@ -60,8 +70,121 @@ TEST_F(HeadlessBrowserTest, LoadsAPageOnItsOwnThreadAndReportsTheEndOnTheMainThr
   EXPECT_EQ(browser->DocumentSource(), "<html>answer</html>\r\nline 2");
   EXPECT_EQ(browser->LocationUrl(), server.Url("/page"));
   EXPECT_EQ(commands, (TCommands{{kCommandBack, false}, {kCommandForward, false}}));
+  EXPECT_EQ(finished, std::vector<bool>{true});
   ASSERT_EQ(server.Requests().size(), 1u);
   EXPECT_EQ(server.Requests()[0].RequestLine(), "GET /page HTTP/1.1");
+}
+
+TEST_F(HeadlessBrowserTest, LoadStartsAtOnceAndFinishesAfterTheOtherSignals) {
+  server.Answer("/page", TScriptedAnswer::Ok("<title>T</title>"));
+  std::vector<std::string> events;
+  base::TConnections order;
+  order += browser->LoadStarted.Connect([&] { events.push_back("started"); });
+  order += browser->AddressChanged.Connect([&](const std::string&) { events.push_back("address"); });
+  order += browser->TitleChanged.Connect([&](const std::string&) { events.push_back("title"); });
+  order += browser->CommandStateChanged.Connect([&](int, bool) { events.push_back("command"); });
+  order += browser->LoadFinished.Connect([&](bool) { events.push_back("finished"); });
+  browser->Navigate(server.Url("/page"));
+  EXPECT_EQ(events, std::vector<std::string>{"started"});
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(events, (std::vector<std::string>{"started", "address", "title", "command", "command", "finished"}));
+}
+
+struct TTitleCase {
+  const char* page;
+  const char* title;
+};
+
+TEST_F(HeadlessBrowserTest, TitleIsTheTextOfTheFirstTitleElement) {
+  const std::vector<TTitleCase> cases = {
+      {"<html><head><title>Le monde</title></head></html>", "Le monde"},
+      {"<HEAD><TITLE lang=fr>\r\n  A/B:\t C?  \n</TITLE>", "A/B: C?"},
+      {"<titles>no</titles><title>second</title><title>third</title>", "second"},
+      {"<title>never closed", "never closed"},
+      {"<p>no title</p>", ""},
+      {"", ""},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) server.Answer("/" + std::to_string(i), TScriptedAnswer::Ok(cases[i].page));
+  std::vector<std::string> titles;
+  const base::TConnection listening =
+      browser->TitleChanged.Connect([&](const std::string& title) { titles.push_back(title); });
+  std::string previous;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].page);
+    titles.clear();
+    browser->Navigate(server.Url("/" + std::to_string(i)));
+    ASSERT_TRUE(RunUntilCompleted(static_cast<int>(i) + 1));
+    EXPECT_EQ(browser->Title(), cases[i].title);
+    // Raised only when the title is another one.
+    EXPECT_EQ(titles, previous == cases[i].title ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{cases[i].title});
+    previous = cases[i].title;
+  }
+}
+
+TEST_F(HeadlessBrowserTest, AddressChangesOnlyWhenAnotherAddressIsShown) {
+  server.Answer("/a", TScriptedAnswer::Ok("a"));
+  server.Answer("/moved", TScriptedAnswer::Redirect(302, server.Url("/a")));
+  std::vector<std::string> addresses;
+  const base::TConnection listening =
+      browser->AddressChanged.Connect([&](const std::string& url) { addresses.push_back(url); });
+  browser->Navigate(server.Url("/a"));
+  ASSERT_TRUE(RunUntilCompleted(1));
+  browser->Navigate(server.Url("/a"));
+  ASSERT_TRUE(RunUntilCompleted(2));
+  browser->Navigate(server.Url("/moved"));  // ends where it already is
+  ASSERT_TRUE(RunUntilCompleted(3));
+  EXPECT_EQ(addresses, std::vector<std::string>{server.Url("/a")});
+  EXPECT_EQ(browser->LocationUrl(), server.Url("/a"));
+}
+
+TEST_F(HeadlessBrowserTest, StopEndsTheLoadAsFailedAndKeepsTheDocumentShown) {
+  server.Answer("/a", TScriptedAnswer::Ok("first"));
+  server.Answer("/slow", TScriptedAnswer().Pause(30s).Send("HTTP/1.1 200 OK\r\n\r\nslow"));
+  server.Answer("/b", TScriptedAnswer::Ok("second"));
+  browser->Stop();  // nothing loads: nothing to finish
+  EXPECT_EQ(completed, 0);
+  browser->Navigate(server.Url("/a"));
+  ASSERT_TRUE(RunUntilCompleted(1));
+  browser->Navigate(server.Url("/slow"));
+  ASSERT_TRUE(RunUntil([&] { return server.Requests().size() == 2; }));
+  browser->Stop();
+  EXPECT_EQ(finished, (std::vector<bool>{true, false}));
+  EXPECT_EQ(browser->DocumentSource(), "first");
+  browser->Stop();  // stopped already
+  EXPECT_EQ(completed, 2);
+
+  // The stopped load does not hold up the next one, and reports nothing of its own.
+  browser->Navigate(server.Url("/b"));
+  ASSERT_TRUE(RunUntilCompleted(3));
+  mainQueue.RunPending();
+  EXPECT_EQ(finished, (std::vector<bool>{true, false, true}));
+  EXPECT_EQ(browser->DocumentSource(), "second");
+}
+
+TEST_F(HeadlessBrowserTest, HomeIsTheFirstPageShownAndAboutBlankBeforeAny) {
+  browser->GoHome();
+  ASSERT_TRUE(RunUntilCompleted(1));
+  EXPECT_EQ(browser->LocationUrl(), "about:blank");
+  EXPECT_EQ(browser->DocumentSource(), "");
+  EXPECT_EQ(finished, std::vector<bool>{true});
+  EXPECT_TRUE(server.Requests().empty());
+
+  server.Answer("/a", TScriptedAnswer::Ok("a"));
+  server.Answer("/b", TScriptedAnswer::Ok("b"));
+  browser->NavigateWithPost(server.Url("/a"), "q=1", "");
+  ASSERT_TRUE(RunUntilCompleted(2));
+  browser->Navigate(server.Url("/b"));
+  ASSERT_TRUE(RunUntilCompleted(3));
+  browser->GoHome();
+  ASSERT_TRUE(RunUntilCompleted(4));
+  EXPECT_EQ(browser->LocationUrl(), server.Url("/a"));
+  ASSERT_EQ(server.Requests().size(), 3u);
+  EXPECT_EQ(server.Requests()[2].RequestLine(), "GET /a HTTP/1.1");
+  // Going home is one more step of the history.
+  browser->GoBack();
+  ASSERT_TRUE(RunUntilCompleted(5));
+  EXPECT_EQ(browser->DocumentSource(), "b");
 }
 
 TEST_F(HeadlessBrowserTest, HistoryGoesBackAndForwardAndANewPageDropsWhatWasAhead) {
@@ -143,6 +266,7 @@ TEST_F(HeadlessBrowserTest, FailedLoadsStillEndWithAnEmptyDocument) {
     ASSERT_TRUE(RunUntilCompleted(completed + 1)) << url;
     EXPECT_EQ(browser->DocumentSource(), "") << url;
   }
+  EXPECT_EQ(finished, (std::vector<bool>{false, false, false}));
 }
 
 TEST_F(HeadlessBrowserTest, PostProxyPageIsAnsweredByPostingItsBodyAsAForm) {
@@ -189,7 +313,7 @@ TEST_F(HeadlessBrowserTest, BrowserDestroyedWhileLoadingIsNeverTouchedAgain) {
 
   // Ended, with its report already queued but not yet run.
   browser = std::make_unique<THeadlessBrowser>(mainQueue);
-  browser->OnDownloadComplete = [this] { ++completed; };
+  Listen();
   browser->Navigate(server.Url("/fast"));
   while (server.Requests().size() < 2) std::this_thread::sleep_for(10ms);
   std::this_thread::sleep_for(100ms);
@@ -201,10 +325,12 @@ TEST_F(HeadlessBrowserTest, BrowserDestroyedWhileLoadingIsNeverTouchedAgain) {
 
 TEST_F(HeadlessBrowserTest, HandlerThatDestroysTheBrowserEndsTheEvents) {
   server.Answer("/page", TScriptedAnswer::Ok("x"));
-  browser->OnCommandStateChange = [this](int command, bool enabled) {
+  listening.Clear();
+  listening += browser->LoadFinished.Connect([this](bool) { ++completed; });
+  listening += browser->CommandStateChanged.Connect([this](int command, bool enabled) {
     commands.emplace_back(command, enabled);
     browser.reset();
-  };
+  });
   THeadlessBrowser* raw = browser.get();
   raw->Navigate(server.Url("/page"));
   ASSERT_TRUE(RunUntil([&] { return browser == nullptr; }));

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/signal.h"
 #include "config/config_store.h"
 #include "network/network_fixture.h"
 #include "results/result_tabs.h"
@@ -40,18 +41,6 @@ using test::TScriptedAnswer;
 constexpr std::string_view kRobot = "Pages";
 constexpr std::string_view kItemKey = "urlthread0*1";
 
-// Calls `onOpened` each time a tab opens: the worker waits on the main thread meanwhile.
-class TTabWatcher : public results::TResultTabsView {
-public:
-  void TabOpened(const results::TTabSheet& tab) override {
-    if (onOpened) onOpened(tab);
-  }
-  void RowAdded(const results::TTabSheet&, const results::TListRow&) override {}
-  void Navigated(const results::TTabSheet&) override {}
-  void TabClosed(results::TTabId) override {}
-  std::function<void(const results::TTabSheet&)> onOpened;
-};
-
 // What the end handler saw of the worker.
 struct TEnd {
   std::string firstUrl, lastUrl, lastUrlDone;
@@ -67,7 +56,10 @@ protected:
     environment_.Set("TMPDIR", temp_.Path().string());
     fs::create_directories(saveDirectory_);
     server_.AnswerOthers(TScriptedAnswer::Page("HTTP/1.1 404 Not Found", "Content-Type: text/html\r\n", ""));
-    tabs_.SetView(&watcher_);
+    // The worker waits on the main thread meanwhile.
+    watching_ = tabs_.TabOpened.Connect([this](const results::TTabSheet& tab) {
+      if (onOpened_) onOpened_(tab);
+    });
   }
 
   void Configure(const std::string& saveDirectory, bool seeOnScreen) {
@@ -123,7 +115,9 @@ protected:
   shell::TMainQueue queue_;
   test::TRecordingLog log_;
   results::TResultTabs tabs_;
-  TTabWatcher watcher_;
+  // Called each time a tab opens.
+  std::function<void(const results::TTabSheet&)> onOpened_;
+  base::TConnection watching_;
   test::TRecordingShellOpen shellOpen_;
   test::TRecordingDialogs dialogs_;
   runner::TRobotPorts ports_{queue_, home_.Path(), log_, tabs_, shellOpen_, dialogs_};
@@ -219,7 +213,7 @@ TEST_F(SpecifiedPagesTest, ProgressIsWrittenAfterEveryThirdUrl) {
   }
   // Each tab opens while the worker waits in the middle of its URL: the work item as it stands then.
   std::vector<std::optional<std::string>> seen;
-  watcher_.onOpened = [&](const results::TTabSheet&) { seen.push_back(WorkItemValue()); };
+  onOpened_ = [&](const results::TTabSheet&) { seen.push_back(WorkItemValue()); };
 
   const TEnd end = Run(urls);
 
@@ -249,7 +243,7 @@ TEST_F(SpecifiedPagesTest, ATerminationRequestLetsThePageFinishAndStartsNoOtherU
     server_.Answer(path, TScriptedAnswer::Ok("<p>page</p>"));
     urls.push_back(server_.Url(path));
   }
-  watcher_.onOpened = [&](const results::TTabSheet&) {
+  onOpened_ = [&](const results::TTabSheet&) {
     if (tabs_.Tabs().size() == 2) running_->Terminate();
   };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/signal.h"
 #include "runner/runner_fixture.h"
 #include "support/loopback_server.h"
 #include "support/recording_ports.h"
@@ -147,6 +148,40 @@ TEST_F(RobotRunnerTest, AKeywordSearchStartsAtTheUrlItsStartLineRedirectsTo) {
   EXPECT_EQ(tab.Content.Rows[0].Caption, server.Url("/a/index.html"));
   EXPECT_EQ(Value("Find", "running"), "0");
   EXPECT_EQ(list_.Entries().front(), "Find(idle)");
+}
+
+TEST_F(RobotRunnerTest, RowsAddedToARobotsTabsAreTheRowsFoundByItsRun) {
+  test::TLoopbackServer server;
+  server.AnswerOthers(
+      TScriptedAnswer::Ok("<html><body>needle <a href=\"/two.html\">two</a><p>needle</p></body></html>"));
+  AddRobot("Find",
+           "DataFrom=Web Site Keywords Search\r\nKeywords=needle\r\nWebSiteName=Site\r\nContentType=text/html\r\n");
+  test::WriteFile(home_.Path() / "Find.url", server.Url("/index.html") + "\r\n");
+  std::vector<size_t> reported;
+  const base::TConnection listening =
+      runner_.Progress().ProgressChanged.Connect([&](const std::string& robot, const TRunProgress& progress) {
+        if (robot == "Find") reported.push_back(progress.RowsFound);
+      });
+  const auto rowsOfTab = [this](size_t index) { return tabs_.Tabs().at(index)->Content.Rows.size(); };
+
+  ASSERT_TRUE(Start("Find"));
+  RunToIdle();
+  ASSERT_EQ(tabs_.Tabs().size(), 1u);
+  ASSERT_GE(rowsOfTab(0), 2u);
+  EXPECT_EQ(runner_.Progress().Of("Find").RowsFound, rowsOfTab(0));
+  EXPECT_THAT(reported, Contains(rowsOfTab(0)));
+
+  // Rows of another robot's tab are that robot's.
+  const results::TTabId other = tabs_.OpenResultTab(results::TTabTemplate::ListView, nullptr, "Other", "Other");
+  tabs_.AddRows(other, {results::TListRow{"a", {}, {}}, results::TListRow{"b", {}, {}}});
+  EXPECT_EQ(runner_.Progress().Of("Other").RowsFound, 2u);
+  EXPECT_EQ(runner_.Progress().Of("Find").RowsFound, rowsOfTab(0));
+
+  // The next run counts its own rows only.
+  ASSERT_TRUE(Start("Find"));
+  RunToIdle();
+  ASSERT_EQ(tabs_.Tabs().size(), 3u);
+  EXPECT_EQ(runner_.Progress().Of("Find").RowsFound, rowsOfTab(2));
 }
 
 TEST_F(RobotRunnerTest, ABackupLogsItsStartAndItsEnd) {

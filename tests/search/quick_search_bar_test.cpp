@@ -19,12 +19,13 @@ public:
   void NavigateWithPost(const std::string&, const std::string&, const std::string&) override {}
   void GoBack() override { ++backs; }
   void GoForward() override { ++forwards; }
+  void Stop() override {}
+  void GoHome() override {}
   std::string DocumentSource() const override { return {}; }
   std::string LocationUrl() const override { return {}; }
+  std::string Title() const override { return {}; }
 
-  void Report(int command, bool enabled) const {
-    if (OnCommandStateChange) OnCommandStateChange(command, enabled);
-  }
+  void Report(int command, bool enabled) const { CommandStateChanged(command, enabled); }
 
   int backs = 0;
   int forwards = 0;
@@ -59,12 +60,11 @@ protected:
     tabs_.SetBrowserFactory(&factory_);
   }
 
-  // A browser tab whose browser reports to the bar, as a search engine worker connects it.
+  // A browser tab, whose browser reports to the bar through the tabs.
   TTabId OpenBrowserTab(TTabTemplate tabTemplate) {
     const TTabId id = tabTemplate == TTabTemplate::MozillaBrowser
                           ? tabs_.OpenMozillaTab(nullptr, "moteur", "m")
                           : tabs_.OpenResultTab(tabTemplate, nullptr, "moteur", "w");
-    tabs_.ConnectCommandState(id);
     browsers_[id] = factory_.made.back();
     return id;
   }
@@ -100,7 +100,7 @@ TEST_F(QuickSearchBarTest, OnlyTheCurrentTabsBrowserMovesTheButtons) {
   const TTabId current = OpenBrowserTab(TTabTemplate::WebBrowser);
   const TTabId other = OpenBrowserTab(TTabTemplate::MozillaBrowser);
   int changes = 0;
-  bar_.SetOnChange([&] { ++changes; });
+  const base::TConnection counting = bar_.Changed.Connect([&] { ++changes; });
   bar_.CurrentTabChanged(current);
   ExpectButtons(false, false);
 
@@ -171,7 +171,6 @@ TEST(QuickSearchBarLifetimeTest, ReportsAfterTheBarIsGoneReachNoOne) {
   results::TResultTabs tabs;
   tabs.SetBrowserFactory(&factory);
   const TTabId id = tabs.OpenResultTab(TTabTemplate::WebBrowser, nullptr, "moteur", "w");
-  tabs.ConnectCommandState(id);
   tabs.SetCurrent(id);
   {
     TQuickSearchBar bar(home.Path(), tabs, nullptr);

@@ -42,8 +42,11 @@ public:
   void NavigateWithPost(const std::string&, const std::string&, const std::string&) override {}
   void GoBack() override {}
   void GoForward() override {}
+  void Stop() override {}
+  void GoHome() override {}
   std::string DocumentSource() const override { return "<p>partial"; }
   std::string LocationUrl() const override { return ""; }
+  std::string Title() const override { return ""; }
 };
 
 // Stalled browsers; no Mozilla control when `mozillaInstalled` is false.
@@ -224,9 +227,10 @@ TEST_P(SearchEngineExplorerTest, AnswerPageIsLoadedInAnExplorerTab) {
   Robot({{"SeeOnScreen", "1"}});
   Browser(c.browser);
   std::vector<std::tuple<results::TTabId, int, bool>> commands;
-  run.tabs.SetCommandStateHandler([&](results::TTabId id, int command, bool enabled) {
-    commands.emplace_back(id, command, enabled);
-  });
+  const base::TConnection listening =
+      run.tabs.CommandStateChanged.Connect([&](results::TTabId id, int command, bool enabled) {
+        commands.emplace_back(id, command, enabled);
+      });
   server.AnswerOthers(TScriptedAnswer::Ok("<html>answer</html>"));
   Run(Engine("Moteur.eng", "/search?q=$_", false, c.postQuery));
 

@@ -5,9 +5,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "network/tls_settings.h"
+#include "results/browser.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
@@ -222,11 +226,15 @@ protected:
     Form().WorkerTable().Add(robotno, started);
     Form().WorkerTable().WorkerStarted();
   }
-  // What the front end does once the shutdown has begun: it keeps turning its own loop.
-  void RunLoopUntilShutdownFinished() {
+  // What the front end does once the shutdown has begun: it keeps turning its own loop, running the
+  // main queue, until the core says the shutdown is over. A shutdown that never ends fails the test
+  // (false) instead of hanging the suite.
+  [[nodiscard]] bool RunLoopUntilShutdownFinished() {
     bool finished = Form().ShutdownComplete();
     const base::TConnection listening = Form().ShutdownFinished.Connect([&] { finished = true; });
-    while (!finished) queue_.WaitAndRunPending(10ms);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!finished && std::chrono::steady_clock::now() < deadline) queue_.WaitAndRunPending(10ms);
+    return finished;
   }
 };
 
@@ -243,7 +251,7 @@ TEST_F(ShutdownTest, NoKeepsEveryRobotRunning) {
 
   dialogs_.answers = {TDialogsPort::TAnswer::Yes};
   EXPECT_TRUE(Form().CloseQuery());
-  RunLoopUntilShutdownFinished();
+  ASSERT_TRUE(RunLoopUntilShutdownFinished());
   EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
 }
 
@@ -256,7 +264,7 @@ TEST_F(ShutdownTest, YesStopsEveryWorkerAndWaitsForTheirEndHandlers) {
   dialogs_.answers = {TDialogsPort::TAnswer::Yes};
   EXPECT_TRUE(Form().CloseQuery());
   EXPECT_TRUE(Form().ShuttingDown());
-  RunLoopUntilShutdownFinished();
+  ASSERT_TRUE(RunLoopUntilShutdownFinished());
   EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
   EXPECT_FALSE(Form().WorkerTable().Running(0));
   EXPECT_FALSE(Form().WorkerTable().Running(2));
@@ -272,10 +280,122 @@ TEST_F(ShutdownTest, WaitsForWorkersThatEndHandlersChain) {
   StartWorker(0, 2);
   dialogs_.answers = {TDialogsPort::TAnswer::Yes};
   EXPECT_TRUE(Form().CloseQuery());
-  RunLoopUntilShutdownFinished();
+  ASSERT_TRUE(RunLoopUntilShutdownFinished());
   EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
   EXPECT_EQ(std::count(log_.lines.begin(), log_.lines.end(), "ended 0"), 3);
   EXPECT_EQ(std::count(log_.lines.begin(), log_.lines.end(), "saved"), 3);
+}
+
+// A browser whose page comes only once the test answers it; its load then finishes on the main
+// thread when the main queue is next serviced, as a Qt browser's does in the event loop.
+class TAnsweredBrowser : public results::TBrowser {
+public:
+  explicit TAnsweredBrowser(TMainQueue& queue) : queue_(queue) {}
+
+  void Navigate(const std::string& url) override {
+    requested_ = url;
+    LoadStarted();
+  }
+  void NavigateWithPost(const std::string& url, const std::string&, const std::string&) override { Navigate(url); }
+  void GoBack() override {}
+  void GoForward() override {}
+  void Stop() override {}
+  void GoHome() override {}
+  std::string DocumentSource() const override { return source_; }
+  std::string LocationUrl() const override { return location_; }
+  std::string Title() const override { return {}; }
+
+  const std::string& Requested() const { return requested_; }
+  void Answer() {
+    queue_.Post([this, alive = std::weak_ptr<bool>(alive_)] {
+      if (alive.expired()) return;
+      location_ = requested_;
+      source_ = "<html>\r\n" + requested_ + "\r\n</html>";
+      CommandStateChanged(results::kCommandBack, false);
+      LoadFinished(true);
+    });
+  }
+
+private:
+  TMainQueue& queue_;
+  std::string requested_;
+  std::string location_;
+  std::string source_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+class TAnsweredBrowserFactory : public results::TBrowserFactory {
+public:
+  explicit TAnsweredBrowserFactory(TMainQueue& queue) : queue_(queue) {}
+  std::unique_ptr<results::TBrowser> CreateBrowser(results::TBrowserKind) override {
+    auto browser = std::make_unique<TAnsweredBrowser>(queue_);
+    made.push_back(browser.get());
+    return browser;
+  }
+  std::vector<TAnsweredBrowser*> made;
+
+private:
+  TMainQueue& queue_;
+};
+
+// Joins what the script gets: the URL, then every line, "|" between them.
+constexpr std::string_view kJoiningScript =
+    "var i: Integer; s: String;\r\nbegin\r\n  s := url;\r\n"
+    "  for i := 0 to extractedItems.Count - 1 do s := s + '|' + extractedItems[i];\r\n  Result := s;\r\nend.\r\n";
+
+TEST_F(ShutdownTest, SearchWorkersWaitingForTheirBrowsersEndThroughTheFrontEndsLoop) {
+  const std::filesystem::path script = home_.Path() / "join.pas";
+  test::WriteFile(script, kJoiningScript);
+  SetRobotConfig("[general]\r\nnextrobot=1\r\nbrowser=ie\r\n[dictionary]\r\n[web]\r\n"
+                 "DataFrom=Search engine functionality\r\nrobotno=0\r\nnbsimul=2\r\nSeeOnScreen=1\r\n"
+                 "SendToScript=1\r\nScriptName=" + script.string() + "\r\n");
+  const std::filesystem::path engines = home_.Path() / "Robot Definitions" / "web";
+  std::filesystem::create_directories(engines);
+  for (const char* engine : {"a", "b"}) {
+    test::WriteFile(engines / (std::string(engine) + ".eng"),
+                    std::string("[Properties]\r\ngetquery=http://127.0.0.1:1/") + engine + "?q=$_\r\n");
+  }
+  TAnsweredBrowserFactory browsers(queue_);
+  Form().Tabs().SetBrowserFactory(&browsers);
+  std::vector<std::string> opened, closed;
+  base::TConnections watching;
+  watching += Form().Tabs().TabOpened.Connect([&](const results::TTabSheet& tab) { opened.push_back(tab.Caption); });
+  watching += Form().Tabs().Closing.Connect([&](const results::TTabSheet& tab) {
+    // Last of all: every end handler has run.
+    EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 0);
+    EXPECT_THAT(Form().RobotList().Entries(), ElementsAre("web(idle)"));
+    EXPECT_TRUE(tab.Browser != nullptr);
+    closed.push_back(tab.Caption);
+  });
+  Form().Create();
+  ASSERT_EQ(Form().Runner().Start("web"), runner::TStartOutcome::Started);
+
+  // Both workers have opened their tab and now wait for their page.
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  const auto navigated = [&] {
+    return browsers.made.size() == 2 && !browsers.made[0]->Requested().empty() &&
+           !browsers.made[1]->Requested().empty();
+  };
+  while (!navigated() && std::chrono::steady_clock::now() < deadline) queue_.WaitAndRunPending(10ms);
+  ASSERT_TRUE(navigated());
+
+  Form().BeginShutdown();
+  EXPECT_TRUE(Form().ShuttingDown());
+  EXPECT_FALSE(Form().ShutdownComplete());
+  EXPECT_EQ(Form().WorkerTable().RunningWorkerCount(), 2);
+  for (TAnsweredBrowser* browser : browsers.made) browser->Answer();
+  ASSERT_TRUE(RunLoopUntilShutdownFinished());
+
+  EXPECT_TRUE(Form().ShutdownComplete());
+  // Each script had the page its browser loaded after the shutdown began.
+  for (const char* engine : {"a", "b"}) {
+    const std::string url = std::string("http://127.0.0.1:1/") + engine + "?q=";
+    EXPECT_THAT(log_.lines, Contains(url + "|<html>|" + url + "|</html>"));
+  }
+  EXPECT_THAT(log_.lines, Contains("Robot web s'est terminé"));
+  EXPECT_TRUE(Form().Tabs().Tabs().empty());
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(closed, (std::vector<std::string>{opened[1], opened[0]}));
 }
 
 }  // namespace
