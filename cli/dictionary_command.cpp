@@ -1,10 +1,14 @@
 #include "dictionary_command.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 
+#include "base/signal.h"
 #include "config/config_store.h"
 #include "search/dictfrm.h"
 #include "search/dictionary_file.h"
+#include "shell/main_queue.h"
 #include "shell/stream_dialogs.h"
 
 namespace varnelo::cli {
@@ -21,20 +25,32 @@ int Fail(std::ostream& errors, const std::string& message) {
 int RunAdd(const fs::path& home, const std::string& file, std::ostream& out, std::ostream& errors,
            bool showProgress) {
   shell::TStreamDialogs dialogs(errors, "varnelo-cli: ");
-  search::Tdictfrm form(home, dialogs);
+  shell::TMainQueue queue;
+  search::Tdictfrm form(home, dialogs, queue);
   form.Show();
   // The dialog's file list gives full paths; the same file must give the same registered path.
   form.chosenFile = fs::absolute(file).lexically_normal();
   TProgressLine line(errors);
-  if (showProgress) form.SetProgressHandler([&](search::TDictionaryPhase phase, int position) { line.Show(phase, position); });
-  std::optional<search::TDictionaryRegistration> registration;
+  base::TConnections listening;
+  if (showProgress) {
+    listening +=
+        form.ProgressChanged.Connect([&](search::TDictionaryPhase phase, std::uint64_t done, std::uint64_t total) {
+          line.Show(phase, search::ProgressPosition(done, total));
+        });
+  }
+  std::optional<search::TDictionaryAddOutcome> outcome;
+  listening += form.AddFinished.Connect([&](const search::TDictionaryAddOutcome& finished) { outcome = finished; });
   try {
-    registration = form.ClickAdd();
+    form.ClickAdd();
+    // A failure comes with the outcome; the queue, which has no error handler, drops its own copy.
+    queue.RunUntil([&] { return outcome.has_value(); });
+    if (outcome->error) std::rethrow_exception(outcome->error);
   } catch (const search::EDictionaryReadError& error) {
     line.Finish();
     return Fail(errors, error.what());
   }
   line.Finish();
+  const std::optional<search::TDictionaryRegistration>& registration = outcome->registration;
   if (!registration) return kFailure;  // the dialog has said why
   if (!registration->rewritten) {
     errors << "varnelo-cli: " << search::BackupPath(form.chosenFile).string()
@@ -46,7 +62,8 @@ int RunAdd(const fs::path& home, const std::string& file, std::ostream& out, std
 
 int RunListDictionaries(const fs::path& home, std::ostream& out, std::ostream& errors) {
   shell::TStreamDialogs dialogs(errors, "varnelo-cli: ");
-  search::Tdictfrm form(home, dialogs);
+  shell::TMainQueue queue;
+  search::Tdictfrm form(home, dialogs, queue);
   form.Show();
   const std::vector<std::string>& list = form.Dictionaries();
   for (size_t i = 0; i < list.size(); ++i) {

@@ -484,15 +484,18 @@ void TNewRobotFrm::TakeDefinitionFile(const search::TFrmBuildRobotDef& builder) 
   if (builder.ModalResult() == search::TModalResult::Ok) randomQuery.robotDefFile = builder.fileName;
 }
 
-search::Tdictfrm TNewRobotFrm::DictionaryDialog() const { return search::Tdictfrm(home_, dialogs_); }
+search::Tdictfrm TNewRobotFrm::DictionaryDialog(shell::TMainQueue& mainQueue) const {
+  return search::Tdictfrm(home_, dialogs_, mainQueue);
+}
 
 filters::TAntiAntiSpamFrm TNewRobotFrm::SpecialConfigurationDialog() const {
   return filters::TAntiAntiSpamFrm(home_, dialogs_);
 }
 
-retrieval::TFormBookmark TNewRobotFrm::BookmarkEditor(fs::path trashDirectory) const {
-  retrieval::TFormBookmark editor(home_, dialogs_, std::move(trashDirectory));
-  editor.Open();
+std::unique_ptr<retrieval::TFormBookmark> TNewRobotFrm::BookmarkEditor(fs::path trashDirectory,
+                                                                       shell::TMainQueue& mainQueue) const {
+  auto editor = std::make_unique<retrieval::TFormBookmark>(home_, dialogs_, std::move(trashDirectory), mainQueue);
+  editor->Open();
   return editor;
 }
 

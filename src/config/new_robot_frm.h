@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@
 #include "search/quick_search_menu.h"
 #include "search/search_engine_def_frm.h"
 #include "shell/dialogs_port.h"
+#include "shell/main_queue.h"
 
 namespace varnelo::config {
 
@@ -128,11 +130,14 @@ public:
   void TakeDefinitionFile(const search::TFrmBuildRobotDef& builder);
 
   // The dialogs that other buttons open, which give nothing back to the editor.
-  search::Tdictfrm DictionaryDialog() const;  // "Ajouter un dictionnaire"
+  // "Ajouter un dictionnaire"; its registrations report through `mainQueue`.
+  search::Tdictfrm DictionaryDialog(shell::TMainQueue& mainQueue) const;
   filters::TAntiAntiSpamFrm SpecialConfigurationDialog() const;  // "Configuration spéciale..."
   results::TFormCategoryActionSelection CategoryDialog() const { return {}; }  // "Gestion de catégories"
-  // "Create bookmarks file..."; deleted shortcuts go to `trashDirectory`.
-  retrieval::TFormBookmark BookmarkEditor(std::filesystem::path trashDirectory) const;
+  // "Create bookmarks file..."; deleted shortcuts go to `trashDirectory`, and its file work reports
+  // through `mainQueue`.
+  std::unique_ptr<retrieval::TFormBookmark> BookmarkEditor(std::filesystem::path trashDirectory,
+                                                           shell::TMainQueue& mainQueue) const;
 
 private:
   void ResetFields();

@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include <cerrno>
+#include <memory>
 #include <system_error>
 
 #include "periphery/favorites_shortcut.h"
@@ -25,13 +26,32 @@ std::optional<TNodeId> Find(const std::vector<TBookmarkNode>& nodes, const fs::p
   return std::nullopt;
 }
 
-void CollectUrls(const std::vector<TBookmarkNode>& nodes, TBookmarkList& list) {
+// The paths of the ticked nodes, in tree order.
+void CollectTicked(const std::vector<TBookmarkNode>& nodes, std::vector<fs::path>& paths) {
   for (const auto& node : nodes) {
-    std::error_code ignored;
-    if (node.ticked && !fs::is_directory(node.path, ignored)) list.Add(ReadShortcutUrl(node.path));
-    CollectUrls(node.children, list);
+    if (node.ticked) paths.push_back(node.path);
+    CollectTicked(node.children, paths);
   }
 }
+
+// Posts the progress of a save each time another hundredth of it is done, and at its end.
+class TSaveProgress {
+public:
+  TSaveProgress(shell::TBackgroundTask& task, base::TSignal<size_t, size_t>& signal, size_t total)
+      : task_(task), signal_(signal), total_(total) {}
+  void Done(size_t done) {
+    const size_t hundredths = done * 100 / total_;
+    if (hundredths == hundredths_ && done != total_) return;
+    hundredths_ = hundredths;
+    task_.Post([&signal = signal_, done, total = total_] { signal(done, total); });
+  }
+
+private:
+  shell::TBackgroundTask& task_;
+  base::TSignal<size_t, size_t>& signal_;
+  size_t total_;
+  size_t hundredths_ = 0;
+};
 
 // A moved node and everything below it take their paths from the node's new place.
 void Rebase(TBookmarkNode& node, const fs::path& path) {
@@ -78,8 +98,12 @@ std::error_code CopyFolderContent(const fs::path& source, const fs::path& target
 
 }  // namespace
 
-TFormBookmark::TFormBookmark(fs::path home, shell::TDialogsPort& dialogs, fs::path trashDirectory)
-    : home_(std::move(home)), dialogs_(dialogs), trashDirectory_(std::move(trashDirectory)) {}
+TFormBookmark::TFormBookmark(fs::path home, shell::TDialogsPort& dialogs, fs::path trashDirectory,
+                             shell::TMainQueue& mainQueue, base::TThreadStart startThread)
+    : home_(std::move(home)),
+      dialogs_(dialogs),
+      trashDirectory_(std::move(trashDirectory)),
+      task_(mainQueue, std::move(startThread)) {}
 
 fs::path TFormBookmark::LibraryDirectory() const { return home_ / kShortcutLibraryFolder; }
 
@@ -219,16 +243,36 @@ void TFormBookmark::ClickImport() {
 }
 
 void TFormBookmark::ClickSaveBookmarkFile() {
-  TBookmarkList list;
-  CollectUrls(nodes_, list);
+  if (task_.Busy()) return;
+  std::vector<fs::path> ticked;
+  CollectTicked(nodes_, ticked);
   auto chosen = dialogs_.ChooseSaveFile(kSaveBookmarkFileCaption, kBookmarkFileFilter, home_ / kBookmarkFileFolder);
-  if (!chosen) return;
-  if (!chosen->has_extension()) chosen->replace_extension(kBookmarkFileExtension);
-  try {
-    WriteBookmarkFile(*chosen, list.Urls());
-  } catch (const std::system_error& failure) {
-    ShowSystemError(failure.code());
+  if (!chosen) {
+    BookmarkFileSaved(TBookmarkFileSave{});
+    return;
   }
+  if (!chosen->has_extension()) chosen->replace_extension(kBookmarkFileExtension);
+  auto save = std::make_shared<TBookmarkFileSave>(TBookmarkFileSave{*chosen, {}});
+  const auto work = [this, ticked = std::move(ticked), save] {
+    TBookmarkList list;
+    TSaveProgress progress(task_, SaveProgress, ticked.size());
+    for (size_t i = 0; i < ticked.size(); ++i) {
+      if (task_.Cancelled()) return;
+      std::error_code ignored;
+      if (!fs::is_directory(ticked[i], ignored)) list.Add(ReadShortcutUrl(ticked[i]));
+      progress.Done(i + 1);
+    }
+    try {
+      WriteBookmarkFile(*save->file, list.Urls());
+    } catch (const std::system_error& failure) {
+      save->error = failure.code();
+    }
+  };
+  task_.Start(work, [this, save](const std::exception_ptr& error) {
+    if (error) std::rethrow_exception(error);
+    if (save->error) ShowSystemError(save->error);
+    BookmarkFileSaved(*save);
+  });
 }
 
 void TFormBookmark::DropOnNode(const TNodeId& targetId) {

@@ -1,13 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
+#include "base/signal.h"
+#include "base/thread_start.h"
 #include "retrieval/bookmark_tree.h"
+#include "shell/background_task.h"
 #include "shell/dialogs_port.h"
+#include "shell/main_queue.h"
 
 namespace varnelo::retrieval {
 
@@ -24,13 +30,23 @@ inline constexpr std::string_view kBookmarkErrorCaption = "Error";
 // the way down.
 using TNodeId = std::vector<size_t>;
 
+// How an "Enregistrer ves .bmf" ended.
+struct TBookmarkFileSave {
+  // The bookmark file written, or that could not be; none when the save dialog was cancelled.
+  std::optional<std::filesystem::path> file;
+  // The system error shown when the file could not be written; none when it was.
+  std::error_code error;
+};
+
 // The bookmark editor without its widgets: the library tree of shortcuts under UrlFiles with a tick
 // on every node, the two boxes, and the operations of its buttons. Failures are messages with the
 // caption "Error"; those of the system read as a blank and the system's error text.
 class TFormBookmark {
 public:
-  // `trashDirectory` receives deleted shortcuts (platform::HomeTrashDirectory() in the program).
-  TFormBookmark(std::filesystem::path home, shell::TDialogsPort& dialogs, std::filesystem::path trashDirectory);
+  // `trashDirectory` receives deleted shortcuts (platform::HomeTrashDirectory() in the program);
+  // `startThread` makes the thread that writes a bookmark file.
+  TFormBookmark(std::filesystem::path home, shell::TDialogsPort& dialogs, std::filesystem::path trashDirectory,
+                shell::TMainQueue& mainQueue, base::TThreadStart startThread = base::StartThread);
 
   // Shows the library, every node unticked, nothing selected; the import tree starts at the
   // favorites folder. The library folder is made when missing.
@@ -69,8 +85,15 @@ public:
   // "Importer ce répertoire dans vos bookmarks": copies ImportFolder's content into the target.
   void ClickImport();
   // "Enregistrer ves .bmf": the URLs of the ticked files, sorted and without duplicates (both without
-  // regard to case), into the bookmark file the user chooses.
+  // regard to case), into the bookmark file the user chooses. Once a file is chosen, the shortcuts are
+  // read and the file written off the main thread; SaveProgress follows that and BookmarkFileSaved
+  // ends it, through the main queue. A click while a save is under way does nothing.
   void ClickSaveBookmarkFile();
+  bool Saving() const { return task_.Busy(); }
+  // The save under way: how many of the ticked nodes were read, of how many.
+  base::TSignal<size_t /*done*/, size_t /*total*/> SaveProgress;
+  // Every "Enregistrer ves .bmf" ends with one of these, after the message of a failed write.
+  base::TSignal<const TBookmarkFileSave&> BookmarkFileSaved;
   // EdtURL dropped on the node `target`: moves the selected node's file or folder into it.
   void DropOnNode(const TNodeId& target);
 
@@ -92,6 +115,8 @@ private:
   std::string edtFileName_;
   std::string edtURL_;
   std::filesystem::path importFolder_;
+  // Last, so that its thread, which uses the members above, ends first.
+  shell::TBackgroundTask task_;
 };
 
 }  // namespace varnelo::retrieval

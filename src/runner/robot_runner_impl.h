@@ -29,6 +29,8 @@ class TThreadSearchEngine;
 
 namespace varnelo::runner {
 
+class TStartUrlResolver;
+
 class TRobotRunner::TImpl {
 public:
   TImpl(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable, TRobotList& robotList);
@@ -90,6 +92,8 @@ private:
   void OnTerminateSearchEngines(search::TThreadSearchEngine& worker, const std::shared_ptr<TSearchRun>& run);
 
   retrieval::TWebSiteSettings ReadWebSiteSettings(const config::TConfigStore& store, const std::string& robot) const;
+  // The keyword search start once its start lines are resolved, or their resolution has failed.
+  void OnStartUrlsResolved(const TStartUrlResolver& resolver, retrieval::TWebSiteSettings settings);
   void StartWebSiteWorker(std::unique_ptr<TWorker> worker, const retrieval::TWebSiteSettings& settings);
   void OnTerminateScriptRobot(const std::string& robot);
 

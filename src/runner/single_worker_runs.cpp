@@ -1,33 +1,22 @@
+#include <exception>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
 #include "config/comma_list.h"
 #include "config/config_keys.h"
 #include "config/start_url_list.h"
-#include "network/http_operations.h"
 #include "retrieval/retrieve_web_thread.h"
 #include "retrieval/search_web_thread.h"
-#include "retrieval/url.h"
 #include "retrieval/web_site_settings.h"
 #include "runner/list_file.h"
 #include "runner/robot_runner_impl.h"
+#include "runner/start_url_resolver.h"
 #include "scripting/thread_local_file.h"
 #include "scripting/thread_script.h"
 #include "search/sorted_word_list.h"
 
 namespace varnelo::runner {
-namespace {
-
-// The URL written back from its parsed parts, its path without dot segments; none when it does not
-// parse.
-std::optional<std::string> Canonical(const std::string& text) {
-  retrieval::url record;
-  if (text.empty() || retrieval::ParseUrl(text, record) != retrieval::TUrlParseResult::NoError) return std::nullopt;
-  retrieval::RemoveDotSegments(record.Path);
-  return retrieval::ComposeUrl(record, retrieval::TUrlLevel::Full);
-}
-
-}  // namespace
 
 std::vector<std::string> ExtractContentType(std::string_view text) {
   std::vector<std::string> types;
@@ -55,19 +44,26 @@ void TRobotRunner::TImpl::CreateThreadWebSiteKeywordsSearch(const std::string& r
   retrieval::TWebSiteSettings settings = ReadWebSiteSettings(store, robot);
   settings.FollowLinks = config::Read(store, robot, config::key::kFollowLinks);
   settings.Keywords = config::Read(store, robot, config::key::kKeywords);
-  for (std::string& line : settings.Sites) {
-    // A line the site does not answer cannot start a crawl: the start is abandoned, as for an
-    // unparsable one, rather than crawling from the URL of the line before.
-    std::string mimeType;
-    std::int64_t contentLength = 0;
-    std::string resolved;
-    network::HttpHeadOnce(line, mimeType, contentLength, resolved);
-    const std::optional<std::string> canonical = Canonical(resolved);
-    if (!canonical) return;
-    line = *canonical;
-  }
   settings.RobotNo = config::Read(store, robot, config::key::kRobotNo);
+  // The robot is starting while its start lines are resolved: it shows as working, a second start is
+  // refused and a stop ends the resolution.
+  auto resolver = std::make_unique<TStartUrlResolver>(ports_.mainQueue, settings.Sites);
   Relabel(robot, TRobotList::kWorking);
+  Launch<TStartUrlResolver>(
+      robot, settings.RobotNo, std::move(resolver),
+      [this, settings = std::move(settings)](TStartUrlResolver& ended) { OnStartUrlsResolved(ended, settings); });
+}
+
+void TRobotRunner::TImpl::OnStartUrlsResolved(const TStartUrlResolver& resolver, retrieval::TWebSiteSettings settings) {
+  if (!resolver.Resolved() || resolver.Terminated()) {
+    // Abandoned, stopped or failed: nothing starts and nothing is shown, but an error still reaches
+    // the application's error dialog, as one raised by the start itself would.
+    Relabel(settings.RobotName, TRobotList::kIdle);
+    if (const std::exception_ptr error = resolver.FatalException()) std::rethrow_exception(error);
+    return;
+  }
+  settings.Sites = *resolver.Resolved();
+  Relabel(settings.RobotName, TRobotList::kWorking);
   StartWebSiteWorker(std::make_unique<retrieval::TSearchWebThread>(ports_, settings), settings);
 }
 
@@ -75,7 +71,7 @@ void TRobotRunner::TImpl::CreateThreadWebSiteBackup(const std::string& robot) {
   const config::TConfigStore store = Store();
   retrieval::TWebSiteSettings settings = ReadWebSiteSettings(store, robot);
   for (std::string& line : settings.Sites) {
-    const std::optional<std::string> canonical = Canonical(line);
+    const std::optional<std::string> canonical = CanonicalStartUrl(line);
     if (!canonical) {
       ShowError(kUrlFormatError);
       return;

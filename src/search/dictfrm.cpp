@@ -1,14 +1,24 @@
 #include "search/dictfrm.h"
 
+#include <memory>
+
 #include "config/config_keys.h"
 #include "config/config_store.h"
 #include "search/dictionary_file.h"
 #include "search/dictionary_register.h"
 
 namespace varnelo::search {
+namespace {
 
-Tdictfrm::Tdictfrm(std::filesystem::path home, shell::TDialogsPort& dialogs)
-    : home_(std::move(home)), dialogs_(dialogs) {}
+// Thrown through the normalisation when the dialog goes away during it; nothing catches it but the
+// task, whose end no longer runs.
+struct TAbandoned {};
+
+}  // namespace
+
+Tdictfrm::Tdictfrm(std::filesystem::path home, shell::TDialogsPort& dialogs, shell::TMainQueue& mainQueue,
+                   base::TThreadStart startThread)
+    : home_(std::move(home)), dialogs_(dialogs), task_(mainQueue, std::move(startThread)) {}
 
 void Tdictfrm::Show() {
   progress_ = 0;
@@ -21,25 +31,53 @@ void Tdictfrm::Close() {
   visible_ = false;
 }
 
-std::optional<TDictionaryRegistration> Tdictfrm::ClickAdd() {
+void Tdictfrm::ClickAdd() {
+  if (task_.Busy()) return;
   // An empty path would match an emptied key below; it is no file at all.
-  if (chosenFile.empty()) throw EDictionaryReadError(chosenFile, "no file chosen");
+  if (chosenFile.empty()) {
+    const EDictionaryReadError error(chosenFile, "no file chosen");
+    AddFinished(TDictionaryAddOutcome{std::nullopt, std::make_exception_ptr(error)});
+    throw error;
+  }
   const config::TConfigStore store(home_ / config::kRobotConfigFile);
   if (IsDictionaryRegistered(store, chosenFile.string())) {
     dialogs_.MessageBox(kAlreadyAdded, "Erreur", shell::TDialogsPort::TIcon::Error);
     Close();
-    return std::nullopt;
+    AddFinished(TDictionaryAddOutcome{});
+    return;
   }
-  const TNormalisation normalisation = NormaliseDictionaryFile(chosenFile, [this](TDictionaryPhase phase, int position) {
-    progress_ = position;
-    if (progressHandler_) progressHandler_(phase, position);
+  auto registration = std::make_shared<TDictionaryRegistration>();
+  const auto work = [this, store, file = chosenFile, registration] {
+    const TNormalisation normalisation =
+        NormaliseDictionaryFile(file, [this](TDictionaryPhase phase, std::uint64_t done, std::uint64_t total) {
+          if (task_.Cancelled()) throw TAbandoned{};
+          task_.Post([this, phase, done, total] {
+            progress_ = ProgressPosition(done, total);
+            ProgressChanged(phase, done, total);
+          });
+        });
+    // The configuration store serialises its writers, whatever their thread.
+    registration->number = AddDictionary(store, file.string());
+    registration->wordCount = normalisation.wordCount;
+    registration->rewritten = normalisation.rewritten;
+  };
+  task_.Start(work, [this, registration](const std::exception_ptr& error) {
+    if (error) {
+      Failed(error);
+    } else {
+      Registered(*registration);
+    }
   });
-  TDictionaryRegistration registration;
-  registration.number = AddDictionary(store, chosenFile.string());
-  registration.wordCount = normalisation.wordCount;
-  registration.rewritten = normalisation.rewritten;
+}
+
+void Tdictfrm::Registered(const TDictionaryRegistration& registration) {
   Close();
-  return registration;
+  AddFinished(TDictionaryAddOutcome{registration, nullptr});
+}
+
+void Tdictfrm::Failed(const std::exception_ptr& error) {
+  AddFinished(TDictionaryAddOutcome{std::nullopt, error});
+  std::rethrow_exception(error);
 }
 
 }  // namespace varnelo::search

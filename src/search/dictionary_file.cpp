@@ -15,7 +15,7 @@ namespace varnelo::search {
 namespace fs = std::filesystem;
 namespace {
 
-// Calls the progress handler only when the bar would move.
+// Calls the progress handler only when the bar would move, and at the end of a phase.
 class TProgressReporter {
 public:
   explicit TProgressReporter(const TDictionaryProgress& progress) : progress_(progress) {}
@@ -23,10 +23,10 @@ public:
   void Report(TDictionaryPhase phase, uint64_t done, uint64_t total) {
     if (!progress_ || total == 0) return;
     const int position = ProgressPosition(done, total);
-    if (phase == phase_ && position == position_) return;
+    if (phase == phase_ && position == position_ && done != total) return;
     phase_ = phase;
     position_ = position;
-    progress_(phase, position);
+    progress_(phase, done, total);
   }
 
 private:

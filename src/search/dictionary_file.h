@@ -24,6 +24,7 @@ struct TNormalisation {
 // ".bak" file exists already, nothing is touched. The file's name always holds either the old or the
 // new content, never a half-written one. Throws EDictionaryReadError when the file cannot be read,
 // std::system_error when the new file cannot be written (the old one is then left as it was).
+// An exception that `progress` throws passes on, with the file left as it was.
 TNormalisation NormaliseDictionaryFile(const std::filesystem::path& file, const TDictionaryProgress& progress);
 
 // The backup name: the whole file name with ".bak" added.

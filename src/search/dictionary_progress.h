@@ -10,9 +10,9 @@ namespace varnelo::search {
 // after the other.
 enum class TDictionaryPhase { Reading, Writing };
 
-// Called whenever the position of the bar changes; a window repaints its bar and processes its
-// events there.
-using TDictionaryProgress = std::function<void(TDictionaryPhase phase, int position)>;
+// Called as a phase goes on with how much of it is done: bytes read of the file's size, then words
+// written of the word count. Only when the bar would move, and once more when the phase is complete.
+using TDictionaryProgress = std::function<void(TDictionaryPhase phase, uint64_t done, uint64_t total)>;
 
 // done ÷ total × 100, rounded to the nearest integer; 0 while there is nothing to count.
 inline int ProgressPosition(uint64_t done, uint64_t total) {

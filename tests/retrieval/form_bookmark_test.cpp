@@ -5,11 +5,17 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
 
 #include "retrieval/bookmark_file.h"
 #include "retrieval/shortcut_file.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
+#include "support/thread_gate.h"
 
 namespace varnelo::retrieval {
 namespace {
@@ -22,7 +28,13 @@ using TIcon = shell::TDialogsPort::TIcon;
 
 class FormBookmarkTest : public ::testing::Test {
 protected:
-  FormBookmarkTest() : form_(home_.Path(), dialogs_, trash_.Path() / "Trash") {}
+  FormBookmarkTest() : form_(home_.Path(), dialogs_, trash_.Path() / "Trash", queue_) {}
+
+  // "Enregistrer ves .bmf", then the main queue until the save has ended.
+  void SaveBookmarkFile() {
+    form_.ClickSaveBookmarkFile();
+    queue_.RunUntil([this] { return !form_.Saving(); });
+  }
 
   fs::path Library() const { return home_.Path() / "UrlFiles"; }
   void Shortcut(const fs::path& relative, std::string_view url) const {
@@ -46,6 +58,7 @@ protected:
   test::TTempHome home_;
   test::TTempDir trash_;
   test::TRecordingDialogs dialogs_;
+  shell::TMainQueue queue_;
   TFormBookmark form_;
 };
 
@@ -193,7 +206,7 @@ TEST_F(FormBookmarkTest, TheBookmarkFileHoldsTickedUrlsSortedWithoutCaseDuplicat
 
   const fs::path chosen = home_.Path() / "urllist" / "list";
   dialogs_.choices.push_back(chosen);
-  form_.ClickSaveBookmarkFile();
+  SaveBookmarkFile();
 
   EXPECT_EQ(test::ReadFile(chosen.string() + ".bmf"), "ftp://first/\r\n" + firstMet + "\r\n");
   EXPECT_THAT(dialogs_.prompts, ElementsAre(TShown{"*.bmf (*.bmf)", "Enregistrer ves .bmf", TIcon::None}));
@@ -205,7 +218,7 @@ TEST_F(FormBookmarkTest, AShortcutWithoutUrlGivesAnEmptyFirstLine) {
   form_.Open();
   form_.ClickTickAll();
   dialogs_.choices.push_back(home_.Path() / "urllist" / "x.bmf");
-  form_.ClickSaveBookmarkFile();
+  SaveBookmarkFile();
   EXPECT_EQ(test::ReadFile(home_.Path() / "urllist" / "x.bmf"), "\r\nhttp://a/\r\n");
 }
 
@@ -213,16 +226,69 @@ TEST_F(FormBookmarkTest, CancellingTheSaveDialogWritesNothing) {
   Shortcut("a.url", "http://a/");
   form_.Open();
   form_.ClickTickAll();
-  form_.ClickSaveBookmarkFile();
+  SaveBookmarkFile();
   EXPECT_THAT(dialogs_.prompts.size(), 1u);
   EXPECT_TRUE(fs::is_empty(home_.Path() / "urllist"));
 }
 
 TEST_F(FormBookmarkTest, AnUnwritableBookmarkFileGivesTheSystemError) {
   form_.Open();
+  std::optional<TBookmarkFileSave> saved;
+  const base::TConnection connection = form_.BookmarkFileSaved.Connect([&](const TBookmarkFileSave& end) {
+    EXPECT_THAT(dialogs_.messages, ElementsAre(Error(" No such file or directory")));
+    saved = end;
+  });
   dialogs_.choices.push_back(home_.Path() / "no" / "such" / "x.bmf");
-  form_.ClickSaveBookmarkFile();
+  SaveBookmarkFile();
   EXPECT_THAT(dialogs_.messages, ElementsAre(Error(" No such file or directory")));
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->file, home_.Path() / "no" / "such" / "x.bmf");
+  EXPECT_EQ(saved->error, std::errc::no_such_file_or_directory);
+}
+
+TEST_F(FormBookmarkTest, ASaveReadsAndWritesWhileTheMainQueueGoesOn) {
+  TBookmarkList expected;
+  for (int i = 0; i < 300; ++i) {
+    const std::string url = "http://site/" + std::to_string(i % 250);
+    Shortcut("many/" + std::to_string(i) + ".url", url);
+    expected.Add(url);
+  }
+  test::TThreadGate gate;
+  TFormBookmark form(home_.Path(), dialogs_, trash_.Path() / "Trash", queue_, gate.ThreadStart());
+  const test::TThreadGate::TOpenOnExit openOnExit{gate};  // before the editor waits for its thread
+  form.Open();
+  form.ClickTickAll();
+  std::vector<std::pair<size_t, size_t>> moves;
+  std::optional<TBookmarkFileSave> saved;
+  base::TConnections listening;
+  listening += form.SaveProgress.Connect([&](size_t done, size_t total) { moves.emplace_back(done, total); });
+  listening += form.BookmarkFileSaved.Connect([&](const TBookmarkFileSave& end) { saved = end; });
+  const fs::path chosen = home_.Path() / "urllist" / "many.bmf";
+  dialogs_.choices.push_back(chosen);
+  form.ClickSaveBookmarkFile();
+
+  EXPECT_TRUE(form.Saving());
+  bool ran = false;
+  queue_.Post([&] { ran = true; });
+  queue_.RunPending();
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(saved);
+  EXPECT_FALSE(fs::exists(chosen));
+
+  gate.Open();
+  queue_.RunUntil([&] { return saved.has_value(); });
+  EXPECT_FALSE(form.Saving());
+  EXPECT_EQ(saved->file, chosen);
+  EXPECT_FALSE(saved->error);
+  EXPECT_EQ(test::ReadFile(chosen), BookmarkFileText(expected.Urls()));
+  // The folder and its 300 shortcuts are ticked.
+  ASSERT_GT(moves.size(), 1u);
+  for (size_t i = 1; i < moves.size(); ++i) {
+    EXPECT_GT(moves[i].first, moves[i - 1].first);
+    EXPECT_EQ(moves[i].second, 301u);
+  }
+  EXPECT_EQ(moves.back(), std::make_pair(size_t{301}, size_t{301}));
+  EXPECT_THAT(dialogs_.messages, IsEmpty());
 }
 
 TEST_F(FormBookmarkTest, DeletingATickedFolderTrashesItsShortcutsThenRemovesIt) {

@@ -126,9 +126,12 @@ TEST_F(RobotRunnerTest, AKeywordSearchWhoseStartUrlDoesNotAnswerStartsNothingQui
   AddRobot("Find", "DataFrom=Web Site Keywords Search\r\nKeywords=needle\r\n");
   test::WriteFile(home_.Path() / "Find.url", server.Url("/missing.html") + "\r\n");
   EXPECT_TRUE(Start("Find"));
+  RunToIdle();
   EXPECT_THAT(dialogs_.messages, IsEmpty());
   EXPECT_THAT(log_.lines, IsEmpty());
   EXPECT_FALSE(runner_.Running("Find"));
+  EXPECT_THAT(tabs_.Tabs(), IsEmpty());
+  EXPECT_EQ(list_.Entries().front(), "Find(idle)");
 }
 
 TEST_F(RobotRunnerTest, AKeywordSearchStartsAtTheUrlItsStartLineRedirectsTo) {

@@ -4,9 +4,18 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "search/dictionary_file.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
+#include "support/thread_gate.h"
 
 namespace varnelo::search {
 namespace {
@@ -27,30 +36,50 @@ protected:
     return file;
   }
   std::string Config() const { return test::ReadFile(home_.RobotConfigPath()); }
+  // "Ajouter", then the main queue until the registration has ended; its outcome.
+  TDictionaryAddOutcome ClickAddAndWait(Tdictfrm& form) {
+    std::optional<TDictionaryAddOutcome> outcome;
+    const base::TConnection connection =
+        form.AddFinished.Connect([&](const TDictionaryAddOutcome& finished) { outcome = finished; });
+    form.ClickAdd();
+    queue_.RunUntil([&] { return outcome.has_value(); });
+    return *outcome;
+  }
   std::optional<TDictionaryRegistration> Add(const fs::path& file) {
-    Tdictfrm form(home_.Path(), dialogs_);
+    Tdictfrm form(home_.Path(), dialogs_, queue_);
     form.Show();
     form.chosenFile = file;
-    return form.ClickAdd();
+    const TDictionaryAddOutcome outcome = ClickAddAndWait(form);
+    if (outcome.error) std::rethrow_exception(outcome.error);
+    return outcome.registration;
   }
 
   test::TTempHome home_;
   test::TRecordingDialogs dialogs_;
+  shell::TMainQueue queue_;
+};
+
+// Every move of the bar, as the dialog reports it.
+struct TMove {
+  TDictionaryPhase phase;
+  std::uint64_t done;
+  std::uint64_t total;
 };
 
 TEST_F(DictfrmTest, AddNormalisesKeepsABackupAndRegisters) {
   const fs::path file = Dictionary("words.txt");
-  Tdictfrm form(home_.Path(), dialogs_);
+  Tdictfrm form(home_.Path(), dialogs_, queue_);
   form.Show();
   EXPECT_EQ(form.DefaultFolder(), home_.Path() / "dictionary");
   EXPECT_TRUE(form.Dictionaries().empty());
-  std::vector<std::pair<TDictionaryPhase, int>> moves;
-  form.SetProgressHandler([&](TDictionaryPhase phase, int position) {
-    moves.emplace_back(phase, position);
-    EXPECT_EQ(form.Progress(), position);
-  });
+  std::vector<TMove> moves;
+  const base::TConnection connection =
+      form.ProgressChanged.Connect([&](TDictionaryPhase phase, std::uint64_t done, std::uint64_t total) {
+        moves.push_back({phase, done, total});
+        EXPECT_EQ(form.Progress(), ProgressPosition(done, total));
+      });
   form.chosenFile = file;
-  const auto registration = form.ClickAdd();
+  const auto registration = ClickAddAndWait(form).registration;
 
   ASSERT_TRUE(registration);
   EXPECT_EQ(registration->number, 1);
@@ -64,9 +93,16 @@ TEST_F(DictfrmTest, AddNormalisesKeepsABackupAndRegisters) {
   EXPECT_TRUE(form.Dictionaries().empty());
 
   ASSERT_FALSE(moves.empty());
-  EXPECT_EQ(moves.back(), std::make_pair(TDictionaryPhase::Writing, 100));
+  EXPECT_EQ(moves.back().phase, TDictionaryPhase::Writing);
+  EXPECT_EQ(moves.back().done, 3u);
+  EXPECT_EQ(moves.back().total, 3u);
+  // Within a phase the work only goes forward, and the bar never back.
   for (size_t i = 1; i < moves.size(); ++i) {
-    EXPECT_TRUE(moves[i].first > moves[i - 1].first || moves[i].second > moves[i - 1].second);
+    const TMove& before = moves[i - 1];
+    const TMove& now = moves[i];
+    EXPECT_TRUE(now.phase > before.phase ||
+                (now.done > before.done &&
+                 ProgressPosition(now.done, now.total) >= ProgressPosition(before.done, before.total)));
   }
 
   form.Show();
@@ -123,6 +159,95 @@ TEST_F(DictfrmTest, RewrittenFileKeepsItsPermissions) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// Words in a shuffled order, with duplicates that differ in case, blanks around some of them and
+// empty lines.
+std::string GeneratedDictionary(size_t words) {
+  std::mt19937 random(7);
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < words; ++i) {
+    std::string word;
+    for (size_t n = i + 1; n > 0; n /= 26) word += static_cast<char>('a' + n % 26);
+    lines.push_back(word);
+    if (i % 10 == 0) lines.push_back("  " + std::string(1, static_cast<char>('A' + i % 26)) + word + " ");
+    if (i % 50 == 0) lines.emplace_back();
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+TEST_F(DictfrmTest, ALargeDictionaryRegistersWhileTheMainQueueGoesOn) {
+  const std::string content = GeneratedDictionary(200000);
+  const fs::path file = Dictionary("large.txt", content);
+  // What the registration must leave, made by the same normalisation on a copy.
+  const fs::path copy = home_.Path() / "copy.txt";
+  test::WriteFile(copy, content);
+  const TNormalisation expected = NormaliseDictionaryFile(copy, nullptr);
+
+  test::TThreadGate gate;
+  Tdictfrm form(home_.Path(), dialogs_, queue_, gate.ThreadStart());
+  const test::TThreadGate::TOpenOnExit openOnExit{gate};  // before the dialog waits for its thread
+  std::vector<std::string> events;
+  std::vector<TMove> moves;
+  std::optional<TDictionaryAddOutcome> outcome;
+  base::TConnections listening;
+  listening += form.ProgressChanged.Connect([&](TDictionaryPhase phase, std::uint64_t done, std::uint64_t total) {
+    if (moves.empty()) queue_.Post([&] { events.push_back("other task"); });
+    moves.push_back({phase, done, total});
+    events.push_back("progress");
+  });
+  listening += form.AddFinished.Connect([&](const TDictionaryAddOutcome& finished) {
+    outcome = finished;
+    events.push_back("finished");
+  });
+  form.Show();
+  form.chosenFile = file;
+  const std::string config = Config();
+  form.ClickAdd();
+
+  EXPECT_TRUE(form.Adding());
+  bool ran = false;
+  queue_.Post([&] { ran = true; });
+  queue_.RunPending();
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(outcome);
+  EXPECT_EQ(Config(), config);
+  form.ClickAdd();  // pressed again meanwhile: nothing more starts
+
+  gate.Open();
+  queue_.RunUntil([&] { return outcome.has_value(); });
+  ASSERT_TRUE(outcome->registration) << (outcome->error ? "failed" : "refused");
+  EXPECT_FALSE(form.Adding());
+  EXPECT_EQ(outcome->registration->number, 1);
+  EXPECT_EQ(outcome->registration->wordCount, expected.wordCount);
+  EXPECT_TRUE(outcome->registration->rewritten);
+  EXPECT_EQ(test::ReadFile(file), test::ReadFile(copy));
+  EXPECT_EQ(test::ReadFile(file.string() + ".bak"), content);
+  EXPECT_EQ(Config(), "[general]\r\nnextnodic=2\r\n[dictionary]\r\nfile1=" + file.string() + "\r\n");
+  EXPECT_FALSE(form.Visible());
+
+  // Reading, then writing, each going forward; the last move is the whole word list written.
+  ASSERT_GT(moves.size(), 10u);
+  EXPECT_EQ(moves.front().phase, TDictionaryPhase::Reading);
+  EXPECT_EQ(moves.front().total, content.size());
+  for (size_t i = 1; i < moves.size(); ++i) {
+    const TMove& before = moves[i - 1];
+    const TMove& now = moves[i];
+    EXPECT_TRUE((now.phase == before.phase && now.done > before.done && now.total == before.total) ||
+                (before.phase == TDictionaryPhase::Reading && now.phase == TDictionaryPhase::Writing))
+        << i;
+  }
+  EXPECT_EQ(moves.back().phase, TDictionaryPhase::Writing);
+  EXPECT_EQ(moves.back().done, expected.wordCount);
+  EXPECT_EQ(moves.back().total, expected.wordCount);
+  EXPECT_EQ(form.Progress(), 100);
+  // A task posted at the first move ran before the registration ended.
+  EXPECT_EQ(events.back(), "finished");
+  EXPECT_EQ(std::count(events.begin(), events.end(), "other task"), 1);
+  EXPECT_EQ(std::count(events.begin(), events.end(), "finished"), 1);
+}
+
 struct TUnreadableCase {
   const char* name;
   const char* file;  // relative to the home; empty for none chosen
@@ -134,14 +259,30 @@ class DictfrmUnreadableTest : public DictfrmTest, public ::testing::WithParamInt
 TEST_P(DictfrmUnreadableTest, ThrowsAndRegistersNothing) {
   const TUnreadableCase& c = GetParam();
   const std::string config = Config();
-  Tdictfrm form(home_.Path(), dialogs_);
+  // The error reaches the application's error dialog: thrown by the click, or by the main queue's
+  // call that ends the registration.
+  std::vector<std::string> raised;
+  queue_.SetErrorHandler([&](const std::exception& error) { raised.emplace_back(error.what()); });
+  Tdictfrm form(home_.Path(), dialogs_, queue_);
   form.Show();
   form.chosenFile = *c.file ? home_.Path() / c.file : fs::path();
+  std::optional<TDictionaryAddOutcome> outcome;
+  const base::TConnection connection =
+      form.AddFinished.Connect([&](const TDictionaryAddOutcome& finished) { outcome = finished; });
   try {
     form.ClickAdd();
-    ADD_FAILURE() << "no error";
   } catch (const EDictionaryReadError& error) {
-    EXPECT_NE(std::string(error.what()).find(c.messageHas), std::string::npos) << error.what();
+    raised.emplace_back(error.what());
+  }
+  queue_.RunUntil([&] { return outcome.has_value(); });
+  queue_.RunPending();
+  ASSERT_EQ(raised.size(), 1u);
+  EXPECT_NE(raised[0].find(c.messageHas), std::string::npos) << raised[0];
+  EXPECT_FALSE(outcome->registration);
+  try {
+    std::rethrow_exception(outcome->error);
+  } catch (const EDictionaryReadError& error) {
+    EXPECT_EQ(error.what(), raised[0]);
   }
   EXPECT_TRUE(form.Visible());
   EXPECT_EQ(Config(), config);
@@ -172,7 +313,7 @@ TEST_F(DictfrmNumberingTest, NumbersInUseArePassedOver) {
 }
 
 TEST_F(DictfrmNumberingTest, ListShowsNumbersBelowTheCounter) {
-  Tdictfrm form(home_.Path(), dialogs_);
+  Tdictfrm form(home_.Path(), dialogs_, queue_);
   form.Show();
   EXPECT_EQ(form.Dictionaries(), std::vector<std::string>{"/a.txt"});
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runner/worker.h"
+
+namespace varnelo::runner {
+
+// The URL written back from its parsed parts, its path without dot segments; none when it does not
+// parse (or is empty).
+std::optional<std::string> CanonicalStartUrl(const std::string& text);
+
+// The HEAD requests that turn a keyword search robot's start lines into the URLs its crawl begins
+// with: one per line, in order, on a thread of their own, since a slow site would otherwise freeze
+// the window for the whole transfer. It counts as one of the robot's live workers meanwhile, so a
+// stop or the shutdown reaches it and is waited for.
+class TStartUrlResolver : public TWorker {
+public:
+  TStartUrlResolver(shell::TMainQueue& mainQueue, std::vector<std::string> lines);
+
+  // Once ended: the resolved URLs, one for each line; none when a line gave no usable URL, when the
+  // termination request came first, or when a request failed with an error.
+  const std::optional<std::vector<std::string>>& Resolved() const { return resolved_; }
+
+protected:
+  void Execute() override;
+
+private:
+  std::vector<std::string> lines_;
+  std::optional<std::vector<std::string>> resolved_;
+};
+
+}  // namespace varnelo::runner
