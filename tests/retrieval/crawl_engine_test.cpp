@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -124,7 +125,18 @@ TEST_F(CrawlEngineTest, NoWorkerAtAllGivesTheErrorToTheCallerWithoutWaitingForev
 
 TEST_F(CrawlEngineTest, AWorkerRefusedLaterIsReportedAndTheOthersFinishTheCrawl) {
   {
-    TCrawlEngine engine(state, Visitor(), Reporter(), CountingStart(1));
+    // The first page stays busy until the engine asked for a second worker, which a fast first
+    // worker could otherwise make unneeded.
+    TCrawlEngine engine(
+        state,
+        [this](const std::string& url, bool firstPage) {
+          Visit(url, firstPage);
+          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+          while (firstPage && threadStarts.load() < 2 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }
+        },
+        Reporter(), CountingStart(1));
     engine.Run(terminated);
   }
   ExpectEveryPageVisitedOnce();
