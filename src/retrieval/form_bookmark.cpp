@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <tuple>
 
 #include "periphery/favorites_shortcut.h"
 #include "platform/trash.h"
@@ -78,12 +79,52 @@ std::error_code CopyFolderContent(const fs::path& source, const fs::path& target
 
 }  // namespace
 
+auto TFormBookmark::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Nodes, nodes_), Field(TField::Selected, selected_),
+                           Field(TField::EdtFileName, edtFileName_), Field(TField::EdtURL, edtURL_),
+                           Field(TField::ImportFolder, importFolder_));
+  });
+}
+
 TFormBookmark::TFormBookmark(fs::path home, shell::TDialogsPort& dialogs, fs::path trashDirectory)
     : home_(std::move(home)), dialogs_(dialogs), trashDirectory_(std::move(trashDirectory)) {}
+
+void TFormBookmark::SetEdtFileName(std::string name) {
+  const auto watch = Watch();
+  edtFileName_ = std::move(name);
+}
+
+void TFormBookmark::SetEdtURL(std::string url) {
+  const auto watch = Watch();
+  edtURL_ = std::move(url);
+}
+
+void TFormBookmark::SetImportFolder(fs::path folder) {
+  const auto watch = Watch();
+  importFolder_ = std::move(folder);
+}
+
+void TFormBookmark::ClickSelectRoot() {
+  const auto watch = Watch();
+  selected_.reset();
+}
+
+void TFormBookmark::ClickTickAll() {
+  const auto watch = Watch();
+  TickAll(nodes_, true);
+}
+
+void TFormBookmark::ClickTickNone() {
+  const auto watch = Watch();
+  TickAll(nodes_, false);
+}
 
 fs::path TFormBookmark::LibraryDirectory() const { return home_ / kShortcutLibraryFolder; }
 
 void TFormBookmark::Open() {
+  const auto watch = Watch();
   std::error_code ignored;  // a library that cannot be made shows empty, and saving says why
   fs::create_directories(LibraryDirectory(), ignored);
   nodes_ = LoadBookmarkTree(LibraryDirectory());
@@ -110,6 +151,7 @@ std::optional<TNodeId> TFormBookmark::FindNode(const fs::path& path) const {
 }
 
 void TFormBookmark::SetTicked(const TNodeId& id, bool ticked) {
+  const auto watch = Watch();
   if (TBookmarkNode* node = MutableNode(id)) node->ticked = ticked;
 }
 
@@ -137,6 +179,7 @@ void TFormBookmark::ShowSystemError(const std::error_code& error) {
 }
 
 void TFormBookmark::ClickNode(const TNodeId& id) {
+  const auto watch = Watch();
   const TBookmarkNode* node = Node(id);
   if (node == nullptr) return;
   selected_ = id;
@@ -152,6 +195,7 @@ void TFormBookmark::ClickNode(const TNodeId& id) {
 }
 
 void TFormBookmark::ClickSaveBookmark() {
+  const auto watch = Watch();
   const fs::path target = TargetDirectory();
   std::error_code error;
   if (!fs::is_directory(target, error)) {
@@ -204,6 +248,7 @@ void TFormBookmark::DeleteTicked(std::vector<TBookmarkNode>& nodes) {
 }
 
 void TFormBookmark::ClickDelete() {
+  const auto watch = Watch();
   std::optional<fs::path> selectedPath;
   if (const TBookmarkNode* node = selected_ ? Node(*selected_) : nullptr) selectedPath = node->path;
   DeleteTicked(nodes_);
@@ -211,6 +256,7 @@ void TFormBookmark::ClickDelete() {
 }
 
 void TFormBookmark::ClickImport() {
+  const auto watch = Watch();
   const fs::path target = TargetDirectory();
   std::error_code error;
   if (fs::is_regular_file(target, error) || importFolder_.empty()) return;
@@ -232,6 +278,7 @@ void TFormBookmark::ClickSaveBookmarkFile() {
 }
 
 void TFormBookmark::DropOnNode(const TNodeId& targetId) {
+  const auto watch = Watch();
   const TBookmarkNode* source = selected_ ? Node(*selected_) : nullptr;
   const TBookmarkNode* target = Node(targetId);
   if (source == nullptr || target == nullptr) return;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/field_change.h"
 #include "search/dictionary_progress.h"
 #include "shell/dialogs_port.h"
 
@@ -27,6 +28,11 @@ public:
   static constexpr std::string_view kAlreadyAdded = "Dictionnaire déjà ajouté";
 
   Tdictfrm(std::filesystem::path home, shell::TDialogsPort& dialogs);
+
+  // What an operation changed. The bar's steps during "Ajouter" go to the progress handler; the
+  // change names the bar once the operation is over.
+  enum class TField { Visible, Dictionaries, Progress };
+  base::TChangeSignal<TField> Changed;
 
   // Showing the dialog: the bar at 0 and the registered dictionaries listed.
   void Show();
@@ -52,6 +58,8 @@ public:
   void ClickCancel() { Close(); }
 
 private:
+  auto Watch();
+
   std::filesystem::path home_;
   shell::TDialogsPort& dialogs_;
   std::vector<std::string> dictionaries_;

@@ -1,10 +1,11 @@
 #include "search/dictfrm.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
+#include "config/config_store.h"
 #include "search/dictionary_file.h"
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
@@ -175,6 +176,24 @@ TEST_F(DictfrmNumberingTest, ListShowsNumbersBelowTheCounter) {
   Tdictfrm form(home_.Path(), dialogs_);
   form.Show();
   EXPECT_EQ(form.Dictionaries(), std::vector<std::string>{"/a.txt"});
+}
+
+TEST_F(DictfrmTest, ShowingAndClosingTellTheListAndTheVisibility) {
+  using TField = Tdictfrm::TField;
+  using base::TListChange;
+  const config::TConfigStore store(home_.RobotConfigPath());
+  store.WriteString("general", "nextnodic", "2");
+  store.WriteString("dictionary", "file1", "/d/a.txt");
+  Tdictfrm form(home_.Path(), dialogs_);
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.Show();
+  EXPECT_EQ(recorder.Take(), (std::vector<base::TFieldChange<TField>>{
+                                 {TField::Visible, std::nullopt}, {TField::Dictionaries, TListChange::Inserted(0)}}));
+  form.Show();
+  EXPECT_TRUE(recorder.changes.empty());
+  form.ClickCancel();
+  EXPECT_EQ(recorder.Take(), (std::vector<base::TFieldChange<TField>>{
+                                 {TField::Visible, std::nullopt}, {TField::Dictionaries, TListChange::Removed(0)}}));
 }
 
 }  // namespace
