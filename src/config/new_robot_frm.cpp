@@ -8,12 +8,11 @@
 
 #include "config/config_keys.h"
 #include "config/ini_text.h"
+#include "config/robot_editor_fields.h"
 #include "config/robot_editor_input.h"
 #include "results/categories.h"
 #include "retrieval/bookmark_file.h"
-#include "retrieval/url.h"
 #include "search/definition_paths.h"
-#include "search/dictionary_register.h"
 #include "search/engine_activity.h"
 
 namespace varnelo::config {
@@ -21,6 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using TIcon = shell::TDialogsPort::TIcon;
+using TField = TNewRobotFrm::TField;
 
 // The folders of the home where the file choosers start.
 constexpr std::string_view kScriptFolder = "interpretercode";
@@ -43,9 +43,25 @@ bool HasSection(const TConfigStore& store, std::string_view name) {
                      [&](const std::string& section) { return SameName(section, name); });
 }
 
-bool Parses(const std::string& text) {
-  retrieval::url record;
-  return retrieval::ParseUrl(text, record) == retrieval::TUrlParseResult::NoError;
+// A start URL row as the list shows it: the URL, and whether it is selected.
+std::vector<std::pair<std::string, bool>> StartUrlRows(const TStartUrlList& list) {
+  std::vector<std::pair<std::string, bool>> rows;
+  for (const std::string& url : list.Urls()) rows.emplace_back(url, list.Selected().contains(rows.size()));
+  return rows;
+}
+
+TSearchEnginePage WithoutLists(TSearchEnginePage page) {
+  page.engines.clear();
+  page.categories.clear();
+  return page;
+}
+
+template <class TPage>
+TPage WithoutStartUrls(TPage page) {
+  std::string urlField = std::move(page.startUrls.urlField);
+  page.startUrls = {};
+  page.startUrls.urlField = std::move(urlField);
+  return page;
 }
 
 // Creates `file` empty unless it exists; never truncates what is there.
@@ -62,6 +78,23 @@ TNewRobotFrm::TNewRobotFrm(fs::path home, shell::TDialogsPort& dialogs, search::
       dialogs_(dialogs),
       quickSearchMenu_(quickSearchMenu),
       registerRobot_(std::move(registerRobot)) {}
+
+auto TNewRobotFrm::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::RobotName, robotName), Field(TField::NbSimul, nbSimul),
+                           Field(TField::IconFile, iconFile), Field(TField::NameEditable, nameEditable_),
+                           Field(TField::ActivePage, activePage_), Field(TField::Engines, searchEngine.engines),
+                           Field(TField::Categories, searchEngine.categories),
+                           Field(TField::SearchEnginePage, WithoutLists(searchEngine)),
+                           Field(TField::KeywordSearchStartUrls, StartUrlRows(keywordSearch.startUrls)),
+                           Field(TField::KeywordSearchPage, WithoutStartUrls(keywordSearch)),
+                           Field(TField::BackupStartUrls, StartUrlRows(backup.startUrls)),
+                           Field(TField::BackupPage, WithoutStartUrls(backup)), Field(TField::LocalFilePage, localFile),
+                           Field(TField::SpecifiedPagesPage, specifiedPages), Field(TField::ScriptPage, script),
+                           Field(TField::RandomQueryPage, randomQuery));
+  });
+}
 
 void TNewRobotFrm::ResetFields() {
   robotName.clear();
@@ -80,11 +113,13 @@ void TNewRobotFrm::ResetFields() {
 }
 
 void TNewRobotFrm::OpenNew() {
+  const auto watch = Watch();
   ResetFields();
   nameEditable_ = true;
 }
 
 void TNewRobotFrm::OpenExisting(std::string_view robot) {
+  const auto watch = Watch();
   ResetFields();
   nameEditable_ = false;
   robotName = robot;
@@ -100,71 +135,7 @@ void TNewRobotFrm::OpenExisting(std::string_view robot) {
     return;
   }
   activePage_ = static_cast<size_t>(found - kRobotKinds.begin());
-  LoadPage(store, robot);
-}
-
-void TNewRobotFrm::LoadSearchEngineEntries(std::string_view robot) {
-  for (std::string& engine : search::ListEngines(home_, robot)) {
-    const bool active = search::IsEngineActive(home_, robot, engine);
-    searchEngine.engines.push_back({std::move(engine), active, false});
-  }
-}
-
-void TNewRobotFrm::LoadPage(const TConfigStore& store, std::string_view robot) {
-  switch (activePage_) {
-    case kSearchEnginePage:
-      LoadSearchEngineEntries(robot);
-      searchEngine.sendToScript = Read(store, robot, key::kSendToScriptSearchEngineEditor);
-      searchEngine.scriptName = Read(store, robot, key::kScriptName);
-      searchEngine.seeOnScreen = Read(store, robot, key::kSeeOnScreenEditor);
-      searchEngine.allRssInOneWindow = Read(store, robot, key::kAllRSSInOneWindow);
-      searchEngine.category = Read(store, robot, key::kCategory);
-      break;
-    case kKeywordSearchPage:
-      keywordSearch.startUrls.Assign(ReadStartUrls(home_, robot));
-      keywordSearch.keywords = Read(store, robot, key::kKeywords);
-      keywordSearch.contentType = Read(store, robot, key::kContentType);
-      keywordSearch.maximalSize = Read(store, robot, key::kMaximalSize);
-      keywordSearch.webSiteName = Read(store, robot, key::kWebSiteName);
-      break;
-    case kBackupPage:
-      backup.startUrls.Assign(ReadStartUrls(home_, robot));
-      backup.contentType = Read(store, robot, key::kContentType);
-      backup.maximalSize = Read(store, robot, key::kMaximalSize);
-      backup.webSiteName = Read(store, robot, key::kWebSiteName);
-      backup.mhtFile = Read(store, robot, key::kMhtFile);
-      backup.zipFile = Read(store, robot, key::kZipFile);
-      break;
-    case kLocalFilePage:
-      localFile.localFile = Read(store, robot, key::kLocalFile);
-      localFile.tempFileName = Read(store, robot, key::kTempFileName);
-      localFile.seeOnScreen = Read(store, robot, key::kSeeOnScreenEditor);
-      localFile.sendToScript = Read(store, robot, key::kSendToScript);
-      localFile.scriptName = Read(store, robot, key::kScriptName);
-      break;
-    case kSpecifiedPagesPage:
-      specifiedPages.bookmarkFile = Read(store, robot, key::kBookmarkFile);
-      specifiedPages.sendToScript = Read(store, robot, key::kSendToScript);
-      specifiedPages.scriptName = Read(store, robot, key::kScriptName);
-      specifiedPages.saveDirectory = Read(store, robot, key::kSaveDirectory);
-      specifiedPages.seeOnScreen = Read(store, robot, key::kSeeOnScreenEditor);
-      break;
-    case kScriptPage:
-      script.scriptName = Read(store, robot, key::kScriptName);
-      script.seeOnScreen = Read(store, robot, key::kSeeOnScreenEditor);
-      script.tempFileName = Read(store, robot, key::kTempFileName);
-      break;
-    case kRandomQueryPage: {
-      const int dict = Read(store, robot, key::kDictEditor);
-      randomQuery.dictionary = store.ReadString(section::kDictionary, search::DictionaryKey(dict), "");
-      randomQuery.robotDefFile = Read(store, robot, key::kRobotDefFile);
-      randomQuery.sendToScript = Read(store, robot, key::kSendToScript);
-      randomQuery.scriptName = Read(store, robot, key::kScriptName);
-      break;
-    }
-    default:
-      break;
-  }
+  LoadPage(kPageTables[activePage_], *this, {home_, store, robot});
 }
 
 std::optional<fs::path> TNewRobotFrm::IconPreview() const {
@@ -175,6 +146,7 @@ std::optional<fs::path> TNewRobotFrm::IconPreview() const {
 }
 
 void TNewRobotFrm::SetActivePage(size_t page) {
+  const auto watch = Watch();
   if (page < kRobotKinds.size()) activePage_ = page;
 }
 
@@ -183,57 +155,16 @@ bool TNewRobotFrm::Refuse(std::string_view message) const {
   return false;
 }
 
-bool TNewRobotFrm::CheckScript(bool sendToScript, const std::string& scriptName) const {
-  if (sendToScript && !IsFile(scriptName)) return Refuse(kMissingScriptMessage);
-  return true;
-}
-
-bool TNewRobotFrm::CheckStartUrls(const TStartUrlList& startUrls) const {
-  const std::vector<std::string>& urls = startUrls.Urls();
-  if (!std::all_of(urls.begin(), urls.end(), Parses)) return Refuse(kUrlErrorMessage);
-  return true;
-}
-
-bool TNewRobotFrm::CheckActivePage() const {
-  switch (activePage_) {
-    case kSearchEnginePage: {
-      if (searchEngine.engines.empty()) return Refuse(kNoDefinitionMessage);
-      const fs::path folder = search::EngineFolder(home_, robotName);
-      for (const TEngineEntry& entry : searchEngine.engines) {
-        if (!IsFile(folder / entry.name)) return Refuse("Fichier " + entry.name + " n'existe pas");
-      }
-      return CheckScript(searchEngine.sendToScript, searchEngine.scriptName);
-    }
-    case kLocalFilePage:
-      if (!IsFile(localFile.localFile)) return Refuse(kMissingFileMessage);
-      return CheckScript(localFile.sendToScript, localFile.scriptName);
-    case kScriptPage:
-      if (!IsFile(script.scriptName)) return Refuse(kMissingPascalScriptMessage);
-      return true;
-    case kRandomQueryPage:
-      if (!IsFile(randomQuery.dictionary)) return Refuse(kMissingDictionaryMessage);
-      // A missing definition file ends the save without a message.
-      if (!IsFile(search::RandomQueryDefinitionPath(home_, randomQuery.robotDefFile))) return false;
-      return CheckScript(randomQuery.sendToScript, randomQuery.scriptName);
-    case kSpecifiedPagesPage:
-      if (!IsFile(specifiedPages.bookmarkFile)) return Refuse(kMissingFileMessage);
-      return CheckScript(specifiedPages.sendToScript, specifiedPages.scriptName);
-    case kBackupPage:
-      return CheckStartUrls(backup.startUrls);
-    case kKeywordSearchPage:
-      if (!CheckStartUrls(keywordSearch.startUrls)) return false;
-      if (TrimmedInput(keywordSearch.keywords).empty()) return Refuse(kNoKeywordsMessage);
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool TNewRobotFrm::ClickSave() {
+  const auto watch = Watch();
   if (robotName.empty() || !AcceptsRobotName(robotName)) return Refuse(kNameMessage);
   if (const std::optional<std::string> problem = RobotNameProblem(robotName)) return Refuse(*problem);
-  if (!CheckActivePage()) return false;
   const TConfigStore store(home_ / kRobotConfigFile);
+  if (const std::optional<std::string> problem =
+          PageProblem(kPageTables[activePage_], *this, {home_, store, robotName})) {
+    // An empty message ends the save without a word.
+    return problem->empty() ? false : Refuse(*problem);
+  }
   if (!HasSection(store, robotName)) Register(store);
   nameEditable_ = false;
   store.WriteString(robotName, key::kName.name, robotName);
@@ -252,79 +183,40 @@ void TNewRobotFrm::Register(const TConfigStore& store) const {
   });
 }
 
-bool TNewRobotFrm::WriteSearchEnginePage(const TConfigStore& store) const {
-  for (const TEngineEntry& entry : searchEngine.engines) {
-    search::SetEngineActive(home_, robotName, entry.name, entry.checked);
+bool TNewRobotFrm::WriteActivePage(const TConfigStore& store) const {
+  const std::optional<bool> validCategory =
+      WritePage(kPageTables[activePage_], *this, {home_, store, robotName}, dialogs_);
+  if (validCategory == true) {
+    quickSearchMenu_.AddOrUpdateRobot(searchEngine.category, robotName, home_ / results::kFaviconFolder / iconFile);
   }
-  Write(store, robotName, key::kSendToScript, searchEngine.sendToScript);
-  Write(store, robotName, key::kScriptName, searchEngine.scriptName);
-  const bool validCategory =
-      results::IsCategory(TConfigStore(results::CategoryFilePath(home_)), searchEngine.category);
-  if (validCategory) {
-    Write(store, robotName, key::kCategory, searchEngine.category);
-  } else {
-    dialogs_.MessageBox(kInvalidCategoryMessage, kErrorCaption, TIcon::Error);
-  }
-  Write(store, robotName, key::kSeeOnScreen, searchEngine.seeOnScreen);
-  Write(store, robotName, key::kAllRSSInOneWindow, searchEngine.allRssInOneWindow);
-  Write(store, robotName, key::kIconFile, iconFile);
-  if (validCategory) {
-    quickSearchMenu_.AddOrUpdateRobot(searchEngine.category, robotName,
-                                      home_ / results::kFaviconFolder / iconFile);
-  }
-  return validCategory;
+  return validCategory.value_or(true);
 }
 
-bool TNewRobotFrm::WriteActivePage(const TConfigStore& store) const {
-  switch (activePage_) {
-    case kSearchEnginePage:
-      return WriteSearchEnginePage(store);
-    case kKeywordSearchPage:
-      WriteStartUrls(home_, robotName, keywordSearch.startUrls.Urls());
-      Write(store, robotName, key::kKeywords, keywordSearch.keywords);
-      Write(store, robotName, key::kContentType, keywordSearch.contentType);
-      Write(store, robotName, key::kMaximalSize, keywordSearch.maximalSize);
-      Write(store, robotName, key::kWebSiteName, keywordSearch.webSiteName);
-      return true;
-    case kBackupPage:
-      WriteStartUrls(home_, robotName, backup.startUrls.Urls());
-      Write(store, robotName, key::kMhtFile, backup.mhtFile);
-      Write(store, robotName, key::kZipFile, backup.zipFile);
-      Write(store, robotName, key::kContentType, backup.contentType);
-      Write(store, robotName, key::kMaximalSize, backup.maximalSize);
-      Write(store, robotName, key::kWebSiteName, backup.webSiteName);
-      return true;
-    case kLocalFilePage:
-      Write(store, robotName, key::kLocalFile, localFile.localFile);
-      Write(store, robotName, key::kTempFileName, localFile.tempFileName);
-      Write(store, robotName, key::kSeeOnScreen, localFile.seeOnScreen);
-      Write(store, robotName, key::kSendToScript, localFile.sendToScript);
-      Write(store, robotName, key::kScriptName, localFile.scriptName);
-      return true;
-    case kSpecifiedPagesPage:
-      Write(store, robotName, key::kBookmarkFile, specifiedPages.bookmarkFile);
-      Write(store, robotName, key::kSendToScript, specifiedPages.sendToScript);
-      Write(store, robotName, key::kScriptName, specifiedPages.scriptName);
-      Write(store, robotName, key::kSeeOnScreen, specifiedPages.seeOnScreen);
-      // The page lets the user choose this folder; dropping the choice would lose it silently.
-      Write(store, robotName, key::kSaveDirectory, specifiedPages.saveDirectory);
-      return true;
-    case kScriptPage:
-      Write(store, robotName, key::kScriptName, script.scriptName);
-      Write(store, robotName, key::kSeeOnScreen, script.seeOnScreen);
-      Write(store, robotName, key::kTempFileName, script.tempFileName);
-      return true;
-    case kRandomQueryPage:
-      Write(store, robotName, key::kRobotDefFile, randomQuery.robotDefFile);
-      Write(store, robotName, key::kSendToScript, randomQuery.sendToScript);
-      Write(store, robotName, key::kScriptName, randomQuery.scriptName);
-      return true;
-    default:
-      return false;
-  }
+TStartUrlList* TNewRobotFrm::ActiveStartUrls() {
+  return std::visit(
+      [this](const auto& table) -> TStartUrlList* {
+        return table.startUrls == nullptr ? nullptr : &(this->*table.page.*table.startUrls);
+      },
+      kPageTables[activePage_]);
+}
+
+void TNewRobotFrm::ClickAddStartUrl() {
+  const auto watch = Watch();
+  if (TStartUrlList* list = ActiveStartUrls()) list->Add();
+}
+
+void TNewRobotFrm::ClickRemoveStartUrls() {
+  const auto watch = Watch();
+  if (TStartUrlList* list = ActiveStartUrls()) list->RemoveSelected();
+}
+
+void TNewRobotFrm::SelectStartUrl(size_t index, bool selected) {
+  const auto watch = Watch();
+  if (TStartUrlList* list = ActiveStartUrls()) list->Select(index, selected);
 }
 
 void TNewRobotFrm::ClickNewDefinition() {
+  const auto watch = Watch();
   // The name of a robot that exists already is its section's: cleaning it would make another robot.
   if (nameEditable_) robotName = CleanedName(robotName);
   if (TrimmedInput(robotName).empty()) {
@@ -357,6 +249,7 @@ void TNewRobotFrm::ClickNewDefinition() {
 }
 
 void TNewRobotFrm::ClickDeleteDefinition() {
+  const auto watch = Watch();
   std::vector<TEngineEntry>& engines = searchEngine.engines;
   const auto selected =
       std::find_if(engines.begin(), engines.end(), [](const TEngineEntry& entry) { return entry.selected; });
@@ -365,7 +258,10 @@ void TNewRobotFrm::ClickDeleteDefinition() {
   engines.erase(selected);
 }
 
-void TNewRobotFrm::ClickReloadCategories() { searchEngine.categories = results::CategoryNames(home_); }
+void TNewRobotFrm::ClickReloadCategories() {
+  const auto watch = Watch();
+  searchEngine.categories = results::CategoryNames(home_);
+}
 
 std::optional<search::TSearchEngineDefFrm> TNewRobotFrm::EngineDefinitionEditor(size_t index) {
   if (index >= searchEngine.engines.size()) return std::nullopt;
@@ -385,47 +281,36 @@ std::optional<fs::path> TNewRobotFrm::ChooseNewFile(std::string_view caption, st
 void TNewRobotFrm::ClickChooseScript() {
   const std::optional<fs::path> chosen = ChooseFile("Choisir un script", kScriptFilter, kScriptFolder);
   if (!chosen) return;
-  switch (activePage_) {
-    case kSearchEnginePage:
-      searchEngine.scriptName = chosen->string();
-      searchEngine.sendToScript = true;
-      break;
-    case kLocalFilePage:
-      localFile.scriptName = chosen->string();
-      localFile.sendToScript = true;
-      break;
-    case kSpecifiedPagesPage:
-      specifiedPages.scriptName = chosen->string();
-      specifiedPages.sendToScript = true;
-      break;
-    case kScriptPage:
-      script.scriptName = chosen->string();
-      break;
-    case kRandomQueryPage:
-      randomQuery.scriptName = chosen->string();
-      randomQuery.sendToScript = true;
-      break;
-    default:
-      break;
-  }
+  const auto watch = Watch();
+  std::visit(
+      [&](const auto& table) {
+        if (table.scriptName == nullptr) return;
+        auto& page = this->*table.page;
+        page.*table.scriptName = chosen->string();
+        if (table.sendToScript != nullptr) page.*table.sendToScript = true;
+      },
+      kPageTables[activePage_]);
 }
 
 void TNewRobotFrm::ClickChooseTempFile() {
-  if (activePage_ != kScriptPage && activePage_ != kLocalFilePage) return;
+  const TAnyPageTable& active = kPageTables[activePage_];
+  if (std::visit([](const auto& table) { return table.tempFileName == nullptr; }, active)) return;
   // The script writes this file, so it need not exist yet.
   const std::optional<fs::path> chosen =
       dialogs_.ChooseSaveFile("Choisir un fichier temporaire", kAllFilesFilter, home_ / kTempFolder);
   if (!chosen) return;
-  if (activePage_ == kScriptPage) {
-    script.tempFileName = chosen->string();
-    script.seeOnScreen = true;
-  } else {
-    localFile.tempFileName = chosen->string();
-    localFile.seeOnScreen = true;
-  }
+  const auto watch = Watch();
+  std::visit(
+      [&](const auto& table) {
+        auto& page = this->*table.page;
+        page.*table.tempFileName = chosen->string();
+        page.*table.seeOnScreen = true;
+      },
+      active);
 }
 
 void TNewRobotFrm::ClickChooseLocalFile() {
+  const auto watch = Watch();
   if (const std::optional<fs::path> chosen = ChooseFile("Choisir un fichier local", kAllFilesFilter, "")) {
     localFile.localFile = chosen->string();
   }
@@ -435,11 +320,13 @@ void TNewRobotFrm::ClickChooseBookmarkFile() {
   const std::optional<fs::path> chosen =
       ChooseFile("Choisir un fichier de marques-pages", kBookmarkFilter, retrieval::kBookmarkFileFolder);
   if (!chosen) return;
+  const auto watch = Watch();
   specifiedPages.bookmarkFile = chosen->string();
   retrieval::WriteBookmarkFile(*chosen, retrieval::NormalizedBookmarks(retrieval::ReadBookmarkFile(*chosen)));
 }
 
 void TNewRobotFrm::ClickChooseSaveDirectory() {
+  const auto watch = Watch();
   std::error_code error;
   const fs::path current(specifiedPages.saveDirectory);
   const fs::path start = !current.empty() && fs::is_directory(current, error) ? current : home_;
@@ -449,18 +336,21 @@ void TNewRobotFrm::ClickChooseSaveDirectory() {
 }
 
 void TNewRobotFrm::ClickChooseMhtFile() {
+  const auto watch = Watch();
   if (const std::optional<fs::path> chosen = ChooseNewFile("Choisir un fichier .mht", kMhtFilter)) {
     backup.mhtFile = chosen->string();
   }
 }
 
 void TNewRobotFrm::ClickChooseZipFile() {
+  const auto watch = Watch();
   if (const std::optional<fs::path> chosen = ChooseNewFile("Choisir une archive zip", kZipFilter)) {
     backup.zipFile = chosen->string();
   }
 }
 
 void TNewRobotFrm::ClickChooseIcon() {
+  const auto watch = Watch();
   if (const std::optional<fs::path> chosen = results::ChooseIconFile(dialogs_, home_, "Choisir un icône")) {
     iconFile = chosen->filename().string();
   }
@@ -480,7 +370,13 @@ search::TFrmBuildRobotDef TNewRobotFrm::DefinitionFileBuilder() {
   return search::TFrmBuildRobotDef(home_, randomQuery.robotDefFile, dialogs_);
 }
 
+void TNewRobotFrm::TakeDictionary(std::string dictionaryFile) {
+  const auto watch = Watch();
+  randomQuery.dictionary = std::move(dictionaryFile);
+}
+
 void TNewRobotFrm::TakeDefinitionFile(const search::TFrmBuildRobotDef& builder) {
+  const auto watch = Watch();
   if (builder.ModalResult() == search::TModalResult::Ok) randomQuery.robotDefFile = builder.fileName;
 }
 

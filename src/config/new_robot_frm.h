@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/field_change.h"
 #include "config/config_store.h"
 #include "config/robot_editor_pages.h"
 #include "config/robot_kinds.h"
@@ -60,6 +61,28 @@ public:
   TNewRobotFrm(std::filesystem::path home, shell::TDialogsPort& dialogs, search::TQuickSearchMenu& quickSearchMenu,
                std::function<void(const std::string& name)> registerRobot);
 
+  // What an operation changed. The lists name their rows (a start URL row changes with its
+  // selection); a page's group is the rest of that page.
+  enum class TField {
+    RobotName,
+    NbSimul,
+    IconFile,
+    NameEditable,
+    ActivePage,
+    Engines,
+    Categories,
+    SearchEnginePage,
+    KeywordSearchStartUrls,
+    KeywordSearchPage,
+    BackupStartUrls,
+    BackupPage,
+    LocalFilePage,
+    SpecifiedPagesPage,
+    ScriptPage,
+    RandomQueryPage,
+  };
+  base::TChangeSignal<TField> Changed;
+
   // A new robot: empty editable name, one process, the search engine page, the categories loaded.
   void OpenNew();
   // The robot of section `robot`: its values with the editor's defaults, the page of its kind, the
@@ -92,6 +115,12 @@ public:
   // category (every other key written). A file that cannot be written throws.
   bool ClickSave();
 
+  // The start URL list of the active page, when it has one: "ajouter" appends the URL field's text,
+  // "enlever" removes the selected URLs, and a click selects or unselects one.
+  void ClickAddStartUrl();
+  void ClickRemoveStartUrls();
+  void SelectStartUrl(size_t index, bool selected);
+
   // "Nouveau": an empty definition file named after the definition name field in the robot's folder,
   // listed and selected. An existing definition keeps its content and is only selected.
   void ClickNewDefinition();
@@ -123,7 +152,7 @@ public:
   // when the robot has no name yet. On OK the front end passes what the dialog's "Enregistrer"
   // returned to TakeDictionary.
   std::optional<search::Tassociate> ClickChooseDictionary();
-  void TakeDictionary(std::string dictionaryFile) { randomQuery.dictionary = std::move(dictionaryFile); }
+  void TakeDictionary(std::string dictionaryFile);
   // "..." of the definition file: the definition builder on the current file. When it has closed,
   // TakeDefinitionFile keeps the file chosen there if it closed with OK.
   search::TFrmBuildRobotDef DefinitionFileBuilder();
@@ -140,18 +169,13 @@ public:
                                                            shell::TMainQueue& mainQueue) const;
 
 private:
+  auto Watch();
   void ResetFields();
-  void LoadPage(const TConfigStore& store, std::string_view robot);
-  void LoadSearchEngineEntries(std::string_view robot);
-
   bool Refuse(std::string_view message) const;
-  bool CheckActivePage() const;
-  bool CheckScript(bool sendToScript, const std::string& scriptName) const;
-  bool CheckStartUrls(const TStartUrlList& startUrls) const;
-
   void Register(const TConfigStore& store) const;
   bool WriteActivePage(const TConfigStore& store) const;
-  bool WriteSearchEnginePage(const TConfigStore& store) const;
+  // The start URL list of the active page, or nullptr.
+  TStartUrlList* ActiveStartUrls();
 
   std::optional<std::filesystem::path> ChooseFile(std::string_view caption, std::string_view filter,
                                                   std::string_view folder) const;

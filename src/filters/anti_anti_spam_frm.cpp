@@ -1,5 +1,7 @@
 #include "filters/anti_anti_spam_frm.h"
 
+#include <tuple>
+
 #include "config/comma_list.h"
 #include "config/config_keys.h"
 #include "config/storable_text.h"
@@ -43,6 +45,14 @@ std::optional<std::string> ProblemOf(std::string_view text, std::string_view sub
 
 }  // namespace
 
+auto TAntiAntiSpamFrm::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Words, words_), Field(TField::SelectedWord, selectedWord),
+                           Field(TField::MaxExtractedItems, maxExtractedItems), Field(TField::OutputDir, outputDir));
+  });
+}
+
 TAntiAntiSpamFrm::TAntiAntiSpamFrm(fs::path home, shell::TDialogsPort& dialogs)
     : home_(std::move(home)), dialogs_(dialogs) {
   const config::TConfigStore store = RobotConfig(home_);
@@ -58,6 +68,7 @@ void TAntiAntiSpamFrm::Refuse(std::string_view text) const {
 }
 
 void TAntiAntiSpamFrm::ClickAdd() {
+  const auto watch = Watch();
   if (config::StorageProblem(wordField) == TStorageProblem::LineBreak) {
     return Refuse(config::StorageProblemMessage(TStorageProblem::LineBreak, "Un mot"));
   }
@@ -65,12 +76,14 @@ void TAntiAntiSpamFrm::ClickAdd() {
 }
 
 void TAntiAntiSpamFrm::ClickRemove() {
+  const auto watch = Watch();
   if (!selectedWord || *selectedWord >= words_.size()) return;
   words_.erase(words_.begin() + static_cast<std::ptrdiff_t>(*selectedWord));
   selectedWord.reset();
 }
 
 void TAntiAntiSpamFrm::ClickChooseFolder() {
+  const auto watch = Watch();
   if (const auto folder = dialogs_.ChooseFolder(kOutputDirLabel, outputDir)) outputDir = folder->string();
 }
 

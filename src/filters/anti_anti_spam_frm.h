@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/field_change.h"
 #include "shell/dialogs_port.h"
 
 namespace varnelo::filters {
@@ -24,6 +25,9 @@ public:
 
   // Opens the dialog: reads the three keys into the fields.
   TAntiAntiSpamFrm(std::filesystem::path home, shell::TDialogsPort& dialogs);
+
+  enum class TField { Words, SelectedWord, MaxExtractedItems, OutputDir };
+  base::TChangeSignal<TField> Changed;
 
   const std::vector<std::string>& Words() const { return words_; }
   std::optional<size_t> selectedWord;  // the selected entry of the word list
@@ -43,6 +47,7 @@ public:
   bool ClickOk();
 
 private:
+  auto Watch();
   void Refuse(std::string_view text) const;
 
   std::filesystem::path home_;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/field_change.h"
 #include "network/firefox_profiles.h"
 #include "shell/dialogs_port.h"
 
@@ -21,6 +22,9 @@ public:
 
   TfrmMozillaProxy(shell::TDialogsPort& dialogs, std::filesystem::path firefoxFolder = FirefoxFolder());
 
+  enum class TField { Profiles, Selected, DefaultProxyLabel, HttpProxyIp, HttpProxyPort, Activate, Closed };
+  base::TChangeSignal<TField> Changed;
+
   // Lists the profiles of profiles.ini, selects the first default one, names it in the label and
   // loads it. Raises EFirefoxPrefsError when that profile's prefs.js cannot be read.
   void Open();
@@ -32,7 +36,7 @@ public:
   // written, leaving it as it was.
   void ClickSave();
   // "Annuler": closes without change.
-  void ClickCancel() { closed_ = true; }
+  void ClickCancel();
 
   // "Mozilla Profiles": the section names, in file order.
   const std::vector<std::string>& Profiles() const { return profileNames_; }
@@ -45,6 +49,7 @@ public:
   bool Activate = false;      // "Activer ce proxy"
 
 private:
+  auto Watch();
   void Load(size_t index);
 
   shell::TDialogsPort& dialogs_;

@@ -3,12 +3,17 @@
 #include <string>
 #include <string_view>
 
+#include "base/field_change.h"
+
 namespace varnelo::network {
 
 // The system proxy dialog without its window: the four values every HTTP client takes its proxy from.
 class TProxyFrm {
 public:
   static constexpr std::string_view kCaption = "Définition d'un serveur de proxy pour IE";
+
+  enum class TField { Proxy, UseProxy, User, Password, Closed };
+  base::TChangeSignal<TField> Changed;
 
   // Fills the fields from the stored values, as stored ("Proxy" is not cut into entries).
   void Open();
@@ -17,7 +22,7 @@ public:
   // written before it stay, the later ones are not written, and the dialog stays open.
   void ClickOk();
   // "Annuler": closes without change.
-  void ClickCancel() { closed_ = true; }
+  void ClickCancel();
 
   bool Closed() const { return closed_; }
 
@@ -27,6 +32,8 @@ public:
   std::string Password;      // "Mot de passe"
 
 private:
+  auto Watch();
+
   bool closed_ = false;
 };
 

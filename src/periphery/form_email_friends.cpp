@@ -1,5 +1,7 @@
 #include "periphery/form_email_friends.h"
 
+#include <tuple>
+
 #include "platform/percent_encoding.h"
 
 namespace varnelo::periphery {
@@ -34,9 +36,27 @@ std::vector<std::string> DefaultFriendsMessage() {
 
 std::string EscapeMailtoText(std::string_view text) { return platform::PercentEncode(text, IsMailtoChar); }
 
+auto TFormEmailFriends::Watch() {
+  return Changed.Watch([this] {
+    return std::make_tuple(base::Field(TField::Friends, std::vector<std::string>(friends_.begin(), friends_.end())),
+                           base::Field(TField::MessageLines, messageLines_));
+  });
+}
+
 TFormEmailFriends::TFormEmailFriends() : messageLines_(DefaultFriendsMessage()) {}
 
 std::string TFormEmailFriends::FriendLabel(size_t index) { return "Ami #" + std::to_string(index + 1); }
+
+void TFormEmailFriends::SetFriend(size_t index, std::string address) {
+  std::string& field = friends_.at(index);
+  const auto watch = Watch();
+  field = std::move(address);
+}
+
+void TFormEmailFriends::SetMessageLines(std::vector<std::string> lines) {
+  const auto watch = Watch();
+  messageLines_ = std::move(lines);
+}
 
 std::string TFormEmailFriends::ClickEnvoyer() const {
   std::string link = "mailto:";

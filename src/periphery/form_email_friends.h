@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/field_change.h"
+
 namespace varnelo::periphery {
 
 inline constexpr std::string_view kEmailFriendsCaption = "Email friends";
@@ -20,13 +22,17 @@ class TFormEmailFriends {
 public:
   TFormEmailFriends();
 
+  // The rows of Friends are the address fields, those of MessageLines the lines of the message.
+  enum class TField { Friends, MessageLines };
+  base::TChangeSignal<TField> Changed;
+
   // "Ami #1" … "Ami #10".
   static std::string FriendLabel(size_t index);
 
   const std::string& Friend(size_t index) const { return friends_.at(index); }
-  void SetFriend(size_t index, std::string address) { friends_.at(index) = std::move(address); }
+  void SetFriend(size_t index, std::string address);
   const std::vector<std::string>& MessageLines() const { return messageLines_; }
-  void SetMessageLines(std::vector<std::string> lines) { messageLines_ = std::move(lines); }
+  void SetMessageLines(std::vector<std::string> lines);
 
   // "Envoyer": "mailto:", the non-empty addresses in field order separated by ";", then
   // "?subject=varnelo&body=" and the message's lines joined by CR LF. Addresses and body are
@@ -35,6 +41,8 @@ public:
   std::string ClickEnvoyer() const;
 
 private:
+  auto Watch();
+
   std::array<std::string, kFriendCount> friends_;
   std::vector<std::string> messageLines_;
 };

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "base/field_change.h"
+
 namespace varnelo::results {
 
 // The category dialog: the user picks one of four actions, whose dialog the front end then opens.
@@ -26,8 +28,13 @@ public:
       {"Choisir un icône pour une catégorie", TAction::Icon},
   }};
 
+  enum class TField { Chosen };
+  base::TChangeSignal<TField> Changed;
+
   // The chosen item of "Actions"; none at first.
   std::optional<size_t> chosen;
+  // A click in "Actions": an index past the items chooses none.
+  void Choose(std::optional<size_t> index);
 
   // "Suivant...": the action whose dialog to open; nothing when no item is chosen.
   std::optional<TAction> ClickNext() const;

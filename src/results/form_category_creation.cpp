@@ -1,9 +1,18 @@
 #include "results/form_category_creation.h"
 
+#include <tuple>
+
 #include "results/categories.h"
 
 namespace varnelo::results {
 namespace fs = std::filesystem;
+
+auto TFormCategoryCreation::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Name, name), Field(TField::Icon, icon), Field(TField::Preview, preview_));
+  });
+}
 
 TFormCategoryCreation::TFormCategoryCreation(fs::path home, search::TQuickSearchMenu& menu,
                                              shell::TDialogsPort& dialogs)
@@ -16,6 +25,7 @@ void TFormCategoryCreation::Message(std::string_view text) const {
 void TFormCategoryCreation::ClickChooseIcon() {
   const auto chosen = ChooseIconFile(dialogs_, home_, kChooseIconCaption);
   if (!chosen) return;
+  const auto watch = Watch();
   icon = chosen->filename().string();
   preview_ = *chosen;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/field_change.h"
 #include "search/quick_search_menu.h"
 #include "shell/dialogs_port.h"
 
@@ -20,6 +21,9 @@ public:
 
   TFormCategoryCreation(std::filesystem::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs);
 
+  enum class TField { Name, Icon, Preview };
+  base::TChangeSignal<TField> Changed;
+
   std::string name;  // "Nom de la catégorie"
   std::string icon;  // "Icône": an icon file name, looked up in the favicon folder
   // The file the preview shows: the last one chosen.
@@ -31,6 +35,7 @@ public:
   void ClickSave();
 
 private:
+  auto Watch();
   void Message(std::string_view text) const;
 
   std::filesystem::path home_;

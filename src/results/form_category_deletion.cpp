@@ -1,6 +1,7 @@
 #include "results/form_category_deletion.h"
 
 #include <string>
+#include <tuple>
 
 #include "config/config_keys.h"
 #include "results/categories.h"
@@ -8,10 +9,22 @@
 namespace varnelo::results {
 namespace fs = std::filesystem;
 
+auto TFormCategoryDeletion::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Categories, categories.Names()), Field(TField::Chosen, categories.Chosen()));
+  });
+}
+
 TFormCategoryDeletion::TFormCategoryDeletion(fs::path home, search::TQuickSearchMenu& menu,
                                              shell::TDialogsPort& dialogs)
     : home_(std::move(home)), menu_(menu), dialogs_(dialogs) {
   categories.Fill(home_);
+}
+
+void TFormCategoryDeletion::ChooseCategory(std::optional<size_t> index) {
+  const auto watch = Watch();
+  categories.Choose(index);
 }
 
 void TFormCategoryDeletion::Message(std::string_view text) const {

@@ -1,14 +1,29 @@
 #include "results/form_category_icon_selection.h"
 
+#include <tuple>
+
 #include "results/categories.h"
 
 namespace varnelo::results {
 namespace fs = std::filesystem;
 
+auto TFormCategoryiconSelection::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Categories, categories.Names()), Field(TField::Chosen, categories.Chosen()),
+                           Field(TField::Icon, icon), Field(TField::Preview, preview_));
+  });
+}
+
 TFormCategoryiconSelection::TFormCategoryiconSelection(fs::path home, search::TQuickSearchMenu& menu,
                                                        shell::TDialogsPort& dialogs)
     : home_(std::move(home)), menu_(menu), dialogs_(dialogs) {
   categories.Fill(home_);
+}
+
+void TFormCategoryiconSelection::ChooseCategory(std::optional<size_t> index) {
+  const auto watch = Watch();
+  categories.Choose(index);
 }
 
 void TFormCategoryiconSelection::Message(std::string_view text) const {
@@ -18,6 +33,7 @@ void TFormCategoryiconSelection::Message(std::string_view text) const {
 void TFormCategoryiconSelection::ClickChooseIcon() {
   const auto chosen = ChooseIconFile(dialogs_, home_, kChooseIconCaption);
   if (!chosen) return;
+  const auto watch = Watch();
   icon = chosen->filename().string();
   preview_ = *chosen;
 }

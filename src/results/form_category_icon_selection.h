@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/field_change.h"
 #include "results/category_list.h"
 #include "search/quick_search_menu.h"
 #include "shell/dialogs_port.h"
@@ -21,6 +22,11 @@ public:
   // Opens the dialog: fills the list with the category names.
   TFormCategoryiconSelection(std::filesystem::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs);
 
+  // What an operation changed: the rows of the category list, the chosen entry, or the icon and its
+  // preview.
+  enum class TField { Categories, Chosen, Icon, Preview };
+  base::TChangeSignal<TField> Changed;
+
   TCategoryList categories;  // "Choisir la catégorie"
   std::string icon;          // "icône": an icon file name, looked up in the favicon folder
   // The file the preview shows: the last one chosen.
@@ -31,7 +37,11 @@ public:
   // "Ok"; nothing when no category is chosen.
   void ClickOk();
 
+  // A click in the category list: an index outside it chooses none.
+  void ChooseCategory(std::optional<size_t> index);
+
 private:
+  auto Watch();
   void Message(std::string_view text) const;
 
   std::filesystem::path home_;

@@ -1,14 +1,28 @@
 #include "results/form_category_rename.h"
 
+#include <tuple>
+
 #include "config/config_keys.h"
 #include "results/categories.h"
 
 namespace varnelo::results {
 namespace fs = std::filesystem;
 
+auto TFormCategoryRename::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Categories, categories.Names()), Field(TField::Chosen, categories.Chosen()));
+  });
+}
+
 TFormCategoryRename::TFormCategoryRename(fs::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs)
     : home_(std::move(home)), menu_(menu), dialogs_(dialogs) {
   categories.Fill(home_);
+}
+
+void TFormCategoryRename::ChooseCategory(std::optional<size_t> index) {
+  const auto watch = Watch();
+  categories.Choose(index);
 }
 
 void TFormCategoryRename::Message(std::string_view text) const {

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/field_change.h"
 #include "results/category_list.h"
 #include "search/quick_search_menu.h"
 #include "shell/dialogs_port.h"
@@ -23,13 +24,21 @@ public:
   // Opens the dialog: fills the list with the category names.
   TFormCategoryRename(std::filesystem::path home, search::TQuickSearchMenu& menu, shell::TDialogsPort& dialogs);
 
+  // What an operation changed: the rows of the category list, the chosen entry.
+  enum class TField { Categories, Chosen };
+  base::TChangeSignal<TField> Changed;
+
   TCategoryList categories;  // "Choisir la catégorie"
   std::string newName;       // "Nouveau nom"
 
   // "Renommer"; nothing when no category is chosen.
   void ClickRename();
 
+  // A click in the category list: an index outside it chooses none.
+  void ChooseCategory(std::optional<size_t> index);
+
 private:
+  auto Watch();
   void Message(std::string_view text) const;
 
   std::filesystem::path home_;

@@ -29,6 +29,7 @@ struct TBookmarkNode {
   std::filesystem::path path;
   bool ticked = false;
   std::vector<TBookmarkNode> children;
+  bool operator==(const TBookmarkNode&) const = default;
 };
 
 // The tree of `library`, unticked, in the order the file system lists each folder. A folder reached

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <memory>
 #include <system_error>
+#include <tuple>
 
 #include "periphery/favorites_shortcut.h"
 #include "platform/trash.h"
@@ -98,6 +99,15 @@ std::error_code CopyFolderContent(const fs::path& source, const fs::path& target
 
 }  // namespace
 
+auto TFormBookmark::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Nodes, nodes_), Field(TField::Selected, selected_),
+                           Field(TField::EdtFileName, edtFileName_), Field(TField::EdtURL, edtURL_),
+                           Field(TField::ImportFolder, importFolder_));
+  });
+}
+
 TFormBookmark::TFormBookmark(fs::path home, shell::TDialogsPort& dialogs, fs::path trashDirectory,
                              shell::TMainQueue& mainQueue, base::TThreadStart startThread)
     : home_(std::move(home)),
@@ -105,9 +115,40 @@ TFormBookmark::TFormBookmark(fs::path home, shell::TDialogsPort& dialogs, fs::pa
       trashDirectory_(std::move(trashDirectory)),
       task_(mainQueue, std::move(startThread)) {}
 
+void TFormBookmark::SetEdtFileName(std::string name) {
+  const auto watch = Watch();
+  edtFileName_ = std::move(name);
+}
+
+void TFormBookmark::SetEdtURL(std::string url) {
+  const auto watch = Watch();
+  edtURL_ = std::move(url);
+}
+
+void TFormBookmark::SetImportFolder(fs::path folder) {
+  const auto watch = Watch();
+  importFolder_ = std::move(folder);
+}
+
+void TFormBookmark::ClickSelectRoot() {
+  const auto watch = Watch();
+  selected_.reset();
+}
+
+void TFormBookmark::ClickTickAll() {
+  const auto watch = Watch();
+  TickAll(nodes_, true);
+}
+
+void TFormBookmark::ClickTickNone() {
+  const auto watch = Watch();
+  TickAll(nodes_, false);
+}
+
 fs::path TFormBookmark::LibraryDirectory() const { return home_ / kShortcutLibraryFolder; }
 
 void TFormBookmark::Open() {
+  const auto watch = Watch();
   std::error_code ignored;  // a library that cannot be made shows empty, and saving says why
   fs::create_directories(LibraryDirectory(), ignored);
   nodes_ = LoadBookmarkTree(LibraryDirectory());
@@ -134,6 +175,7 @@ std::optional<TNodeId> TFormBookmark::FindNode(const fs::path& path) const {
 }
 
 void TFormBookmark::SetTicked(const TNodeId& id, bool ticked) {
+  const auto watch = Watch();
   if (TBookmarkNode* node = MutableNode(id)) node->ticked = ticked;
 }
 
@@ -161,6 +203,7 @@ void TFormBookmark::ShowSystemError(const std::error_code& error) {
 }
 
 void TFormBookmark::ClickNode(const TNodeId& id) {
+  const auto watch = Watch();
   const TBookmarkNode* node = Node(id);
   if (node == nullptr) return;
   selected_ = id;
@@ -176,6 +219,7 @@ void TFormBookmark::ClickNode(const TNodeId& id) {
 }
 
 void TFormBookmark::ClickSaveBookmark() {
+  const auto watch = Watch();
   const fs::path target = TargetDirectory();
   std::error_code error;
   if (!fs::is_directory(target, error)) {
@@ -228,6 +272,7 @@ void TFormBookmark::DeleteTicked(std::vector<TBookmarkNode>& nodes) {
 }
 
 void TFormBookmark::ClickDelete() {
+  const auto watch = Watch();
   std::optional<fs::path> selectedPath;
   if (const TBookmarkNode* node = selected_ ? Node(*selected_) : nullptr) selectedPath = node->path;
   DeleteTicked(nodes_);
@@ -235,6 +280,7 @@ void TFormBookmark::ClickDelete() {
 }
 
 void TFormBookmark::ClickImport() {
+  const auto watch = Watch();
   const fs::path target = TargetDirectory();
   std::error_code error;
   if (fs::is_regular_file(target, error) || importFolder_.empty()) return;
@@ -276,6 +322,7 @@ void TFormBookmark::ClickSaveBookmarkFile() {
 }
 
 void TFormBookmark::DropOnNode(const TNodeId& targetId) {
+  const auto watch = Watch();
   const TBookmarkNode* source = selected_ ? Node(*selected_) : nullptr;
   const TBookmarkNode* target = Node(targetId);
   if (source == nullptr || target == nullptr) return;

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/field_change.h"
 #include "base/signal.h"
 #include "base/thread_start.h"
 #include "retrieval/bookmark_tree.h"
@@ -48,6 +49,11 @@ public:
   TFormBookmark(std::filesystem::path home, shell::TDialogsPort& dialogs, std::filesystem::path trashDirectory,
                 shell::TMainQueue& mainQueue, base::TThreadStart startThread = base::StartThread);
 
+  // What an operation changed. The rows of Nodes are the top-level nodes: a row changes when
+  // anything in its subtree does.
+  enum class TField { Nodes, Selected, EdtFileName, EdtURL, ImportFolder };
+  base::TChangeSignal<TField> Changed;
+
   // Shows the library, every node unticked, nothing selected; the import tree starts at the
   // favorites folder. The library folder is made when missing.
   void Open();
@@ -61,18 +67,18 @@ public:
   void SetTicked(const TNodeId& id, bool ticked);
 
   const std::string& EdtFileName() const { return edtFileName_; }
-  void SetEdtFileName(std::string name) { edtFileName_ = std::move(name); }
+  void SetEdtFileName(std::string name);
   const std::string& EdtURL() const { return edtURL_; }
-  void SetEdtURL(std::string url) { edtURL_ = std::move(url); }
+  void SetEdtURL(std::string url);
   // The folder selected in the import tree.
   const std::filesystem::path& ImportFolder() const { return importFolder_; }
-  void SetImportFolder(std::filesystem::path folder) { importFolder_ = std::move(folder); }
+  void SetImportFolder(std::filesystem::path folder);
 
   // A click on a node selects it; a shortcut file fills the boxes with its name and URL, anything
   // else empties them.
   void ClickNode(const TNodeId& id);
   // "Sélectionner la racine": nothing selected, so the library itself is the target.
-  void ClickSelectRoot() { selected_.reset(); }
+  void ClickSelectRoot();
   // "Enregistrer les marques-pages": writes EdtURL as the shortcut <target>/<EdtFileName>.url.
   void ClickSaveBookmark();
   // "Prévisualiser": the URL for the preview window; empty for a folder or no selection.
@@ -80,8 +86,8 @@ public:
   // "Effacer ce marque-page": ticked files go to the trash, ticked folders left empty are removed.
   void ClickDelete();
   // "Tout choisir" / "Rien choisir".
-  void ClickTickAll() { TickAll(nodes_, true); }
-  void ClickTickNone() { TickAll(nodes_, false); }
+  void ClickTickAll();
+  void ClickTickNone();
   // "Importer ce répertoire dans vos bookmarks": copies ImportFolder's content into the target.
   void ClickImport();
   // "Enregistrer ves .bmf": the URLs of the ticked files, sorted and without duplicates (both without
@@ -98,6 +104,7 @@ public:
   void DropOnNode(const TNodeId& target);
 
 private:
+  auto Watch();
   TBookmarkNode* MutableNode(const TNodeId& id);
   std::filesystem::path TargetDirectory() const;
   // Reloads the tree; the node that was selected stays selected when its path is still there.

@@ -1,6 +1,7 @@
 #include "search/associate.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "config/config_keys.h"
 #include "config/config_store.h"
@@ -8,10 +9,21 @@
 
 namespace varnelo::search {
 
+auto Tassociate::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Robots, robots_), Field(TField::Dictionaries, dictionaries_),
+                           Field(TField::Associations, associations_), Field(TField::SelectedRobot, selectedRobot_),
+                           Field(TField::SelectedDictionary, selectedDictionary_),
+                           Field(TField::ModalResult, modalResult_));
+  });
+}
+
 Tassociate::Tassociate(std::filesystem::path home, std::string robotName)
     : home_(std::move(home)), robotName_(std::move(robotName)) {}
 
 void Tassociate::Load() {
+  const auto watch = Watch();
   const config::TConfigStore store(RobotConfigPath());
   robots_.clear();
   for (std::string& section : store.ReadSections()) {
@@ -39,6 +51,7 @@ void Tassociate::Load() {
 }
 
 void Tassociate::ClickRobot(size_t index) {
+  const auto watch = Watch();
   if (index >= robots_.size()) return;
   selectedRobot_ = index;
   selectedDictionary_.reset();
@@ -47,12 +60,14 @@ void Tassociate::ClickRobot(size_t index) {
 }
 
 void Tassociate::ClickDictionary(size_t index) {
+  const auto watch = Watch();
   if (index >= dictionaries_.size()) return;
   selectedDictionary_ = index;
   if (selectedRobot_) associations_[*selectedRobot_].dictionary = dictionaries_[index];
 }
 
 std::string Tassociate::ClickSave() {
+  const auto watch = Watch();
   const config::TConfigStore store(RobotConfigPath());
   for (const association& item : associations_) {
     // An empty path is no dictionary, even where a key of the section was left empty.
@@ -66,6 +81,7 @@ std::string Tassociate::ClickSave() {
 }
 
 void Tassociate::ClickCancel() {
+  const auto watch = Watch();
   associations_.clear();
   modalResult_ = TModalResult::Cancel;
 }

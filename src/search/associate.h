@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/field_change.h"
 #include "config/config_keys.h"
 
 namespace varnelo::search {
@@ -27,6 +28,9 @@ public:
 
   // Opened for the robot being edited.
   Tassociate(std::filesystem::path home, std::string robotName);
+
+  enum class TField { Robots, Dictionaries, Associations, SelectedRobot, SelectedDictionary, ModalResult };
+  base::TChangeSignal<TField> Changed;
 
   // Loading the dialog: both lists, every robot's association, and the selection of the robot it was
   // opened for with its dictionary.
@@ -51,6 +55,7 @@ public:
   TModalResult ModalResult() const { return modalResult_; }
 
 private:
+  auto Watch();
   std::filesystem::path RobotConfigPath() const { return home_ / config::kRobotConfigFile; }
   std::string AssociationOf(std::string_view robot) const;
 

@@ -4,7 +4,7 @@
 
 namespace varnelo::search {
 
-void RequireStorableValues(const config::TConfigStore& store, std::initializer_list<std::string_view> values) {
+void RequireStorableValues(const config::TConfigStore& store, std::span<const std::string_view> values) {
   for (const std::string_view value : values) {
     if (config::StorageProblem(value) == config::TStorageProblem::LineBreak) {
       throw config::EConfigWriteError(store.FileName());

@@ -1,6 +1,7 @@
 #include "search/dictfrm.h"
 
 #include <memory>
+#include <tuple>
 
 #include "config/config_keys.h"
 #include "config/config_store.h"
@@ -16,23 +17,34 @@ struct TAbandoned {};
 
 }  // namespace
 
+auto Tdictfrm::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Visible, visible_), Field(TField::Dictionaries, dictionaries_),
+                           Field(TField::Progress, progress_));
+  });
+}
+
 Tdictfrm::Tdictfrm(std::filesystem::path home, shell::TDialogsPort& dialogs, shell::TMainQueue& mainQueue,
                    base::TThreadStart startThread)
     : home_(std::move(home)), dialogs_(dialogs), task_(mainQueue, std::move(startThread)) {}
 
 void Tdictfrm::Show() {
+  const auto watch = Watch();
   progress_ = 0;
   dictionaries_ = NumberedDictionaries(config::TConfigStore(home_ / config::kRobotConfigFile));
   visible_ = true;
 }
 
 void Tdictfrm::Close() {
+  const auto watch = Watch();
   dictionaries_.clear();
   visible_ = false;
 }
 
 void Tdictfrm::ClickAdd() {
   if (task_.Busy()) return;
+  const auto watch = Watch();
   // An empty path would match an emptied key below; it is no file at all.
   if (chosenFile.empty()) {
     const EDictionaryReadError error(chosenFile, "no file chosen");
@@ -52,6 +64,7 @@ void Tdictfrm::ClickAdd() {
         NormaliseDictionaryFile(file, [this](TDictionaryPhase phase, std::uint64_t done, std::uint64_t total) {
           if (task_.Cancelled()) throw TAbandoned{};
           task_.Post([this, phase, done, total] {
+            const auto watch = Watch();
             progress_ = ProgressPosition(done, total);
             ProgressChanged(phase, done, total);
           });
@@ -71,6 +84,7 @@ void Tdictfrm::ClickAdd() {
 }
 
 void Tdictfrm::Registered(const TDictionaryRegistration& registration) {
+  const auto watch = Watch();
   Close();
   AddFinished(TDictionaryAddOutcome{registration, nullptr});
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/field_change.h"
 #include "base/signal.h"
 #include "base/thread_start.h"
 #include "search/dictionary_progress.h"
@@ -45,6 +46,10 @@ public:
   Tdictfrm(std::filesystem::path home, shell::TDialogsPort& dialogs, shell::TMainQueue& mainQueue,
            base::TThreadStart startThread = base::StartThread);
 
+  // What an operation changed; during "Ajouter" each step of the bar is a change too.
+  enum class TField { Visible, Dictionaries, Progress };
+  base::TChangeSignal<TField> Changed;
+
   // Showing the dialog: the bar at 0 and the registered dictionaries listed.
   void Show();
   // Closing it: the list is emptied. A registration under way goes on.
@@ -78,6 +83,7 @@ public:
   void ClickCancel() { Close(); }
 
 private:
+  auto Watch();
   void Registered(const TDictionaryRegistration& registration);
   void Failed(const std::exception_ptr& error);
 

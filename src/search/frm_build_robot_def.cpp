@@ -1,7 +1,10 @@
 #include "search/frm_build_robot_def.h"
 
 #include <algorithm>
+#include <array>
 #include <system_error>
+#include <tuple>
+#include <variant>
 
 #include "base/text.h"
 #include "config/config_store.h"
@@ -33,6 +36,96 @@ std::string OperatorText(int index) {
 
 }  // namespace
 
+// The fields of the dialog and the members of the definition that they show, for both directions.
+struct TBuildRobotDefFields {
+  using TForm = TFrmBuildRobotDef;
+  using TDefinition = TRandomQueryDefinition;
+
+  template <class T>
+  struct TSame {
+    T TForm::*form;
+    T TDefinition::*definition;
+  };
+  // An operator list: an index into kOperators for the text of the definition.
+  struct TOperator {
+    int TForm::*form;
+    std::string TDefinition::*definition;
+  };
+  // The limitation type choice for LimitationDefinitionType.
+  struct TLimitationType {
+    TForm::TLimitationChoice TForm::*form;
+    std::string TDefinition::*definition;
+  };
+  using TRow = std::variant<TSame<std::string>, TSame<bool>, TOperator, TLimitationType>;
+
+  static constexpr std::array<TRow, 16> kRows{{
+      TSame<std::string>{&TForm::startResult, &TDefinition::startResult},
+      TSame<std::string>{&TForm::endResult, &TDefinition::endResult},
+      TSame<std::string>{&TForm::urlRegexp, &TDefinition::urlRegexp},
+      TSame<std::string>{&TForm::getQuery, &TDefinition::getQuery},
+      TOperator{&TForm::relopStartIndex, &TDefinition::relopStartResult},
+      TOperator{&TForm::relopEndIndex, &TDefinition::relopEndResult},
+      TSame<std::string>{&TForm::wordRelopStartResult, &TDefinition::wordRelopStartResult},
+      TSame<std::string>{&TForm::wordRelopEndResult, &TDefinition::wordRelopEndResult},
+      TLimitationType{&TForm::limitationChoice_, &TDefinition::limitationDefinitionType},
+      TSame<bool>{&TForm::iFlag, &TDefinition::iFlag},
+      TSame<bool>{&TForm::mFlag, &TDefinition::mFlag},
+      TSame<bool>{&TForm::sFlag, &TDefinition::sFlag},
+      TSame<bool>{&TForm::xFlag, &TDefinition::xFlag},
+      TSame<bool>{&TForm::gFlag, &TDefinition::gFlag},
+      TSame<bool>{&TForm::rFlag, &TDefinition::rFlag},
+      TSame<std::string>{&TForm::dataLimitingRegexp, &TDefinition::dataLimitingRegexp},
+  }};
+
+  template <class T>
+  static void Show(const TSame<T>& row, const TDefinition& d, TForm& form) {
+    form.*row.form = d.*row.definition;
+  }
+  static void Show(const TOperator& row, const TDefinition& d, TForm& form) {
+    form.*row.form = OperatorIndex(d.*row.definition);
+  }
+  static void Show(const TLimitationType& row, const TDefinition& d, TForm& form) {
+    form.*row.form = d.*row.definition == kStandardType ? TForm::TLimitationChoice::Standard
+                                                        : TForm::TLimitationChoice::RegularExpression;
+  }
+
+  template <class T>
+  static void Take(const TSame<T>& row, const TForm& form, TDefinition& d) {
+    d.*row.definition = form.*row.form;
+  }
+  static void Take(const TOperator& row, const TForm& form, TDefinition& d) {
+    d.*row.definition = OperatorText(form.*row.form);
+  }
+  static void Take(const TLimitationType& row, const TForm& form, TDefinition& d) {
+    d.*row.definition = form.*row.form == TForm::TLimitationChoice::Standard ? kStandardType : kRegularExpressionType;
+  }
+
+  static void ShowAll(const TDefinition& d, TForm& form) {
+    for (const TRow& row : kRows) std::visit([&](const auto& r) { Show(r, d, form); }, row);
+  }
+  static TDefinition TakeAll(const TForm& form) {
+    TDefinition d;
+    for (const TRow& row : kRows) std::visit([&](const auto& r) { Take(r, form, d); }, row);
+    return d;
+  }
+};
+
+auto TFrmBuildRobotDef::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::FileName, fileName), Field(TField::StartResult, startResult),
+                           Field(TField::EndResult, endResult), Field(TField::UrlRegexp, urlRegexp),
+                           Field(TField::GetQuery, getQuery), Field(TField::DataLimitingRegexp, dataLimitingRegexp),
+                           Field(TField::WordRelopStartResult, wordRelopStartResult),
+                           Field(TField::WordRelopEndResult, wordRelopEndResult),
+                           Field(TField::RelopStartIndex, relopStartIndex), Field(TField::RelopEndIndex, relopEndIndex),
+                           Field(TField::IFlag, iFlag), Field(TField::MFlag, mFlag), Field(TField::SFlag, sFlag),
+                           Field(TField::XFlag, xFlag), Field(TField::GFlag, gFlag), Field(TField::RFlag, rFlag),
+                           Field(TField::LimitationChoice, limitationChoice_), Field(TField::Saved, saved_),
+                           Field(TField::ModalResult, modalResult_));
+  });
+}
+
 TFrmBuildRobotDef::TFrmBuildRobotDef(fs::path home, std::string name, shell::TDialogsPort& dialogs)
     : home_(std::move(home)), dialogs_(dialogs) {
   Load(std::move(name));
@@ -41,45 +134,19 @@ TFrmBuildRobotDef::TFrmBuildRobotDef(fs::path home, std::string name, shell::TDi
 void TFrmBuildRobotDef::Load(std::string name) {
   const TRandomQueryDefinition d = ReadRandomQueryDefinition(RandomQueryDefinitionPath(home_, name));
   fileName = std::move(name);
-  startResult = d.startResult;
-  endResult = d.endResult;
-  urlRegexp = d.urlRegexp;
-  getQuery = d.getQuery;
-  dataLimitingRegexp = d.dataLimitingRegexp;
-  wordRelopStartResult = d.wordRelopStartResult;
-  wordRelopEndResult = d.wordRelopEndResult;
-  relopStartIndex = OperatorIndex(d.relopStartResult);
-  relopEndIndex = OperatorIndex(d.relopEndResult);
-  iFlag = d.iFlag;
-  mFlag = d.mFlag;
-  sFlag = d.sFlag;
-  xFlag = d.xFlag;
-  gFlag = d.gFlag;
-  rFlag = d.rFlag;
-  limitationChoice_ = d.limitationDefinitionType == kStandardType ? TLimitationChoice::Standard
-                                                                  : TLimitationChoice::RegularExpression;
+  TBuildRobotDefFields::ShowAll(d, *this);
 }
 
-TRandomQueryDefinition TFrmBuildRobotDef::Definition() const {
-  TRandomQueryDefinition d;
-  d.startResult = startResult;
-  d.endResult = endResult;
-  d.urlRegexp = urlRegexp;
-  d.getQuery = getQuery;
-  d.relopStartResult = OperatorText(relopStartIndex);
-  d.relopEndResult = OperatorText(relopEndIndex);
-  d.wordRelopStartResult = wordRelopStartResult;
-  d.wordRelopEndResult = wordRelopEndResult;
-  d.limitationDefinitionType =
-      std::string(limitationChoice_ == TLimitationChoice::Standard ? kStandardType : kRegularExpressionType);
-  d.iFlag = iFlag;
-  d.mFlag = mFlag;
-  d.sFlag = sFlag;
-  d.xFlag = xFlag;
-  d.gFlag = gFlag;
-  d.rFlag = rFlag;
-  d.dataLimitingRegexp = dataLimitingRegexp;
-  return d;
+TRandomQueryDefinition TFrmBuildRobotDef::Definition() const { return TBuildRobotDefFields::TakeAll(*this); }
+
+void TFrmBuildRobotDef::ChooseLimitationType(TLimitationChoice choice) {
+  const auto watch = Watch();
+  limitationChoice_ = choice;
+}
+
+void TFrmBuildRobotDef::ClickCancel() {
+  const auto watch = Watch();
+  modalResult_ = TModalResult::Cancel;
 }
 
 void TFrmBuildRobotDef::ShowError(std::string_view message, std::string_view caption) {
@@ -100,11 +167,13 @@ bool TFrmBuildRobotDef::WriteTo(std::string_view name) {
 }
 
 void TFrmBuildRobotDef::ClickBrowse() {
+  const auto watch = Watch();
   const auto chosen = dialogs_.ChooseOpenFile("Ouvrir", "*.def;;*", DefinitionsFolder(home_));
   if (chosen) Load(chosen->string());
 }
 
 void TFrmBuildRobotDef::ClickSave() {
+  const auto watch = Watch();
   if (Blank(fileName)) return ClickSaveAs();
   saved_ = false;
   if (!Contains(getQuery, kQuerySymbol)) return ShowError(kGetQuerySymbolMessage, "Error");
@@ -114,6 +183,7 @@ void TFrmBuildRobotDef::ClickSave() {
 }
 
 void TFrmBuildRobotDef::ClickSaveAs() {
+  const auto watch = Watch();
   saved_ = false;
   if (!Contains(getQuery, kQuerySymbol)) return ShowError(kSaveAsGetQueryMessage, "Erreur");
   auto chosen = dialogs_.ChooseSaveFile("Enregistrer sous", kDefinitionFilter, DefinitionsFolder(home_));
@@ -126,6 +196,7 @@ void TFrmBuildRobotDef::ClickSaveAs() {
 }
 
 void TFrmBuildRobotDef::ClickChoose() {
+  const auto watch = Watch();
   switch (dialogs_.Question(kChooseQuestion, "Question", true)) {
     case shell::TDialogsPort::TAnswer::Yes:
       ClickSave();

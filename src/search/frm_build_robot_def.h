@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/field_change.h"
 #include "search/modal_result.h"
 #include "search/random_query_definition.h"
 #include "shell/dialogs_port.h"
@@ -36,6 +37,30 @@ public:
   // Opens the dialog and loads the named file (all defaults when it does not exist).
   TFrmBuildRobotDef(std::filesystem::path home, std::string fileName, shell::TDialogsPort& dialogs);
 
+  // What an operation changed: one of the fields below, the limitation type, or the dialog's state.
+  enum class TField {
+    FileName,
+    StartResult,
+    EndResult,
+    UrlRegexp,
+    GetQuery,
+    DataLimitingRegexp,
+    WordRelopStartResult,
+    WordRelopEndResult,
+    RelopStartIndex,
+    RelopEndIndex,
+    IFlag,
+    MFlag,
+    SFlag,
+    XFlag,
+    GFlag,
+    RFlag,
+    LimitationChoice,
+    Saved,
+    ModalResult,
+  };
+  base::TChangeSignal<TField> Changed;
+
   // The fields. An operator is an index into kOperators, or -1 when none is selected.
   std::string fileName;
   std::string startResult;
@@ -56,7 +81,7 @@ public:
 
   TLimitationChoice LimitationChoice() const { return limitationChoice_; }
   // Enables the start and end expressions, or the operators and words; disabled fields keep their text.
-  void ChooseLimitationType(TLimitationChoice choice) { limitationChoice_ = choice; }
+  void ChooseLimitationType(TLimitationChoice choice);
   bool ExpressionsEnabled() const { return limitationChoice_ == TLimitationChoice::RegularExpression; }
   bool RelationsEnabled() const { return limitationChoice_ == TLimitationChoice::Standard; }
 
@@ -69,7 +94,7 @@ public:
   // "Choisir": asks whether to save, then closes with OK when the definition file can be chosen.
   void ClickChoose();
   // "Annuler": closes without writing.
-  void ClickCancel() { modalResult_ = TModalResult::Cancel; }
+  void ClickCancel();
 
   bool Saved() const { return saved_; }
   TModalResult ModalResult() const { return modalResult_; }
@@ -77,6 +102,9 @@ public:
   TRandomQueryDefinition Definition() const;
 
 private:
+  friend struct TBuildRobotDefFields;
+
+  auto Watch();
   void Load(std::string name);
   void ShowError(std::string_view message, std::string_view caption);
   // Writes the definition to `name`; on success the file name field shows the full path.

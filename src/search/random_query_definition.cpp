@@ -1,56 +1,69 @@
 #include "search/random_query_definition.h"
 
+#include <array>
+#include <string_view>
+#include <variant>
+#include <vector>
+
 #include "search/definition_keys.h"
 #include "search/definition_values.h"
 
 namespace varnelo::search {
+namespace {
+
+using TDefinition = TRandomQueryDefinition;
+
+struct TTextKey {
+  std::string TDefinition::*member;
+  config::TStringKey key;
+};
+struct TFlagKey {
+  bool TDefinition::*member;
+  config::TBoolKey key;
+};
+
+// Every key of the file with the member it fills, in the order the builder writes them.
+constexpr std::array<std::variant<TTextKey, TFlagKey>, 16> kKeys{{
+    TTextKey{&TDefinition::startResult, key::kStartResult},
+    TTextKey{&TDefinition::endResult, key::kEndResult},
+    TTextKey{&TDefinition::urlRegexp, key::kUrlRegexp},
+    TTextKey{&TDefinition::getQuery, key::kGetQuery},
+    TTextKey{&TDefinition::relopStartResult, key::kRelopStartResult},
+    TTextKey{&TDefinition::relopEndResult, key::kRelopEndResult},
+    TTextKey{&TDefinition::wordRelopStartResult, key::kWordRelopStartResult},
+    TTextKey{&TDefinition::wordRelopEndResult, key::kWordRelopEndResult},
+    TTextKey{&TDefinition::limitationDefinitionType, key::kLimitationDefinitionType},
+    TFlagKey{&TDefinition::iFlag, key::kIFlag},
+    TFlagKey{&TDefinition::mFlag, key::kMFlag},
+    TFlagKey{&TDefinition::sFlag, key::kSFlag},
+    TFlagKey{&TDefinition::xFlag, key::kXFlag},
+    TFlagKey{&TDefinition::gFlag, key::kGFlag},
+    TFlagKey{&TDefinition::rFlag, key::kRFlag},
+    TTextKey{&TDefinition::dataLimitingRegexp, key::kDataLimitingRegexp},
+}};
+
+}  // namespace
 
 TRandomQueryDefinition ReadRandomQueryDefinition(const std::filesystem::path& file) {
-  TRandomQueryDefinition d;
+  TDefinition d;
   if (file.empty()) return d;
   const config::TConfigStore store(file);
-  const auto read = [&](const auto& key) { return config::Read(store, kPropertiesSection, key); };
-  d.startResult = read(key::kStartResult);
-  d.endResult = read(key::kEndResult);
-  d.urlRegexp = read(key::kUrlRegexp);
-  d.getQuery = read(key::kGetQuery);
-  d.relopStartResult = read(key::kRelopStartResult);
-  d.relopEndResult = read(key::kRelopEndResult);
-  d.wordRelopStartResult = read(key::kWordRelopStartResult);
-  d.wordRelopEndResult = read(key::kWordRelopEndResult);
-  d.limitationDefinitionType = read(key::kLimitationDefinitionType);
-  d.iFlag = read(key::kIFlag);
-  d.mFlag = read(key::kMFlag);
-  d.sFlag = read(key::kSFlag);
-  d.xFlag = read(key::kXFlag);
-  d.gFlag = read(key::kGFlag);
-  d.rFlag = read(key::kRFlag);
-  d.dataLimitingRegexp = read(key::kDataLimitingRegexp);
+  for (const auto& row : kKeys) {
+    std::visit([&](const auto& k) { d.*k.member = config::Read(store, kPropertiesSection, k.key); }, row);
+  }
   return d;
 }
 
 void WriteRandomQueryDefinition(const std::filesystem::path& file, const TRandomQueryDefinition& d) {
   const config::TConfigStore store(file);
-  RequireStorableValues(store, {d.startResult, d.endResult, d.urlRegexp, d.getQuery, d.relopStartResult,
-                                d.relopEndResult, d.wordRelopStartResult, d.wordRelopEndResult,
-                                d.limitationDefinitionType, d.dataLimitingRegexp});
-  const auto write = [&](const auto& key, const auto& value) { config::Write(store, kPropertiesSection, key, value); };
-  write(key::kStartResult, d.startResult);
-  write(key::kEndResult, d.endResult);
-  write(key::kUrlRegexp, d.urlRegexp);
-  write(key::kGetQuery, d.getQuery);
-  write(key::kRelopStartResult, d.relopStartResult);
-  write(key::kRelopEndResult, d.relopEndResult);
-  write(key::kWordRelopStartResult, d.wordRelopStartResult);
-  write(key::kWordRelopEndResult, d.wordRelopEndResult);
-  write(key::kLimitationDefinitionType, d.limitationDefinitionType);
-  write(key::kIFlag, d.iFlag);
-  write(key::kMFlag, d.mFlag);
-  write(key::kSFlag, d.sFlag);
-  write(key::kXFlag, d.xFlag);
-  write(key::kGFlag, d.gFlag);
-  write(key::kRFlag, d.rFlag);
-  write(key::kDataLimitingRegexp, d.dataLimitingRegexp);
+  std::vector<std::string_view> texts;
+  for (const auto& row : kKeys) {
+    if (const auto* text = std::get_if<TTextKey>(&row)) texts.push_back(d.*text->member);
+  }
+  RequireStorableValues(store, texts);
+  for (const auto& row : kKeys) {
+    std::visit([&](const auto& k) { config::Write(store, kPropertiesSection, k.key, d.*k.member); }, row);
+  }
 }
 
 }  // namespace varnelo::search

@@ -1,5 +1,7 @@
 #include "search/search_engine_def_frm.h"
 
+#include <tuple>
+
 #include "base/text.h"
 #include "config/config_store.h"
 #include "config/ini_text.h"
@@ -13,6 +15,14 @@ constexpr std::string_view kQuerySymbol = "$_";
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 }  // namespace
 
+auto TSearchEngineDefFrm::Watch() {
+  return Changed.Watch([this] {
+    using base::Field;
+    return std::make_tuple(Field(TField::Url, url), Field(TField::PostQuery, postQuery), Field(TField::Rss, rss),
+                           Field(TField::ModalResult, modalResult_));
+  });
+}
+
 TSearchEngineDefFrm::TSearchEngineDefFrm(std::filesystem::path home, std::string relativeName,
                                          shell::TDialogsPort& dialogs)
     : home_(std::move(home)), fileName_(std::move(relativeName)), dialogs_(dialogs) {
@@ -25,6 +35,7 @@ TSearchEngineDefFrm::TSearchEngineDefFrm(std::filesystem::path home, std::string
 std::filesystem::path TSearchEngineDefFrm::FilePath() const { return DefinitionsFolder(home_) / fileName_; }
 
 void TSearchEngineDefFrm::ClickSave() {
+  const auto watch = Watch();
   const auto refuse = [&](std::string_view message) {
     dialogs_.MessageBox(message, "Erreur", shell::TDialogsPort::TIcon::Error);
   };
@@ -39,6 +50,11 @@ void TSearchEngineDefFrm::ClickSave() {
     // The dialog closes all the same, but not as if the definition had been saved.
     modalResult_ = TModalResult::Cancel;
   }
+}
+
+void TSearchEngineDefFrm::ClickCancel() {
+  const auto watch = Watch();
+  modalResult_ = TModalResult::Cancel;
 }
 
 }  // namespace varnelo::search

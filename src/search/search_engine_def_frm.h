@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/field_change.h"
 #include "search/modal_result.h"
 #include "shell/dialogs_port.h"
 
@@ -22,6 +23,9 @@ public:
   // Opens the dialog: the fields show the definition (empty for a missing file).
   TSearchEngineDefFrm(std::filesystem::path home, std::string relativeName, shell::TDialogsPort& dialogs);
 
+  enum class TField { Url, PostQuery, Rss, ModalResult };
+  base::TChangeSignal<TField> Changed;
+
   // The file name field, not editable.
   const std::string& FileName() const { return fileName_; }
   std::filesystem::path FilePath() const;
@@ -33,11 +37,13 @@ public:
   // "Enregistrer": checks, then writes and closes with OK; a failed check keeps the dialog open.
   void ClickSave();
   // "Annuler": closes without writing.
-  void ClickCancel() { modalResult_ = TModalResult::Cancel; }
+  void ClickCancel();
 
   TModalResult ModalResult() const { return modalResult_; }
 
 private:
+  auto Watch();
+
   std::filesystem::path home_;
   std::string fileName_;
   shell::TDialogsPort& dialogs_;

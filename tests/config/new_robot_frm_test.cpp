@@ -11,6 +11,7 @@
 #include "config/config_keys.h"
 #include "config/robot_editor_input.h"
 #include "search/engine_activity.h"
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
@@ -893,6 +894,236 @@ TEST_F(NewRobotFrmTest, TheDefinitionBuilderGivesItsFileOnlyOnOk) {
   builder.ClickChoose();
   editor.TakeDefinitionFile(builder);
   EXPECT_EQ(editor.randomQuery.robotDefFile, "q.def");
+}
+
+// --- Every field of every page ------------------------------------------------------------------------
+
+// Each fill sets every field that a page saves to a value that neither a new robot nor a missing
+// key gives, so that a field left out of its page's table does not come back.
+struct TRoundTripCase {
+  const char* label;
+  size_t page;
+  void (*fill)(TNewRobotFrm& editor, const fs::path& home);
+};
+
+const TRoundTripCase kRoundTripCases[] = {
+    {"SearchEngine", TNewRobotFrm::kSearchEnginePage,
+     [](TNewRobotFrm& e, const fs::path& home) {
+       Touch(home / "Robot Definitions/R/first");
+       Touch(home / "Robot Definitions/R/second");
+       e.searchEngine.engines = {{"first", false}, {"second", true}};
+       e.searchEngine.sendToScript = false;
+       e.searchEngine.scriptName = "unused.pas";
+       e.searchEngine.category = "News";
+       e.searchEngine.seeOnScreen = false;
+       e.searchEngine.allRssInOneWindow = true;
+     }},
+    {"KeywordSearch", TNewRobotFrm::kKeywordSearchPage,
+     [](TNewRobotFrm& e, const fs::path&) {
+       e.keywordSearch.startUrls.Assign({"http://127.0.0.1/a", "http://localhost/b"});
+       e.keywordSearch.keywords = "chat";
+       e.keywordSearch.contentType = "image/gif";
+       e.keywordSearch.maximalSize = "5k";
+       e.keywordSearch.webSiteName = "Chats";
+     }},
+    {"Backup", TNewRobotFrm::kBackupPage,
+     [](TNewRobotFrm& e, const fs::path& home) {
+       e.backup.startUrls.Assign({"http://127.0.0.1/"});
+       e.backup.contentType = "video/*";
+       e.backup.maximalSize = "7M";
+       e.backup.webSiteName = "Site";
+       e.backup.mhtFile = (home / "site.mht").string();
+       e.backup.zipFile = (home / "site.zip").string();
+     }},
+    {"LocalFile", TNewRobotFrm::kLocalFilePage,
+     [](TNewRobotFrm& e, const fs::path& home) {
+       Touch(home / "in.txt");
+       Touch(home / "interpretercode/s.pas");
+       e.localFile.localFile = (home / "in.txt").string();
+       e.localFile.tempFileName = (home / "temp/out.html").string();
+       e.localFile.seeOnScreen = false;
+       e.localFile.sendToScript = true;
+       e.localFile.scriptName = (home / "interpretercode/s.pas").string();
+     }},
+    {"SpecifiedPages", TNewRobotFrm::kSpecifiedPagesPage,
+     [](TNewRobotFrm& e, const fs::path& home) {
+       Touch(home / "urllist/b.bmf");
+       Touch(home / "interpretercode/s.pas");
+       e.specifiedPages.bookmarkFile = (home / "urllist/b.bmf").string();
+       e.specifiedPages.sendToScript = true;
+       e.specifiedPages.scriptName = (home / "interpretercode/s.pas").string();
+       e.specifiedPages.saveDirectory = (home / "result").string();
+       e.specifiedPages.seeOnScreen = false;
+     }},
+    {"Script", TNewRobotFrm::kScriptPage,
+     [](TNewRobotFrm& e, const fs::path& home) {
+       Touch(home / "interpretercode/s.pas");
+       e.script.scriptName = (home / "interpretercode/s.pas").string();
+       e.script.seeOnScreen = false;
+       e.script.tempFileName = (home / "temp/t.txt").string();
+     }},
+    {"RandomQuery", TNewRobotFrm::kRandomQueryPage,
+     [](TNewRobotFrm& e, const fs::path& home) {
+       Touch(home / "dictionary/words.txt");
+       Touch(home / "Robot Definitions/q.def");
+       Touch(home / "interpretercode/s.pas");
+       e.randomQuery.dictionary = (home / "dictionary/words.txt").string();
+       e.randomQuery.robotDefFile = "q.def";
+       e.randomQuery.sendToScript = true;
+       e.randomQuery.scriptName = (home / "interpretercode/s.pas").string();
+     }},
+};
+
+class FieldRoundTripTest : public NewRobotFrmTest, public ::testing::WithParamInterface<TRoundTripCase> {};
+
+TEST_P(FieldRoundTripTest, EveryFieldOfThePageSurvivesSaveAndOpen) {
+  MakeFile("Category.ini", "[General]\r\n[News]\r\n");
+  TNewRobotFrm saved = Editor();
+  saved.OpenNew();
+  PageOf(saved, GetParam().page);
+  saved.nbSimul = "4";
+  saved.iconFile = "r.ico";
+  GetParam().fill(saved, Home());
+  ASSERT_TRUE(saved.ClickSave());
+  ASSERT_THAT(dialogs_.messages, IsEmpty());
+    // The dictionary field shows the dictionary that `dict` names.
+  Store().WriteString("dictionary", "file2", saved.randomQuery.dictionary);
+  Store().WriteString("R", "dict", "2");
+
+  TNewRobotFrm loaded = Editor();
+  loaded.OpenExisting("R");
+  EXPECT_EQ(loaded.ActivePage(), GetParam().page);
+  EXPECT_EQ(loaded.nbSimul, "4");
+  // Only the search engine page saves the icon.
+  EXPECT_EQ(loaded.iconFile, GetParam().page == TNewRobotFrm::kSearchEnginePage ? "r.ico" : "");
+  std::sort(loaded.searchEngine.engines.begin(), loaded.searchEngine.engines.end(),
+            [](const auto& a, const auto& b) { return a.name < b.name; });
+  EXPECT_EQ(loaded.searchEngine, saved.searchEngine);
+  EXPECT_EQ(loaded.keywordSearch, saved.keywordSearch);
+  EXPECT_EQ(loaded.backup, saved.backup);
+  EXPECT_EQ(loaded.localFile, saved.localFile);
+  EXPECT_EQ(loaded.specifiedPages, saved.specifiedPages);
+  EXPECT_EQ(loaded.script, saved.script);
+  EXPECT_EQ(loaded.randomQuery, saved.randomQuery);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, FieldRoundTripTest, ::testing::ValuesIn(kRoundTripCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// --- Change events -------------------------------------------------------------------------------------
+
+using TField = TNewRobotFrm::TField;
+using TChange = base::TFieldChange<TField>;
+using base::TListChange;
+
+struct TChangeCase {
+  const char* label;
+  void (*prepare)(TNewRobotFrm& editor, const fs::path& home);
+  void (*operation)(TNewRobotFrm& editor);
+  std::vector<TChange> changes;
+};
+
+const TChangeCase kChangeCases[] = {
+    {"SwitchingPages",
+     [](TNewRobotFrm&, const fs::path&) {},
+     [](TNewRobotFrm& e) { e.SetActivePage(TNewRobotFrm::kBackupPage); },
+     {{TField::ActivePage, std::nullopt}}},
+    {"SwitchingToTheActivePage",
+     [](TNewRobotFrm&, const fs::path&) {},
+     [](TNewRobotFrm& e) { e.SetActivePage(TNewRobotFrm::kSearchEnginePage); },
+     {}},
+    {"SwitchingPastTheLastPage",
+     [](TNewRobotFrm&, const fs::path&) {},
+     [](TNewRobotFrm& e) { e.SetActivePage(kRobotKinds.size()); },
+     {}},
+    {"AddingAStartUrl",
+     [](TNewRobotFrm& e, const fs::path&) {
+       e.SetActivePage(TNewRobotFrm::kKeywordSearchPage);
+       e.keywordSearch.startUrls.Assign({"http://127.0.0.1/a"});
+       e.keywordSearch.startUrls.urlField = "http://127.0.0.1/b";
+     },
+     [](TNewRobotFrm& e) { e.ClickAddStartUrl(); },
+     {{TField::KeywordSearchStartUrls, TListChange::Inserted(1)}}},
+    {"SelectingAStartUrl",
+     [](TNewRobotFrm& e, const fs::path&) {
+       e.SetActivePage(TNewRobotFrm::kBackupPage);
+       e.backup.startUrls.Assign({"http://127.0.0.1/a", "http://127.0.0.1/b"});
+     },
+     [](TNewRobotFrm& e) { e.SelectStartUrl(1, true); },
+     {{TField::BackupStartUrls, TListChange::Changed(1)}}},
+    {"RemovingTheSelectedStartUrls",
+     [](TNewRobotFrm& e, const fs::path&) {
+       e.SetActivePage(TNewRobotFrm::kBackupPage);
+       e.backup.startUrls.Assign({"http://127.0.0.1/a", "http://127.0.0.1/b", "http://127.0.0.1/c"});
+       e.backup.startUrls.Select(0, true);
+       e.backup.startUrls.Select(1, true);
+     },
+     [](TNewRobotFrm& e) { e.ClickRemoveStartUrls(); },
+     {{TField::BackupStartUrls, TListChange::Removed(0, 2)}}},
+    {"RemovingWithNothingSelected",
+     [](TNewRobotFrm& e, const fs::path&) {
+       e.SetActivePage(TNewRobotFrm::kKeywordSearchPage);
+       e.keywordSearch.startUrls.Assign({"http://127.0.0.1/a"});
+     },
+     [](TNewRobotFrm& e) { e.ClickRemoveStartUrls(); },
+     {}},
+    {"ANewDefinition",
+     [](TNewRobotFrm& e, const fs::path&) {
+       e.robotName = " R ";
+       e.searchEngine.definitionName = "engine";
+     },
+     [](TNewRobotFrm& e) { e.ClickNewDefinition(); },
+     {{TField::RobotName, std::nullopt}, {TField::Engines, TListChange::Inserted(0)}}},
+    {"ReloadingChangedCategories",
+     [](TNewRobotFrm&, const fs::path& home) { test::WriteFile(home / "Category.ini", "[General]\r\n[News]\r\n"); },
+     [](TNewRobotFrm& e) { e.ClickReloadCategories(); },
+     {{TField::Categories, TListChange::Inserted(1)}}},
+    {"ReloadingTheSameCategories",
+     [](TNewRobotFrm&, const fs::path&) {},
+     [](TNewRobotFrm& e) { e.ClickReloadCategories(); },
+     {}},
+    {"TakingADictionary",
+     [](TNewRobotFrm&, const fs::path&) {},
+     [](TNewRobotFrm& e) { e.TakeDictionary("/words.txt"); },
+     {{TField::RandomQueryPage, std::nullopt}}},
+    {"ASavedNewRobot",
+     [](TNewRobotFrm& e, const fs::path& home) {
+       PageOf(e, TNewRobotFrm::kScriptPage);
+       Touch(home / "interpretercode/s.pas");
+       e.script.scriptName = (home / "interpretercode/s.pas").string();
+     },
+     [](TNewRobotFrm& e) { e.ClickSave(); },
+     {{TField::NameEditable, std::nullopt}}},
+    {"ARefusedSave",
+     [](TNewRobotFrm& e, const fs::path&) { PageOf(e, TNewRobotFrm::kScriptPage); },
+     [](TNewRobotFrm& e) { e.ClickSave(); },
+     {}},
+};
+
+class EditorChangeTest : public NewRobotFrmTest, public ::testing::WithParamInterface<TChangeCase> {};
+
+TEST_P(EditorChangeTest, AnOperationRaisesWhatItChanged) {
+  MakeFile("Category.ini", "[General]\r\n");
+  TNewRobotFrm editor = Editor();
+  editor.OpenNew();
+  GetParam().prepare(editor, Home());
+  test::TChangeRecorder<TField> recorder(editor.Changed);
+  GetParam().operation(editor);
+  EXPECT_EQ(recorder.changes, GetParam().changes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, EditorChangeTest, ::testing::ValuesIn(kChangeCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(NewRobotFrmTest, OpeningARobotTellsTheFieldsItShowsDifferently) {
+  test::WriteFile(home_.RobotConfigPath(),
+                  "[general]\r\n[dictionary]\r\n[L]\r\nDataFrom=Read Local File\r\nnbsimul=3\r\nTempFileName=t\r\n");
+  TNewRobotFrm editor = Editor();
+  editor.OpenNew();
+  test::TChangeRecorder<TField> recorder(editor.Changed);
+  editor.OpenExisting("L");
+  EXPECT_EQ(recorder.Fields(), (std::vector<TField>{TField::RobotName, TField::NbSimul, TField::NameEditable,
+                                                    TField::ActivePage, TField::LocalFilePage}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
@@ -211,6 +212,22 @@ TEST_F(AntiAntiSpamTest, AWordFieldWithALineBreakAddsNothing) {
   EXPECT_THAT(form.Words(), ElementsAre("keep"));
   const TShown refusal = Error("Un mot ne peut pas contenir de saut de ligne ni de caractère nul");
   EXPECT_THAT(dialogs_.messages, ElementsAre(refusal, refusal));
+}
+
+TEST_F(AntiAntiSpamTest, AddingAndRemovingTellTheRowsOfTheWordList) {
+  using TField = TAntiAntiSpamFrm::TField;
+  using base::TListChange;
+  SetRobotConfig("[general]\r\nspamword=a,b\r\n");
+  TAntiAntiSpamFrm form = Open();
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.wordField = "c,d";
+  form.ClickAdd();
+  form.ClickRemove();  // nothing selected
+  form.selectedWord = 0;
+  form.ClickRemove();
+  EXPECT_EQ(recorder.changes, (std::vector<base::TFieldChange<TField>>{{TField::Words, TListChange::Inserted(2, 2)},
+                                                                       {TField::Words, TListChange::Removed(0)},
+                                                                       {TField::SelectedWord, std::nullopt}}));
 }
 
 }  // namespace

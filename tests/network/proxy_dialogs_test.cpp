@@ -6,6 +6,7 @@
 #include "network/mozilla_proxy_frm.h"
 #include "network/network_error.h"
 #include "network/proxy_frm.h"
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/scoped_environment.h"
 #include "support/temp_home.h"
@@ -174,6 +175,34 @@ TEST_F(MozillaProxyFrmTest, UnreadablePrefsRaiseAndLeaveTheFileAlone) {
   EXPECT_THROW(form.ClickSave(), EFirefoxPrefsError);
   EXPECT_FALSE(form.Closed());
   EXPECT_FALSE(fs::exists(folder_.Path() / "a" / "prefs.js"));
+}
+
+TEST_F(ProxyFrmTest, OpeningTellsTheStoredValuesAndClosingOnce) {
+  using TField = TProxyFrm::TField;
+  WriteInternetSettings({true, "127.0.0.1:3128", "", ""});
+  TProxyFrm form;
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.Open();
+  EXPECT_EQ(recorder.Fields(), (std::vector<TField>{TField::Proxy, TField::UseProxy}));
+  form.Open();
+  form.ClickCancel();
+  form.ClickCancel();
+  EXPECT_EQ(recorder.Fields(), (std::vector<TField>{TField::Proxy, TField::UseProxy, TField::Closed}));
+}
+
+TEST_F(MozillaProxyFrmTest, ChoosingAProfileTellsTheSelectionAndItsValues) {
+  using TField = TfrmMozillaProxy::TField;
+  WriteProfiles(kTwoProfiles);
+  WritePrefs("w.work", "user_pref(\"network.proxy.http\", \"127.0.0.1\");\n");
+  WritePrefs("h.home", "");
+  TfrmMozillaProxy form(dialogs_, folder_.Path());
+  form.Open();
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.ClickProfile(1);  // already selected, and read again the same
+  form.ClickProfile(5);
+  EXPECT_TRUE(recorder.changes.empty());
+  form.ClickProfile(0);
+  EXPECT_EQ(recorder.Fields(), (std::vector<TField>{TField::Selected, TField::HttpProxyIp}));
 }
 
 }  // namespace

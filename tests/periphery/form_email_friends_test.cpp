@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/change_recorder.h"
+
 namespace varnelo::periphery {
 namespace {
 
@@ -57,6 +59,20 @@ TEST(FormEmailFriendsTest, EncodesTheBodySoThatNothingCutsIt) {
   EXPECT_EQ(form.ClickEnvoyer(), "mailto:?subject=varnelo&body=a%26b%3Dc%23d%0D%0A50%25%20%3F%0D%0A");
   form.SetMessageLines({});
   EXPECT_EQ(form.ClickEnvoyer(), "mailto:?subject=varnelo&body=");
+}
+
+TEST(FormEmailFriendsTest, SettingAnAddressTellsItsRowOnlyWhenItChanges) {
+  using TField = TFormEmailFriends::TField;
+  TFormEmailFriends form;
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.SetFriend(3, "");
+  form.SetMessageLines(DefaultFriendsMessage());
+  EXPECT_TRUE(recorder.changes.empty());
+  form.SetFriend(3, "ami@example.invalid");
+  form.SetMessageLines({"Salut"});
+  EXPECT_EQ(recorder.changes,
+            (std::vector<base::TFieldChange<TField>>{{TField::Friends, base::TListChange::Changed(3)},
+                                                     {TField::MessageLines, base::TListChange::Reset()}}));
 }
 
 }  // namespace

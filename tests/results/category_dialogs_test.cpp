@@ -13,6 +13,7 @@
 #include "results/form_category_icon_selection.h"
 #include "results/form_category_rename.h"
 #include "search/quick_search_menu.h"
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
@@ -458,6 +459,33 @@ TEST_F(CategoryDialogsTest, UnwritableCategoryFileRaisesTheStoreError) {
   EXPECT_THROW(form.ClickSave(), config::EConfigWriteError);
   EXPECT_THAT(dialogs_.messages, IsEmpty());
   EXPECT_THAT(menu_.Entries(), IsEmpty());
+}
+
+// --- Change events ---
+
+TEST_F(CategoryDialogsTest, ChoosingACategoryOrAnIconTellsWhatChanged) {
+  using TField = TFormCategoryiconSelection::TField;
+  TFormCategoryiconSelection form(home_.Path(), menu_, dialogs_);
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.ChooseCategory(0);  // the first entry is chosen at opening
+  EXPECT_TRUE(recorder.changes.empty());
+  form.ChooseCategory(1);
+  form.ChooseCategory(9);
+  dialogs_.choices = {Favicon() / "new.ico"};
+  form.ClickChooseIcon();
+  form.ClickOk();  // writes the file, changes no field
+  EXPECT_EQ(recorder.Fields(), (std::vector<TField>{TField::Chosen, TField::Chosen, TField::Icon, TField::Preview}));
+}
+
+TEST(CategoryActionSelectionTest, ChoosingAnItemTellsTheChoice) {
+  using TField = TFormCategoryActionSelection::TField;
+  TFormCategoryActionSelection form;
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.Choose(7);
+  EXPECT_TRUE(recorder.changes.empty());
+  form.Choose(2);
+  EXPECT_EQ(form.chosen, 2u);
+  EXPECT_EQ(recorder.Fields(), std::vector<TField>{TField::Chosen});
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "retrieval/bookmark_file.h"
 #include "retrieval/shortcut_file.h"
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 #include "support/thread_gate.h"
@@ -429,6 +430,24 @@ TEST_F(FormBookmarkTest, DroppingWithNothingSelectedDoesNothing) {
   form_.DropOnNode(Id("b"));
   EXPECT_THAT(dialogs_.messages, IsEmpty());
   EXPECT_THAT(Captions(form_.Nodes()), ElementsAre("b"));
+}
+
+// --- Change events ---
+
+TEST_F(FormBookmarkTest, TickingAndClickingTellTheRowsAndBoxesThatChanged) {
+  using TField = TFormBookmark::TField;
+  Shortcut("a.url", "http://127.0.0.1/a");
+  Shortcut("dir/b.url", "http://127.0.0.1/b");
+  form_.Open();
+  test::TChangeRecorder<TField> recorder(form_.Changed);
+  form_.ClickTickNone();  // nothing ticked yet
+  EXPECT_TRUE(recorder.changes.empty());
+  const TNodeId inner = Id("dir/b.url");
+  form_.SetTicked(inner, true);
+  EXPECT_EQ(recorder.Take(),
+            (std::vector<base::TFieldChange<TField>>{{TField::Nodes, base::TListChange::Changed(inner.front())}}));
+  form_.ClickNode(Id("a.url"));
+  EXPECT_EQ(recorder.Fields(), (std::vector<TField>{TField::Selected, TField::EdtFileName, TField::EdtURL}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/change_recorder.h"
 #include "support/temp_home.h"
 
 namespace varnelo::search {
@@ -106,6 +107,20 @@ TEST(AssociateEmptyEntryTest, EmptyPathIsNeverWritten) {
   dialog.Load();
   EXPECT_EQ(dialog.ClickSave(), "");
   EXPECT_EQ(test::ReadFile(home.RobotConfigPath()), config);
+}
+
+TEST_F(AssociateTest, AClickTellsTheAssociationRowAndTheSelection) {
+  using TField = Tassociate::TField;
+  Tassociate dialog = Open("Trois");
+  dialog.ClickDictionary(0);
+  test::TChangeRecorder<TField> recorder(dialog.Changed);
+  dialog.ClickDictionary(0);
+  dialog.ClickDictionary(99);
+  EXPECT_TRUE(recorder.changes.empty());
+  dialog.ClickDictionary(1);
+  EXPECT_EQ(recorder.changes,
+            (std::vector<base::TFieldChange<TField>>{{TField::Associations, base::TListChange::Changed(0)},
+                                                     {TField::SelectedDictionary, std::nullopt}}));
 }
 
 }  // namespace

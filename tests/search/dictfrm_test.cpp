@@ -1,7 +1,6 @@
 #include "search/dictfrm.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "config/config_store.h"
 #include "search/dictionary_file.h"
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 #include "support/thread_gate.h"
@@ -316,6 +317,39 @@ TEST_F(DictfrmNumberingTest, ListShowsNumbersBelowTheCounter) {
   Tdictfrm form(home_.Path(), dialogs_, queue_);
   form.Show();
   EXPECT_EQ(form.Dictionaries(), std::vector<std::string>{"/a.txt"});
+}
+
+TEST_F(DictfrmTest, ShowingAndClosingTellTheListAndTheVisibility) {
+  using TField = Tdictfrm::TField;
+  using base::TListChange;
+  const config::TConfigStore store(home_.RobotConfigPath());
+  store.WriteString("general", "nextnodic", "2");
+  store.WriteString("dictionary", "file1", "/d/a.txt");
+  Tdictfrm form(home_.Path(), dialogs_, queue_);
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.Show();
+  EXPECT_EQ(recorder.Take(), (std::vector<base::TFieldChange<TField>>{
+                                 {TField::Visible, std::nullopt}, {TField::Dictionaries, TListChange::Inserted(0)}}));
+  form.Show();
+  EXPECT_TRUE(recorder.changes.empty());
+  form.ClickCancel();
+  EXPECT_EQ(recorder.Take(), (std::vector<base::TFieldChange<TField>>{
+                                 {TField::Visible, std::nullopt}, {TField::Dictionaries, TListChange::Removed(0)}}));
+}
+
+// A registration runs on after "Ajouter" has returned: the bar's moves and the closing at its end
+// are changes too.
+TEST_F(DictfrmTest, ARegistrationTellsTheBarThenTheClosing) {
+  using TField = Tdictfrm::TField;
+  Tdictfrm form(home_.Path(), dialogs_, queue_);
+  form.Show();
+  form.chosenFile = Dictionary("words.txt");
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  ASSERT_FALSE(ClickAddAndWait(form).error);
+  const std::vector<base::TFieldChange<TField>> changes = recorder.Take();
+  ASSERT_GE(changes.size(), 2u);
+  EXPECT_EQ(changes.front().field, TField::Progress);
+  EXPECT_EQ(changes.back().field, TField::Visible);
 }
 
 }  // namespace

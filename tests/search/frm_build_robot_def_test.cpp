@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "search/definition_paths.h"
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
@@ -13,11 +14,11 @@ namespace varnelo::search {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using test::ReadFile;
 using test::TRecordingDialogs;
 using test::WriteFile;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 using TShown = TRecordingDialogs::TShown;
 using TIcon = shell::TDialogsPort::TIcon;
 using TAnswer = shell::TDialogsPort::TAnswer;
@@ -334,6 +335,36 @@ TEST_F(FrmBuildRobotDefTest, BinaryBytesRoundTrip) {
   const TFrmBuildRobotDef again = Open("bin.def");
   EXPECT_EQ(again.urlRegexp, "\xE9\x01[\x80-\xFF]+");
   EXPECT_EQ(again.getQuery, "http://s/\xFF?q=$_");
+}
+
+// --- Change events ---
+
+TEST_F(FrmBuildRobotDefTest, OperationsTellTheFieldsTheyChanged) {
+  using TField = TFrmBuildRobotDef::TField;
+  WriteFile(Definitions() / "full.def", kFullFile);
+  TFrmBuildRobotDef form = Open("");
+  test::TChangeRecorder<TField> recorder(form.Changed);
+
+  form.ChooseLimitationType(TChoice::RegularExpression);  // already the choice
+  EXPECT_THAT(recorder.changes, IsEmpty());
+  form.ChooseLimitationType(TChoice::Standard);
+  EXPECT_THAT(recorder.Fields(), ElementsAre(TField::LimitationChoice));
+  recorder.Take();
+
+  // Browsing loads every field of the chosen file; those equal to the defaults are not told.
+  dialogs_.choices = {Definitions() / "full.def"};
+  form.ClickBrowse();
+  EXPECT_THAT(recorder.Fields(),
+              ElementsAre(TField::FileName, TField::StartResult, TField::EndResult, TField::UrlRegexp, TField::GetQuery,
+                          TField::DataLimitingRegexp, TField::WordRelopStartResult, TField::WordRelopEndResult,
+                          TField::RelopStartIndex, TField::RelopEndIndex, TField::IFlag, TField::MFlag, TField::SFlag,
+                          TField::XFlag, TField::GFlag, TField::RFlag));
+  recorder.Take();
+
+  // "Choisir" saves inside itself: the saved state and the closing are told once each.
+  dialogs_.answers.push_back(TAnswer::Yes);
+  form.ClickChoose();
+  EXPECT_THAT(recorder.Fields(), ElementsAre(TField::Saved, TField::ModalResult));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "search/definition_paths.h"
+#include "support/change_recorder.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
@@ -13,11 +14,11 @@ namespace varnelo::search {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using test::ReadFile;
 using test::TRecordingDialogs;
 using test::WriteFile;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 using TShown = TRecordingDialogs::TShown;
 using TIcon = shell::TDialogsPort::TIcon;
 
@@ -123,6 +124,17 @@ TEST_F(SearchEngineDefFrmTest, CancelWritesNothing) {
   form.ClickCancel();
   EXPECT_EQ(form.ModalResult(), TModalResult::Cancel);
   EXPECT_FALSE(fs::exists(File("g")));
+}
+
+TEST_F(SearchEngineDefFrmTest, SavingAndCancellingTellTheModalResultOnce) {
+  using TField = TSearchEngineDefFrm::TField;
+  TSearchEngineDefFrm form(home_.Path(), "R/google", dialogs_);
+  test::TChangeRecorder<TField> recorder(form.Changed);
+  form.ClickSave();  // refused: the empty URL has no "$_"
+  EXPECT_TRUE(recorder.changes.empty());
+  form.ClickCancel();
+  form.ClickCancel();
+  EXPECT_EQ(recorder.Fields(), std::vector<TField>{TField::ModalResult});
 }
 
 }  // namespace
