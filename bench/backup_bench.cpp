@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
-#include "results/result_tabs.h"
+#include "base/main_queue.h"
+#include "base/result_tabs.h"
+#include "base/robot_ports.h"
 #include "retrieval/retrieve_web_thread.h"
-#include "runner/robot_ports.h"
-#include "shell/main_queue.h"
 #include "shell/stream_dialogs.h"
 #include "support/nginx_server.h"
 #include "support/temp_dir.h"
@@ -40,12 +40,12 @@ namespace fs = std::filesystem;
 
 const fs::path kManual = "/usr/share/doc/apache2-doc/manual";
 
-class TLogToStderr : public varnelo::shell::TLogPort {
+class TLogToStderr : public varnelo::base::TLogPort {
 public:
   void AppendLine(std::string_view line) override { std::fprintf(stderr, "%.*s\n", int(line.size()), line.data()); }
 };
 
-class TNoShellOpen : public varnelo::shell::TShellOpenPort {
+class TNoShellOpen : public varnelo::base::TShellOpenPort {
 public:
   void OpenDocument(const fs::path&) override {}
   void OpenUrl(std::string_view) override {}
@@ -85,12 +85,12 @@ std::pair<size_t, size_t> LoggedRequests(const fs::path& accessLog) {
 double Seconds(TClock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 double OurBackup(const std::string& url, const fs::path& home) {
-  varnelo::shell::TMainQueue mainQueue;
+  varnelo::base::TMainQueue mainQueue;
   TLogToStderr log;
-  varnelo::results::TResultTabs tabs;
+  varnelo::base::TResultTabs tabs;
   TNoShellOpen shellOpen;
   varnelo::shell::TStreamDialogs dialogs(std::cerr, "backup_bench: ");
-  varnelo::runner::TRobotPorts ports{mainQueue, home, log, tabs, shellOpen, dialogs};
+  varnelo::base::TRobotPorts ports{mainQueue, home, log, tabs, shellOpen, dialogs};
   varnelo::retrieval::TWebSiteSettings settings;
   settings.RobotName = "bench";
   settings.SiteName = "manual";
@@ -100,9 +100,9 @@ double OurBackup(const std::string& url, const fs::path& home) {
 
   bool ended = false;
   auto worker = std::make_unique<varnelo::retrieval::TRetrieve>(ports, settings);
-  worker->SetOnTerminate([&ended](varnelo::runner::TWorker&) { ended = true; });
+  worker->SetOnTerminate([&ended](varnelo::base::TWorker&) { ended = true; });
   const auto start = TClock::now();
-  varnelo::runner::TWorker::Start(std::move(worker));
+  varnelo::base::TWorker::Start(std::move(worker));
   mainQueue.RunUntil([&ended] { return ended; });
   return Seconds(TClock::now() - start);
 }

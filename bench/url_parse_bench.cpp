@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "retrieval/url.h"
+#include "url/url.h"
 
 namespace {
 

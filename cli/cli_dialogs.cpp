@@ -13,7 +13,7 @@ void TCliDialogs::MessageBox(std::string_view text, std::string_view caption, TI
   TStreamDialogs::MessageBox(text, caption, icon);
 }
 
-shell::TDialogsPort::TAnswer TCliDialogs::Question(std::string_view text, std::string_view caption, bool withCancel) {
+base::TDialogsPort::TAnswer TCliDialogs::Question(std::string_view text, std::string_view caption, bool withCancel) {
   if (resetAnswer_ && text == runner::kResetQuestion && caption == runner::kConfirmationCaption) return *resetAnswer_;
   status_.Clear();
   return TStreamDialogs::Question(text, caption, withCancel);

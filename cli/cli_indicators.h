@@ -1,11 +1,11 @@
 #pragma once
 
-#include "shell/indicators_port.h"
+#include "base/indicators_port.h"
 
 namespace varnelo::cli {
 
 // The command line has no status LED and no tray icon; its progress line shows the activity instead.
-class TCliIndicators : public shell::TIndicatorsPort {
+class TCliIndicators : public base::TIndicatorsPort {
 public:
   void SetRunning(bool) override {}
   void SetTrayIconVisible(bool) override {}

@@ -3,13 +3,13 @@
 #include <ostream>
 #include <string_view>
 
-#include "shell/log_port.h"
+#include "base/log_port.h"
 #include "status_line.h"
 
 namespace varnelo::cli {
 
 // The program log of the command line: each line goes to the stream (standard error) as it comes.
-class TCliLog : public shell::TLogPort {
+class TCliLog : public base::TLogPort {
 public:
   TCliLog(std::ostream& out, TStatusLine& status) : out_(out), status_(status) {}
   void AppendLine(std::string_view line) override;

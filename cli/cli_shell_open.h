@@ -3,20 +3,20 @@
 #include <filesystem>
 #include <string_view>
 
-#include "shell/log_port.h"
-#include "shell/shell_open_port.h"
+#include "base/log_port.h"
+#include "base/shell_open_port.h"
 
 namespace varnelo::cli {
 
 // The command line opens nothing: it logs "open " and the file or URL the user's program would get.
-class TCliShellOpen : public shell::TShellOpenPort {
+class TCliShellOpen : public base::TShellOpenPort {
 public:
-  explicit TCliShellOpen(shell::TLogPort& log) : log_(log) {}
+  explicit TCliShellOpen(base::TLogPort& log) : log_(log) {}
   void OpenDocument(const std::filesystem::path& file) override;
   void OpenUrl(std::string_view url) override;
 
 private:
-  shell::TLogPort& log_;
+  base::TLogPort& log_;
 };
 
 }  // namespace varnelo::cli

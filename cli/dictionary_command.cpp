@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <optional>
 
+#include "base/main_queue.h"
 #include "base/signal.h"
 #include "config/config_store.h"
-#include "search/dictfrm.h"
+#include "forms/dictfrm.h"
 #include "search/dictionary_file.h"
-#include "shell/main_queue.h"
 #include "shell/stream_dialogs.h"
 
 namespace varnelo::cli {
@@ -25,7 +25,7 @@ int Fail(std::ostream& errors, const std::string& message) {
 int RunAdd(const fs::path& home, const std::string& file, std::ostream& out, std::ostream& errors,
            bool showProgress) {
   shell::TStreamDialogs dialogs(errors, "varnelo-cli: ");
-  shell::TMainQueue queue;
+  base::TMainQueue queue;
   search::Tdictfrm form(home, dialogs, queue);
   form.Show();
   // The dialog's file list gives full paths; the same file must give the same registered path.
@@ -62,7 +62,7 @@ int RunAdd(const fs::path& home, const std::string& file, std::ostream& out, std
 
 int RunListDictionaries(const fs::path& home, std::ostream& out, std::ostream& errors) {
   shell::TStreamDialogs dialogs(errors, "varnelo-cli: ");
-  shell::TMainQueue queue;
+  base::TMainQueue queue;
   search::Tdictfrm form(home, dialogs, queue);
   form.Show();
   const std::vector<std::string>& list = form.Dictionaries();

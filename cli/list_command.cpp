@@ -1,8 +1,8 @@
 #include "list_command.h"
 
 #include "config/config_keys.h"
+#include "forms/main_form.h"
 #include "runner/robot_list.h"
-#include "shell/main_form.h"
 
 namespace varnelo::cli {
 

@@ -87,7 +87,7 @@ std::string TsvField(std::string_view bytes) {
   return out;
 }
 
-std::string RowLine(std::string_view tabCaption, const results::TListRow& row, bool json) {
+std::string RowLine(std::string_view tabCaption, const base::TListRow& row, bool json) {
   if (json) {
     std::string line = "{\"tab\":" + JsonString(tabCaption) + ",\"columns\":[" + JsonString(row.Caption);
     for (const std::string& item : row.SubItems) line += "," + JsonString(item);
@@ -98,7 +98,7 @@ std::string RowLine(std::string_view tabCaption, const results::TListRow& row, b
   return line;
 }
 
-std::string NavigationLine(std::string_view tabCaption, const results::TTabContent& content, bool json) {
+std::string NavigationLine(std::string_view tabCaption, const base::TTabContent& content, bool json) {
   if (json) {
     std::string line = "{\"tab\":" + JsonString(tabCaption) + ",\"url\":" + JsonString(content.Url);
     if (!content.PostData.empty()) line += ",\"post\":" + JsonString(content.PostData);

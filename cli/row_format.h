@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "results/result_tabs.h"
+#include "base/result_tabs.h"
 
 namespace varnelo::cli {
 
@@ -18,10 +18,10 @@ std::string TsvField(std::string_view bytes);
 
 // One line (without its line end) for a row added to a list tab: the tab's caption, the row's caption
 // and its sub-items; as tab-separated fields, or as {"tab":..., "columns":[...]}.
-std::string RowLine(std::string_view tabCaption, const results::TListRow& row, bool json);
+std::string RowLine(std::string_view tabCaption, const base::TListRow& row, bool json);
 
 // One line for a navigation of a browser tab: the tab's caption and the URL it shows, then the data
 // of a POST when there is some; as tab-separated fields, or as {"tab":..., "url":..., "post":...}.
-std::string NavigationLine(std::string_view tabCaption, const results::TTabContent& content, bool json);
+std::string NavigationLine(std::string_view tabCaption, const base::TTabContent& content, bool json);
 
 }  // namespace varnelo::cli

@@ -4,14 +4,14 @@
 
 namespace varnelo::cli {
 
-void TRowPrinter::Watch(results::TResultTabs& tabs) {
+void TRowPrinter::Watch(base::TResultTabs& tabs) {
   watching_ += tabs.RowsAdded.Connect(
-      [this](const results::TTabSheet& tab, size_t first, size_t count) { RowsAdded(tab, first, count); });
+      [this](const base::TTabSheet& tab, size_t first, size_t count) { RowsAdded(tab, first, count); });
   watching_ += tabs.Navigated.Connect(
-      [this](const results::TTabSheet& tab) { Print(NavigationLine(tab.Caption, tab.Content, json_)); });
+      [this](const base::TTabSheet& tab) { Print(NavigationLine(tab.Caption, tab.Content, json_)); });
 }
 
-void TRowPrinter::RowsAdded(const results::TTabSheet& tab, size_t first, size_t count) {
+void TRowPrinter::RowsAdded(const base::TTabSheet& tab, size_t first, size_t count) {
   for (size_t index = first; index < first + count && index < tab.Content.Rows.size(); ++index) {
     ++rows_;
     Print(RowLine(tab.Caption, tab.Content.Rows[index], json_));

@@ -2,8 +2,8 @@
 
 #include <ostream>
 
+#include "base/result_tabs.h"
 #include "base/signal.h"
-#include "results/result_tabs.h"
 #include "status_line.h"
 
 namespace varnelo::cli {
@@ -15,13 +15,13 @@ public:
   TRowPrinter(std::ostream& out, bool json, TStatusLine& status) : out_(out), json_(json), status_(status) {}
 
   // Prints what the tabs show from now on, for as long as the printer lives.
-  void Watch(results::TResultTabs& tabs);
+  void Watch(base::TResultTabs& tabs);
 
   // The rows printed so far.
   long Rows() const { return rows_; }
 
 private:
-  void RowsAdded(const results::TTabSheet& tab, size_t first, size_t count);
+  void RowsAdded(const base::TTabSheet& tab, size_t first, size_t count);
   void Print(const std::string& line);
 
   std::ostream& out_;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <exception>
 
+#include "base/main_queue.h"
 #include "base/signal.h"
 #include "cli_dialogs.h"
 #include "cli_indicators.h"
@@ -13,13 +14,12 @@
 #include "config/config_store.h"
 #include "config/ini_text.h"
 #include "config/robot_kinds.h"
+#include "forms/main_form.h"
 #include "results/headless_browser.h"
 #include "row_printer.h"
 #include "runner/robot_list.h"
 #include "runner/robot_runner.h"
 #include "runner/run_progress.h"
-#include "shell/main_form.h"
-#include "shell/main_queue.h"
 #include "status_line.h"
 #include "terminal_question.h"
 
@@ -27,7 +27,7 @@ namespace varnelo::cli {
 namespace {
 
 using namespace std::chrono_literals;
-using TAnswer = shell::TDialogsPort::TAnswer;
+using TAnswer = base::TDialogsPort::TAnswer;
 
 constexpr int kFailed = 1;
 constexpr int kCannotBegin = 2;
@@ -216,7 +216,7 @@ private:
   TCliDialogs dialogs_;
   TCliIndicators indicators_;
   TCliShellOpen shellOpen_;
-  shell::TMainQueue queue_;
+  base::TMainQueue queue_;
   // Browser tabs load their pages, so that a script can be handed what they show.
   results::THeadlessBrowserFactory browserFactory_;
   shell::TMainForm form_;

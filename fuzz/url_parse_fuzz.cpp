@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "retrieval/url.h"
 #include "support/url_properties.h"
+#include "url/url.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

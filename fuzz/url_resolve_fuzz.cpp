@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "retrieval/url_reference.h"
 #include "support/url_properties.h"
+#include "url/url_reference.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -8,10 +8,10 @@
 
 #include "base/text.h"
 #include "network/http_operations.h"
-#include "retrieval/mime_types.h"
-#include "retrieval/url.h"
-#include "retrieval/url_escaping.h"
-#include "retrieval/url_reference.h"
+#include "url/mime_types.h"
+#include "url/url.h"
+#include "url/url_escaping.h"
+#include "url/url_reference.h"
 
 namespace varnelo::parsing {
 

@@ -48,7 +48,7 @@ void MoveSearchEngineRobots(const config::TConfigStore& robotConfig, std::string
   }
 }
 
-std::optional<fs::path> ChooseIconFile(shell::TDialogsPort& dialogs, const fs::path& home, std::string_view caption) {
+std::optional<fs::path> ChooseIconFile(base::TDialogsPort& dialogs, const fs::path& home, std::string_view caption) {
   return dialogs.ChooseOpenFile(caption, "Icônes (*.ico);;Tous les fichiers (*)", home / kFaviconFolder);
 }
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/dialogs_port.h"
 #include "config/config_keys.h"
 #include "config/config_store.h"
-#include "shell/dialogs_port.h"
 
 namespace varnelo::results {
 
@@ -37,7 +37,7 @@ bool IsCategory(const config::TConfigStore& categories, std::string_view name);
 void MoveSearchEngineRobots(const config::TConfigStore& robotConfig, std::string_view from, std::string_view to);
 
 // The file chooser of the category dialogs, opened in the favicon folder; the chosen file's full path.
-std::optional<std::filesystem::path> ChooseIconFile(shell::TDialogsPort& dialogs, const std::filesystem::path& home,
+std::optional<std::filesystem::path> ChooseIconFile(base::TDialogsPort& dialogs, const std::filesystem::path& home,
                                                     std::string_view caption);
 
 // Why a typed category name cannot be stored as a section name and as the robots' `Category` value,

@@ -122,7 +122,7 @@ struct THeadlessBrowser::TShared {
   std::uint64_t generation = 0;
 };
 
-THeadlessBrowser::THeadlessBrowser(shell::TMainQueue& mainQueue)
+THeadlessBrowser::THeadlessBrowser(base::TMainQueue& mainQueue)
     : mainQueue_(mainQueue), shared_(std::make_shared<TShared>()) {
   shared_->owner = this;
 }
@@ -244,14 +244,14 @@ void THeadlessBrowser::RaiseLoaded(bool addressChanged, bool titleChanged, bool 
     TitleChanged(std::string(title_));
     if (!alive()) return;
   }
-  CommandStateChanged(kCommandBack, canGoBack);
+  CommandStateChanged(base::kCommandBack, canGoBack);
   if (!alive()) return;
-  CommandStateChanged(kCommandForward, canGoForward);
+  CommandStateChanged(base::kCommandForward, canGoForward);
   if (!alive()) return;
   LoadFinished(ok);
 }
 
-std::unique_ptr<TBrowser> THeadlessBrowserFactory::CreateBrowser(TBrowserKind /*kind*/) {
+std::unique_ptr<base::TBrowser> THeadlessBrowserFactory::CreateBrowser(base::TBrowserKind /*kind*/) {
   return std::make_unique<THeadlessBrowser>(mainQueue_);
 }
 

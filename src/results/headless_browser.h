@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "results/browser.h"
-#include "shell/main_queue.h"
+#include "base/browser.h"
+#include "base/main_queue.h"
 
 namespace varnelo::results {
 
@@ -17,9 +17,9 @@ namespace varnelo::results {
 // by doing what that page does: posting its body to its target as a form. Its home is the address of
 // the first page it was asked to show (fetched with GET, even when that page was posted), about:blank
 // before any; its title is the text of the document's first title element.
-class THeadlessBrowser : public TBrowser {
+class THeadlessBrowser : public base::TBrowser {
 public:
-  explicit THeadlessBrowser(shell::TMainQueue& mainQueue);
+  explicit THeadlessBrowser(base::TMainQueue& mainQueue);
   // Stops a load under way (within a second) and waits for the loading thread.
   ~THeadlessBrowser() override;
   THeadlessBrowser(const THeadlessBrowser&) = delete;
@@ -63,7 +63,7 @@ private:
   // Raises the signals of a finished load, until a listener destroys the browser.
   void RaiseLoaded(bool addressChanged, bool titleChanged, bool ok);
 
-  shell::TMainQueue& mainQueue_;
+  base::TMainQueue& mainQueue_;
   std::vector<TRequest> history_;
   size_t current_ = 0;
   // The address GoHome shows; empty until the first navigation.
@@ -77,13 +77,13 @@ private:
 };
 
 // Makes a headless browser for either control.
-class THeadlessBrowserFactory : public TBrowserFactory {
+class THeadlessBrowserFactory : public base::TBrowserFactory {
 public:
-  explicit THeadlessBrowserFactory(shell::TMainQueue& mainQueue) : mainQueue_(mainQueue) {}
-  std::unique_ptr<TBrowser> CreateBrowser(TBrowserKind kind) override;
+  explicit THeadlessBrowserFactory(base::TMainQueue& mainQueue) : mainQueue_(mainQueue) {}
+  std::unique_ptr<base::TBrowser> CreateBrowser(base::TBrowserKind kind) override;
 
 private:
-  shell::TMainQueue& mainQueue_;
+  base::TMainQueue& mainQueue_;
 };
 
 }  // namespace varnelo::results

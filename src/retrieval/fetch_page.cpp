@@ -8,10 +8,10 @@
 #include "network/http_client.h"
 #include "network/http_date.h"
 #include "platform/atomic_file.h"
-#include "retrieval/mime_types.h"
 #include "retrieval/store_paths.h"
-#include "retrieval/url.h"
-#include "retrieval/url_escaping.h"
+#include "url/mime_types.h"
+#include "url/url.h"
+#include "url/url_escaping.h"
 
 namespace varnelo::retrieval {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "parsing/html_parser.h"
 #include "platform/atomic_file.h"
-#include "retrieval/mime_types.h"
+#include "url/mime_types.h"
 
 namespace varnelo::retrieval {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "retrieval/url.h"
+#include "url/url.h"
 
 namespace varnelo::retrieval {
 

@@ -7,11 +7,11 @@
 #include "config/config_store.h"
 #include "parsing/parse_url.h"
 #include "retrieval/fetch_page.h"
-#include "retrieval/mime_types.h"
 #include "retrieval/page_store.h"
 #include "retrieval/store_paths.h"
-#include "retrieval/url.h"
 #include "retrieval/zip_packer.h"
+#include "url/mime_types.h"
+#include "url/url.h"
 
 namespace varnelo::retrieval {
 namespace {
@@ -26,8 +26,8 @@ std::string TrimmedSetting(const config::TConfigStore& store, std::string_view r
 
 }  // namespace
 
-TRetrieve::TRetrieve(runner::TRobotPorts& ports, TWebSiteSettings settings)
-    : TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)) {
+TRetrieve::TRetrieve(base::TRobotPorts& ports, TWebSiteSettings settings)
+    : base::TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)) {
   const config::TConfigStore store(ports_.home / config::kRobotConfigFile);
   mhtPath_ = TrimmedSetting(store, settings_.RobotName, config::key::kMhtFile);
   zipPath_ = TrimmedSetting(store, settings_.RobotName, config::key::kZipFile);
@@ -88,7 +88,7 @@ void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool f
 
 void TRetrieve::ShowFirstPage(const std::string& storePath) {
   Synchronize([&] {
-    tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::WebBrowser, this, settings_.RobotName,
+    tab_ = ports_.tabs.OpenResultTab(base::TTabTemplate::WebBrowser, this, settings_.RobotName,
                                      "Web Site: " + settings_.SiteName);
     ports_.tabs.Navigate(tab_, "file://" + storePath);
   });

@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "base/robot_ports.h"
+#include "base/worker.h"
 #include "retrieval/crawl_engine.h"
 #include "retrieval/mht_archive.h"
 #include "retrieval/web_site_settings.h"
-#include "runner/robot_ports.h"
-#include "runner/worker.h"
 
 namespace varnelo::retrieval {
 
@@ -17,14 +17,14 @@ inline constexpr std::string_view kZipError = "Error in Add; Fatal DLL Exception
 // The master of a web site backup: visits the site with up to three page workers that store every page
 // in the page store (same-host links rewritten to the stored copies), shows the first page in a
 // browser tab, and at the end writes the MHT archive and the zip archive when the robot asks for them.
-class TRetrieve : public runner::TWorker {
+class TRetrieve : public base::TWorker {
 public:
   // Reads the robot's MhtFile and zipFile settings.
-  TRetrieve(runner::TRobotPorts& ports, TWebSiteSettings settings);
+  TRetrieve(base::TRobotPorts& ports, TWebSiteSettings settings);
 
   const TWebSiteSettings& Settings() const { return settings_; }
   // The browser tab of the first page; 0 until it was opened.
-  results::TTabId Tab() const { return tab_; }
+  base::TTabId Tab() const { return tab_; }
 
 protected:
   void Execute() override;
@@ -35,12 +35,12 @@ private:
   void WriteArchives();
   void Log(std::string_view line);
 
-  runner::TRobotPorts& ports_;
+  base::TRobotPorts& ports_;
   const TWebSiteSettings settings_;
   std::string mhtPath_;
   std::string zipPath_;
   tstringlistimp archive_;
-  results::TTabId tab_ = 0;
+  base::TTabId tab_ = 0;
 };
 
 }  // namespace varnelo::retrieval

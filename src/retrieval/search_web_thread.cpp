@@ -4,19 +4,19 @@
 #include "parsing/parse_url.h"
 #include "retrieval/fetch_page.h"
 #include "retrieval/keyword_search.h"
-#include "retrieval/mime_types.h"
+#include "url/mime_types.h"
 
 namespace varnelo::retrieval {
 
-TSearchWebThread::TSearchWebThread(runner::TRobotPorts& ports, TWebSiteSettings settings)
-    : TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)), resultFiles_(ports_.home) {}
+TSearchWebThread::TSearchWebThread(base::TRobotPorts& ports, TWebSiteSettings settings)
+    : base::TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)), resultFiles_(ports_.home) {}
 
 void TSearchWebThread::Execute() {
   if (settings_.Sites.empty()) return;
   TCrawlState state(settings_.Sites);
   SeedCrawl(state, settings_.Sites.front());
   Synchronize([this] {
-    tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::ListView, nullptr, settings_.RobotName,
+    tab_ = ports_.tabs.OpenResultTab(base::TTabTemplate::ListView, nullptr, settings_.RobotName,
                                      "Web Site: " + settings_.SiteName);
   });
   TCrawlEngine engine(
@@ -38,7 +38,7 @@ void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl)
     return resultFile;
   };
   // A page's hits go to the tab in one hand-over, once its result page is written.
-  std::vector<results::TListRow> rows;
+  std::vector<base::TListRow> rows;
   const auto addRow = [&](const std::string& url, const std::string& line) {
     rows.push_back({url, {line}, resultFileFor()});
   };
@@ -56,7 +56,7 @@ void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl)
   }
 }
 
-void TSearchWebThread::AddRows(std::vector<results::TListRow> rows) {
+void TSearchWebThread::AddRows(std::vector<base::TListRow> rows) {
   if (rows.empty()) return;
   Synchronize([&] { ports_.tabs.AddRows(tab_, std::move(rows)); });
 }

@@ -3,36 +3,36 @@
 #include <string>
 #include <vector>
 
-#include "results/result_tabs.h"
-#include "retrieval/keyword_search.h"
+#include "base/result_tabs.h"
+#include "base/robot_ports.h"
+#include "base/worker.h"
 #include "retrieval/crawl_engine.h"
+#include "retrieval/keyword_search.h"
 #include "retrieval/web_site_settings.h"
-#include "runner/robot_ports.h"
-#include "runner/worker.h"
 
 namespace varnelo::retrieval {
 
 // The master of a keyword search crawl: opens the result list tab, then visits the site with up to
 // three page workers, each searching its page for the phrase and queueing the page's links.
-class TSearchWebThread : public runner::TWorker {
+class TSearchWebThread : public base::TWorker {
 public:
-  TSearchWebThread(runner::TRobotPorts& ports, TWebSiteSettings settings);
+  TSearchWebThread(base::TRobotPorts& ports, TWebSiteSettings settings);
 
   const TWebSiteSettings& Settings() const { return settings_; }
   // The result list tab; 0 until the master opened it.
-  results::TTabId Tab() const { return tab_; }
+  base::TTabId Tab() const { return tab_; }
 
 protected:
   void Execute() override;
 
 private:
   void VisitPage(TCrawlState& state, const std::string& pageUrl);
-  void AddRows(std::vector<results::TListRow> rows);
+  void AddRows(std::vector<base::TListRow> rows);
 
-  runner::TRobotPorts& ports_;
+  base::TRobotPorts& ports_;
   const TWebSiteSettings settings_;
   TResultFiles resultFiles_;
-  results::TTabId tab_ = 0;
+  base::TTabId tab_ = 0;
 };
 
 }  // namespace varnelo::retrieval

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "retrieval/url_escaping.h"
+#include "url/url_escaping.h"
 
 namespace varnelo::retrieval {
 namespace {

@@ -3,18 +3,18 @@
 #include <system_error>
 #include <utility>
 
+#include "base/result_tabs.h"
+#include "base/text.h"
 #include "config/config_keys.h"
 #include "config/config_store.h"
 #include "config/work_item.h"
-#include "base/text.h"
 #include "parsing/html_parser.h"
 #include "parsing/parse_url.h"
 #include "platform/atomic_file.h"
-#include "results/result_tabs.h"
-#include "retrieval/mime_types.h"
 #include "retrieval/store_paths.h"
-#include "retrieval/url.h"
-#include "retrieval/url_escaping.h"
+#include "url/mime_types.h"
+#include "url/url.h"
+#include "url/url_escaping.h"
 
 namespace varnelo::retrieval {
 
@@ -49,9 +49,9 @@ bool HasExtension(std::string_view name) {
 
 }  // namespace
 
-TThreadRobotWebFtpNews::TThreadRobotWebFtpNews(runner::TRobotPorts& ports, std::string robotName,
+TThreadRobotWebFtpNews::TThreadRobotWebFtpNews(base::TRobotPorts& ports, std::string robotName,
                                                std::string workItemKey, std::deque<std::string> urls)
-    : TWorker(ports.mainQueue),
+    : base::TWorker(ports.mainQueue),
       ports_(ports),
       robotName_(std::move(robotName)),
       workItemKey_(std::move(workItemKey)),
@@ -138,9 +138,9 @@ void TThreadRobotWebFtpNews::SaveArchive(const std::string& pageUrl, const tstri
 void TThreadRobotWebFtpNews::ShowArchive(const std::string& bookmarkUrl) {
   const std::string archive = archivePath_.string();
   const std::string caption = bookmarkUrl + " (" + archive + " )";
-  results::TResultTabs& tabs = ports_.tabs;
+  base::TResultTabs& tabs = ports_.tabs;
   Synchronize([&] {
-    const results::TTabId tab = tabs.OpenResultTab(results::TTabTemplate::WebBrowser, this, robotName_, caption);
+    const base::TTabId tab = tabs.OpenResultTab(base::TTabTemplate::WebBrowser, this, robotName_, caption);
     tabs.Navigate(tab, "file://" + archive);
   });
 }
@@ -164,7 +164,7 @@ void TThreadRobotWebFtpNews::SaveAndOpenDocument(const std::string& documentUrl,
     saveError_ = error.what();
     return;
   }
-  shell::TShellOpenPort& shellOpen = ports_.shellOpen;
+  base::TShellOpenPort& shellOpen = ports_.shellOpen;
   MainQueue().Post([&shellOpen, file] { shellOpen.OpenDocument(file); });
 }
 

@@ -6,20 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "base/robot_ports.h"
+#include "base/worker.h"
 #include "network/http_operations.h"
 #include "retrieval/mht_archive.h"
-#include "runner/robot_ports.h"
-#include "runner/worker.h"
 
 namespace varnelo::retrieval {
 
 // The worker of one work item of a "Download Specified Web/Ftp/News pages" robot: each HTML page of
 // its URL list is saved with what it links to on its site as an MHT archive, any other document is
 // saved in the temporary directory and opened. Progress goes to the work item every third URL.
-class TThreadRobotWebFtpNews : public runner::TWorker {
+class TThreadRobotWebFtpNews : public base::TWorker {
 public:
   // Reads the robot's settings; the runner starts the thread with TWorker::Start.
-  TThreadRobotWebFtpNews(runner::TRobotPorts& ports, std::string robotName, std::string workItemKey,
+  TThreadRobotWebFtpNews(base::TRobotPorts& ports, std::string robotName, std::string workItemKey,
                          std::deque<std::string> urls);
 
   // For the runner's end handler (main thread, once the body has returned).
@@ -52,7 +52,7 @@ private:
   void ShowArchive(const std::string& bookmarkUrl);
   void RecordDone(const std::string& url);
 
-  runner::TRobotPorts& ports_;
+  base::TRobotPorts& ports_;
   std::string robotName_;
   std::string workItemKey_;
   std::deque<std::string> urls_;

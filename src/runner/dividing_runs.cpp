@@ -99,7 +99,7 @@ void TRobotRunner::TImpl::StartNewRanges(const std::string& robot, const std::ve
   }
 }
 
-bool TRobotRunner::TImpl::DividingRunGoesOn(const std::string& robot, const TWorker& worker, bool aborted) {
+bool TRobotRunner::TImpl::DividingRunGoesOn(const std::string& robot, const base::TWorker& worker, bool aborted) {
   if (!aborted && !worker.FatalException()) return true;
   if (!Running(robot)) {
     Relabel(robot, TRobotList::kIdle);
@@ -141,7 +141,7 @@ void TRobotRunner::TImpl::ResetBookmark(const std::string& robot, int bookmarkFi
 }
 
 void TRobotRunner::TImpl::ConfirmAndCreateThreadBookmark(const std::string& robot, int count) {
-  if (ports_.dialogs.Question(kResetQuestion, kConfirmationCaption, false) == shell::TDialogsPort::TAnswer::Yes) {
+  if (ports_.dialogs.Question(kResetQuestion, kConfirmationCaption, false) == base::TDialogsPort::TAnswer::Yes) {
     ResetBookmark(robot, AttributeBookmarkFileNo(robot));
   }
   CreateThreadBookmark(robot, count);

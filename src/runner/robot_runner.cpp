@@ -13,11 +13,11 @@ constexpr std::string_view kStartCaption = "&Start";
 
 }  // namespace
 
-TRobotRunner::TImpl::TImpl(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
+TRobotRunner::TImpl::TImpl(base::TRobotPorts& ports, base::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
                            TRobotList& robotList)
     : ports_(ports), indicators_(indicators), workerTable_(workerTable), robotList_(robotList) {
   // What any worker adds to a robot's tabs counts as rows found by the robot's run.
-  rowsAdded_ = ports_.tabs.RowsAdded.Connect([this](const results::TTabSheet& tab, size_t, size_t count) {
+  rowsAdded_ = ports_.tabs.RowsAdded.Connect([this](const base::TTabSheet& tab, size_t, size_t count) {
     progress_.RowsFound(tab.Desc.RobotName, count);
   });
 }
@@ -45,10 +45,10 @@ void TRobotRunner::TImpl::UpdateRunningLed() { indicators_.SetRunning(workerTabl
 void TRobotRunner::TImpl::Log(const std::string& line) { ports_.log.AppendLine(line); }
 
 void TRobotRunner::TImpl::ShowError(std::string_view message) {
-  ports_.dialogs.MessageBox(message, kErrorCaption, shell::TDialogsPort::TIcon::Error);
+  ports_.dialogs.MessageBox(message, kErrorCaption, base::TDialogsPort::TIcon::Error);
 }
 
-void TRobotRunner::TImpl::ReleaseTab(results::TTabId tab) { ports_.tabs.ReleaseOwner(tab); }
+void TRobotRunner::TImpl::ReleaseTab(base::TTabId tab) { ports_.tabs.ReleaseOwner(tab); }
 
 const TRobotRunner::TImpl::TKindStart* TRobotRunner::TImpl::KindStartOf(std::string_view kind) {
   static constexpr TKindStart kKindStarts[] = {
@@ -109,10 +109,10 @@ void TRobotRunner::TImpl::Stop(const std::string& robot) {
   WriteRobotRunningConfig(robot);
   const int robotno = RobotNo(robot);
   if (robotno < 0) return;
-  for (TWorker* worker : workerTable_.Entry(robotno)) worker->Terminate();
+  for (base::TWorker* worker : workerTable_.Entry(robotno)) worker->Terminate();
 }
 
-TRobotRunner::TRobotRunner(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
+TRobotRunner::TRobotRunner(base::TRobotPorts& ports, base::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
                            TRobotList& robotList)
     : impl_(std::make_unique<TImpl>(ports, indicators, workerTable, robotList)) {}
 

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/indicators_port.h"
+#include "base/robot_ports.h"
 #include "runner/robot_list.h"
-#include "runner/robot_ports.h"
 #include "runner/robot_worker_table.h"
 #include "runner/run_progress.h"
 #include "runner/sender.h"
-#include "shell/indicators_port.h"
 
 namespace varnelo::runner {
 
@@ -38,7 +38,7 @@ enum class TStartOutcome {
 // Front ends drive it by robot name. Main thread only.
 class TRobotRunner {
 public:
-  TRobotRunner(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
+  TRobotRunner(base::TRobotPorts& ports, base::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
                TRobotList& robotList);
   ~TRobotRunner();
   TRobotRunner(const TRobotRunner&) = delete;

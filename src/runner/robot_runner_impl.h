@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result_tabs.h"
 #include "base/signal.h"
 #include "config/config_store.h"
-#include "results/result_tabs.h"
 #include "runner/robot_runner.h"
 #include "runner/run_progress.h"
 #include "search/desc_url.h"
@@ -33,7 +33,7 @@ class TStartUrlResolver;
 
 class TRobotRunner::TImpl {
 public:
-  TImpl(TRobotPorts& ports, shell::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable, TRobotList& robotList);
+  TImpl(base::TRobotPorts& ports, base::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable, TRobotList& robotList);
 
   // Common to every kind (robot_runner.cpp).
   config::TConfigStore Store() const;
@@ -48,7 +48,7 @@ public:
   void Log(const std::string& line);
   void ShowError(std::string_view message);
   // The tab gets no owner, so that the user may close it; 0 names no tab.
-  void ReleaseTab(results::TTabId tab);
+  void ReleaseTab(base::TTabId tab);
   // Starts `worker` as one of the robot's live workers: the running worker count goes up, the
   // indicators and the run's progress follow, and it joins the robot's table entry. When it ends, it
   // leaves the entry, then `onEnd` runs, then the count goes down and the indicators follow.
@@ -94,7 +94,7 @@ private:
   retrieval::TWebSiteSettings ReadWebSiteSettings(const config::TConfigStore& store, const std::string& robot) const;
   // The keyword search start once its start lines are resolved, or their resolution has failed.
   void OnStartUrlsResolved(const TStartUrlResolver& resolver, retrieval::TWebSiteSettings settings);
-  void StartWebSiteWorker(std::unique_ptr<TWorker> worker, const retrieval::TWebSiteSettings& settings);
+  void StartWebSiteWorker(std::unique_ptr<base::TWorker> worker, const retrieval::TWebSiteSettings& settings);
   void OnTerminateScriptRobot(const std::string& robot);
 
   void StartThreadBookmark(const std::string& robot, int robotno, const std::string& firstUrl,
@@ -115,10 +115,10 @@ private:
                       const std::function<void(int number, std::vector<std::string> range)>& startItem);
   // After an ended dividing worker has recorded its item: whether a successor starts. An aborted or
   // failed worker starts none, and the robot is idle once its last worker has ended.
-  bool DividingRunGoesOn(const std::string& robot, const TWorker& worker, bool aborted);
+  bool DividingRunGoesOn(const std::string& robot, const base::TWorker& worker, bool aborted);
 
-  TRobotPorts& ports_;
-  shell::TIndicatorsPort& indicators_;
+  base::TRobotPorts& ports_;
+  base::TIndicatorsPort& indicators_;
   TRobotWorkerTable& workerTable_;
   TRobotList& robotList_;
   TRunProgressTable progress_;
@@ -131,7 +131,7 @@ template <class TKind>
 TKind* TRobotRunner::TImpl::Launch(const std::string& robot, int robotno, std::unique_ptr<TKind> worker,
                                    std::function<void(TKind&)> onEnd) {
   worker->SetOnItemsDone([this, robot](size_t items) { progress_.ItemsDone(robot, items); });
-  worker->SetOnTerminate([this, robot, robotno, onEnd = std::move(onEnd)](TWorker& ended) {
+  worker->SetOnTerminate([this, robot, robotno, onEnd = std::move(onEnd)](base::TWorker& ended) {
     workerTable_.Remove(robotno, &ended);
     progress_.WorkerEnded(robot);
     // The count must come down even when the handler fails, or the program would wait forever for it.
@@ -148,7 +148,7 @@ TKind* TRobotRunner::TImpl::Launch(const std::string& robot, int robotno, std::u
     onEnd(static_cast<TKind&>(ended));
   });
   const bool newRun = !workerTable_.Running(robotno) && !(endingRobot_ && *endingRobot_ == robot);
-  auto* started = static_cast<TKind*>(TWorker::Start(std::move(worker)));
+  auto* started = static_cast<TKind*>(base::TWorker::Start(std::move(worker)));
   workerTable_.WorkerStarted();
   UpdateRunningLed();
   workerTable_.Add(robotno, started);

@@ -10,15 +10,15 @@ void TRobotWorkerTable::Reset(int entries) {
   entries_.assign(static_cast<size_t>(std::max(entries, 0)), {});
 }
 
-std::vector<TWorker*>& TRobotWorkerTable::Entry(int robotno) {
+std::vector<base::TWorker*>& TRobotWorkerTable::Entry(int robotno) {
   if (robotno < 0) throw std::out_of_range("robotno " + std::to_string(robotno) + " is negative");
   if (static_cast<size_t>(robotno) >= entries_.size()) entries_.resize(static_cast<size_t>(robotno) + 1);
   return entries_[static_cast<size_t>(robotno)];
 }
 
-void TRobotWorkerTable::Add(int robotno, TWorker* worker) { Entry(robotno).push_back(worker); }
+void TRobotWorkerTable::Add(int robotno, base::TWorker* worker) { Entry(robotno).push_back(worker); }
 
-void TRobotWorkerTable::Remove(int robotno, TWorker* worker) { std::erase(Entry(robotno), worker); }
+void TRobotWorkerTable::Remove(int robotno, base::TWorker* worker) { std::erase(Entry(robotno), worker); }
 
 void TRobotWorkerTable::WorkerStarted() { RunningWorkerCountChanged(++runningWorkerCount_); }
 
@@ -31,7 +31,7 @@ bool TRobotWorkerTable::Running(int robotno) const {
 
 void TRobotWorkerTable::TerminateAll() const {
   for (const auto& entry : entries_) {
-    for (TWorker* worker : entry) worker->Terminate();
+    for (base::TWorker* worker : entry) worker->Terminate();
   }
 }
 

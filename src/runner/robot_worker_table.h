@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/signal.h"
-#include "runner/worker.h"
+#include "base/worker.h"
 
 namespace varnelo::runner {
 
@@ -20,9 +20,9 @@ public:
 
   // The list of robot `robotno`; a number past the end grows the table, a negative one throws
   // std::out_of_range.
-  std::vector<TWorker*>& Entry(int robotno);
-  void Add(int robotno, TWorker* worker);
-  void Remove(int robotno, TWorker* worker);
+  std::vector<base::TWorker*>& Entry(int robotno);
+  void Add(int robotno, base::TWorker* worker);
+  void Remove(int robotno, base::TWorker* worker);
   bool Running(int robotno) const;
 
   int RunningWorkerCount() const { return runningWorkerCount_; }
@@ -35,7 +35,7 @@ public:
   void TerminateAll() const;
 
 private:
-  std::vector<std::vector<TWorker*>> entries_;
+  std::vector<std::vector<base::TWorker*>> entries_;
   int runningWorkerCount_ = 0;
 };
 

@@ -3,8 +3,8 @@
 #include "config/config_keys.h"
 #include "platform/percent_encoding.h"
 #include "runner/robot_runner_impl.h"
-#include "search/engine_activity.h"
 #include "search/definition_paths.h"
+#include "search/engine_activity.h"
 #include "search/query_marker.h"
 #include "search/search_engine_definition.h"
 #include "search/thread_search_engine.h"
@@ -15,7 +15,7 @@ namespace varnelo::runner {
 // shared tab can be released when the run is over.
 struct TRobotRunner::TImpl::TSearchRun {
   std::shared_ptr<search::TEngineQueue> queue = std::make_shared<search::TEngineQueue>();
-  results::TTabId sharedRssTab = 0;
+  base::TTabId sharedRssTab = 0;
   bool allRssInOneTab = false;
   std::string encodedQuery;
   int robotno = 0;
@@ -45,7 +45,7 @@ void TRobotRunner::TImpl::CreateSearchEngineThread(const std::string& robot, int
   run->allRssInOneTab = config::Read(store, robot, config::key::kAllRSSInOneWindow);
   if (run->allRssInOneTab) {
     // Owned by the runner, so that it cannot be closed while the run goes on.
-    run->sharedRssTab = ports_.tabs.OpenResultTab(results::TTabTemplate::ListViewRSS, this, robot, robot);
+    run->sharedRssTab = ports_.tabs.OpenResultTab(base::TTabTemplate::ListViewRSS, this, robot, robot);
   }
   for (const std::string& engine : engines) {
     const std::filesystem::path file = search::EngineFolder(ports_.home, robot) / engine;

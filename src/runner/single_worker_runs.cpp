@@ -84,10 +84,10 @@ void TRobotRunner::TImpl::CreateThreadWebSiteBackup(const std::string& robot) {
   StartWebSiteWorker(std::make_unique<retrieval::TRetrieve>(ports_, settings), settings);
 }
 
-void TRobotRunner::TImpl::StartWebSiteWorker(std::unique_ptr<TWorker> worker,
+void TRobotRunner::TImpl::StartWebSiteWorker(std::unique_ptr<base::TWorker> worker,
                                              const retrieval::TWebSiteSettings& settings) {
-  Launch<TWorker>(settings.RobotName, settings.RobotNo, std::move(worker),
-                  [this, robot = settings.RobotName, siteName = settings.SiteName](TWorker& ended) {
+  Launch<base::TWorker>(settings.RobotName, settings.RobotNo, std::move(worker),
+                  [this, robot = settings.RobotName, siteName = settings.SiteName](base::TWorker& ended) {
                     Log(siteName + " s'est terminé");
                     ports_.tabs.PossibleToCloseTabsheet(&ended);
                     Relabel(robot, TRobotList::kIdle);
@@ -99,14 +99,14 @@ void TRobotRunner::TImpl::CreateThreadScript(const std::string& robot) {
   auto worker = std::make_unique<scripting::TThreadscript>(ports_, robot);
   Relabel(robot, TRobotList::kWorking);
   Log("starting thread(" + robot + ")");
-  Launch<TWorker>(robot, RobotNo(robot), std::move(worker), [this, robot](TWorker&) { OnTerminateScriptRobot(robot); });
+  Launch<base::TWorker>(robot, RobotNo(robot), std::move(worker), [this, robot](base::TWorker&) { OnTerminateScriptRobot(robot); });
 }
 
 void TRobotRunner::TImpl::CreateThreadLocalFile(const std::string& robot) {
   auto worker = std::make_unique<scripting::TThreadLocalFile>(ports_, robot);
   Relabel(robot, TRobotList::kWorking);
   Log("starting thread(" + robot + ")");
-  Launch<TWorker>(robot, RobotNo(robot), std::move(worker), [this, robot](TWorker&) { OnTerminateScriptRobot(robot); });
+  Launch<base::TWorker>(robot, RobotNo(robot), std::move(worker), [this, robot](base::TWorker&) { OnTerminateScriptRobot(robot); });
 }
 
 void TRobotRunner::TImpl::OnTerminateScriptRobot(const std::string& robot) {

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "network/http_operations.h"
-#include "retrieval/url.h"
+#include "url/url.h"
 
 namespace varnelo::runner {
 
@@ -15,8 +15,8 @@ std::optional<std::string> CanonicalStartUrl(const std::string& text) {
   return retrieval::ComposeUrl(record, retrieval::TUrlLevel::Full);
 }
 
-TStartUrlResolver::TStartUrlResolver(shell::TMainQueue& mainQueue, std::vector<std::string> lines)
-    : TWorker(mainQueue), lines_(std::move(lines)) {}
+TStartUrlResolver::TStartUrlResolver(base::TMainQueue& mainQueue, std::vector<std::string> lines)
+    : base::TWorker(mainQueue), lines_(std::move(lines)) {}
 
 void TStartUrlResolver::Execute() {
   for (std::string& line : lines_) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/worker.h"
+#include "base/worker.h"
 
 namespace varnelo::runner {
 
@@ -16,9 +16,9 @@ std::optional<std::string> CanonicalStartUrl(const std::string& text);
 // with: one per line, in order, on a thread of their own, since a slow site would otherwise freeze
 // the window for the whole transfer. It counts as one of the robot's live workers meanwhile, so a
 // stop or the shutdown reaches it and is waited for.
-class TStartUrlResolver : public TWorker {
+class TStartUrlResolver : public base::TWorker {
 public:
-  TStartUrlResolver(shell::TMainQueue& mainQueue, std::vector<std::string> lines);
+  TStartUrlResolver(base::TMainQueue& mainQueue, std::vector<std::string> lines);
 
   // Once ended: the resolved URLs, one for each line; none when a line gave no usable URL, when the
   // termination request came first, or when a request failed with an error.

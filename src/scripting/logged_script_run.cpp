@@ -6,7 +6,7 @@
 
 namespace varnelo::scripting {
 
-void RunLoggedScript(runner::TRobotPorts& ports, std::string urlText, std::vector<std::string>* items,
+void RunLoggedScript(base::TRobotPorts& ports, std::string urlText, std::vector<std::string>* items,
                      const std::filesystem::path& scriptPath) {
   const auto appendLine = [&ports](const std::string& line) {
     ports.mainQueue.Synchronize([&] { ports.log.AppendLine(line); });

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "runner/robot_ports.h"
+#include "base/robot_ports.h"
 
 namespace varnelo::scripting {
 
 // Runs a user script for a robot on the calling thread: its dialogs show on the main thread, and what
 // it writes and then its outcome line are appended to the program log, line by line, through the main
 // queue. `items` (may be null) is handed to the script as `extractedItems`.
-void RunLoggedScript(runner::TRobotPorts& ports, std::string urlText, std::vector<std::string>* items,
+void RunLoggedScript(base::TRobotPorts& ports, std::string urlText, std::vector<std::string>* items,
                      const std::filesystem::path& scriptPath);
 
 }  // namespace varnelo::scripting

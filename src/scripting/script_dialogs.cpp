@@ -9,8 +9,8 @@ namespace {
 
 using pascal::TMsgDlgBtn;
 using pascal::TMsgDlgType;
-using TIcon = shell::TDialogsPort::TIcon;
-using TAnswer = shell::TDialogsPort::TAnswer;
+using TIcon = base::TDialogsPort::TIcon;
+using TAnswer = base::TDialogsPort::TAnswer;
 
 // The caption and icon that Lazarus gives each kind of message.
 std::pair<std::string_view, TIcon> Look(TMsgDlgType type) {
@@ -21,7 +21,7 @@ std::pair<std::string_view, TIcon> Look(TMsgDlgType type) {
     case TMsgDlgType::kConfirmation: return {"Confirmation", TIcon::Question};
     case TMsgDlgType::kCustom: break;
   }
-  return {shell::kApplicationTitle, TIcon::None};
+  return {base::kApplicationTitle, TIcon::None};
 }
 
 bool Has(const std::vector<TMsgDlgBtn>& buttons, TMsgDlgBtn button) {
@@ -29,7 +29,7 @@ bool Has(const std::vector<TMsgDlgBtn>& buttons, TMsgDlgBtn button) {
 }
 
 // Yes/No (and Cancel) buttons are a question; any other set is a message whose first button answers.
-int ShowMessageDlg(shell::TDialogsPort& dialogs, const std::string& text, TMsgDlgType type,
+int ShowMessageDlg(base::TDialogsPort& dialogs, const std::string& text, TMsgDlgType type,
                    const std::vector<TMsgDlgBtn>& buttons) {
   const auto [caption, icon] = Look(type);
   if (Has(buttons, TMsgDlgBtn::kYes) && Has(buttons, TMsgDlgBtn::kNo)) {
@@ -45,9 +45,9 @@ int ShowMessageDlg(shell::TDialogsPort& dialogs, const std::string& text, TMsgDl
 
 }  // namespace
 
-void ConnectDialogs(TScriptHooks& hooks, shell::TDialogsPort& dialogs, shell::TMainQueue& mainQueue) {
+void ConnectDialogs(TScriptHooks& hooks, base::TDialogsPort& dialogs, base::TMainQueue& mainQueue) {
   hooks.showMessage = [&dialogs, &mainQueue](const std::string& text) {
-    mainQueue.Synchronize([&] { dialogs.MessageBox(text, shell::kApplicationTitle, TIcon::None); });
+    mainQueue.Synchronize([&] { dialogs.MessageBox(text, base::kApplicationTitle, TIcon::None); });
   };
   hooks.inputBox = [&dialogs, &mainQueue](const std::string& caption, const std::string& prompt,
                                           const std::string& defaultText) {

@@ -5,8 +5,8 @@
 
 namespace varnelo::scripting {
 
-TScriptRobotWorker::TScriptRobotWorker(runner::TRobotPorts& ports, std::string robotName)
-    : TWorker(ports.mainQueue),
+TScriptRobotWorker::TScriptRobotWorker(base::TRobotPorts& ports, std::string robotName)
+    : base::TWorker(ports.mainQueue),
       ports_(ports),
       robotName_(std::move(robotName)),
       settings_(TScriptRobotSettings::Read(config::TConfigStore(ports.home / config::kRobotConfigFile), robotName_)) {}

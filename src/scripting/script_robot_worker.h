@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "runner/robot_ports.h"
-#include "runner/worker.h"
+#include "base/robot_ports.h"
+#include "base/worker.h"
 #include "scripting/script_robot_settings.h"
 
 namespace varnelo::scripting {
@@ -12,13 +12,13 @@ namespace varnelo::scripting {
 // What the script robot and the local file robot share: their settings, a script run whose writing
 // and outcome reach the program log, and the result file opened at the end. Neither reacts to a
 // termination request: a run, once started, goes to its end.
-class TScriptRobotWorker : public runner::TWorker {
+class TScriptRobotWorker : public base::TWorker {
 public:
   const std::string& RobotName() const { return robotName_; }
 
 protected:
   // Reads the robot's settings.
-  TScriptRobotWorker(runner::TRobotPorts& ports, std::string robotName);
+  TScriptRobotWorker(base::TRobotPorts& ports, std::string robotName);
 
   // Runs the robot's script on this thread; its dialogs show on the main thread, and what it writes
   // and then its outcome line are appended to the log, line by line.
@@ -29,7 +29,7 @@ protected:
   const TScriptRobotSettings& Settings() const { return settings_; }
 
 private:
-  runner::TRobotPorts& ports_;
+  base::TRobotPorts& ports_;
   const std::string robotName_;
   const TScriptRobotSettings settings_;
 };

@@ -11,7 +11,7 @@ namespace varnelo::scripting {
 // they were items taken from a web page, and can open the result file the script wrote.
 class TThreadLocalFile : public TScriptRobotWorker {
 public:
-  TThreadLocalFile(runner::TRobotPorts& ports, std::string robotName)
+  TThreadLocalFile(base::TRobotPorts& ports, std::string robotName)
       : TScriptRobotWorker(ports, std::move(robotName)) {}
 
 protected:

@@ -10,7 +10,7 @@ namespace varnelo::scripting {
 // outcome and can open the result file the script wrote.
 class TThreadscript : public TScriptRobotWorker {
 public:
-  TThreadscript(runner::TRobotPorts& ports, std::string robotName) : TScriptRobotWorker(ports, std::move(robotName)) {}
+  TThreadscript(base::TRobotPorts& ports, std::string robotName) : TScriptRobotWorker(ports, std::move(robotName)) {}
 
 protected:
   void Execute() override;

@@ -41,18 +41,18 @@ bool CompareByOperator(std::string_view line, std::string_view relop, std::strin
 }
 
 std::optional<TRegExp> TLimitation::CompileReported(std::string_view pattern, TRegExpModifiers modifiers,
-                                                    shell::TDialogsPort& dialogs) {
+                                                    base::TDialogsPort& dialogs) {
   auto compiled = TRegExp::Compile(pattern, modifiers);
   if (auto* expression = std::get_if<TRegExp>(&compiled)) return std::move(*expression);
   const auto& error = std::get<TRegExpCompileError>(compiled);
   dialogs.MessageBox(CompileErrorMessage(pattern, error.position), kCompileErrorCaption,
-                     shell::TDialogsPort::TIcon::Error);
+                     base::TDialogsPort::TIcon::Error);
   loaded_ = false;
   return std::nullopt;
 }
 
 TLimitation TLimitation::Load(const std::filesystem::path& home, std::string_view robot,
-                              shell::TDialogsPort& dialogs) {
+                              base::TDialogsPort& dialogs) {
   const config::TConfigStore robotConfig(home / config::kRobotConfigFile);
   const std::string definitionName = config::Read(robotConfig, robot, config::key::kRobotDefFile);
   // Reading has no effect, so the whole file is read at once; what the type does not use stays unused.
@@ -99,7 +99,7 @@ TLimitation TLimitation::Load(const std::filesystem::path& home, std::string_vie
 }
 
 std::shared_ptr<const TLimitation> TLimitation::LoadForRun(const std::filesystem::path& home, std::string_view robot,
-                                                           shell::TDialogsPort& dialogs) {
+                                                           base::TDialogsPort& dialogs) {
   auto limitation = std::make_shared<const TLimitation>(Load(home, robot, dialogs));
   if (!limitation->Loaded()) return nullptr;
   return limitation;

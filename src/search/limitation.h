@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/dialogs_port.h"
 #include "search/reg_exp.h"
 #include "search/regexp_modifiers.h"
-#include "shell/dialogs_port.h"
 
 namespace varnelo::search {
 
@@ -40,10 +40,10 @@ class TLimitation {
 public:
   // Reads the robot's `RobotDefFile` and `[general]` of robotconfig.ini in `home`, and the definition;
   // reports each expression that does not compile in a message box.
-  static TLimitation Load(const std::filesystem::path& home, std::string_view robot, shell::TDialogsPort& dialogs);
+  static TLimitation Load(const std::filesystem::path& home, std::string_view robot, base::TDialogsPort& dialogs);
   // The run's definition, or nothing when it did not load: the run is then refused.
   static std::shared_ptr<const TLimitation> LoadForRun(const std::filesystem::path& home, std::string_view robot,
-                                                       shell::TDialogsPort& dialogs);
+                                                       base::TDialogsPort& dialogs);
 
   bool Loaded() const { return loaded_; }
   const std::string& QueryUrl() const { return queryUrl_; }
@@ -74,7 +74,7 @@ private:
   void RequireLoaded() const;
   // Compiles `pattern`; reports and returns nothing when it does not compile.
   std::optional<TRegExp> CompileReported(std::string_view pattern, TRegExpModifiers modifiers,
-                                         shell::TDialogsPort& dialogs);
+                                         base::TDialogsPort& dialogs);
 
   bool loaded_ = true;
   std::string queryUrl_;

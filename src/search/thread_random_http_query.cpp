@@ -69,10 +69,10 @@ std::optional<std::vector<std::string>> ExtractItems(const TLimitation& limitati
 
 }  // namespace
 
-TThreadRandomHttpQuery::TThreadRandomHttpQuery(runner::TRobotPorts& ports, std::string robotName,
+TThreadRandomHttpQuery::TThreadRandomHttpQuery(base::TRobotPorts& ports, std::string robotName,
                                                std::shared_ptr<const TLimitation> limitation, std::string firstWord,
                                                std::deque<std::string> words, std::string threadNumber)
-    : TWorker(ports.mainQueue),
+    : base::TWorker(ports.mainQueue),
       ports_(ports),
       robotName_(std::move(robotName)),
       limitation_(std::move(limitation)),

@@ -7,8 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "runner/robot_ports.h"
-#include "runner/worker.h"
+#include "base/robot_ports.h"
+#include "base/worker.h"
 #include "search/limitation.h"
 
 namespace varnelo::search {
@@ -19,11 +19,11 @@ inline constexpr std::string_view kNothingProcessed = "0Processed";
 // One work item of a "Random Http Query" robot: queries the definition's site with each word of its
 // range, fetches the URLs found in the result zone of the answer, cuts data out of each page and hands
 // it to the robot's script. Progress goes to its work item key every third word.
-class TThreadRandomHttpQuery : public runner::TWorker {
+class TThreadRandomHttpQuery : public base::TWorker {
 public:
   // Reads dict, SendToScript and scriptname of the robot (main thread). `words` are the words still to
   // do; `threadNumber` is the N of the work item key thread<D>*<N>.
-  TThreadRandomHttpQuery(runner::TRobotPorts& ports, std::string robotName,
+  TThreadRandomHttpQuery(base::TRobotPorts& ports, std::string robotName,
                          std::shared_ptr<const TLimitation> limitation, std::string firstWord,
                          std::deque<std::string> words, std::string threadNumber);
 
@@ -55,7 +55,7 @@ private:
   void Abort();
   void Log(const std::string& line);
 
-  runner::TRobotPorts& ports_;
+  base::TRobotPorts& ports_;
   const std::string robotName_;
   const std::shared_ptr<const TLimitation> limitation_;
   const std::string firstWord_;

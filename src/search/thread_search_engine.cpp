@@ -3,9 +3,9 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "base/text.h"
 #include "config/config_keys.h"
 #include "network/http_operations.h"
-#include "base/text.h"
 #include "results/post_proxy.h"
 #include "scripting/logged_script_run.h"
 #include "search/query_marker.h"
@@ -23,8 +23,8 @@ struct TThreadSearchEngine::TDownloadSignal {
   bool complete = false;
 };
 
-TThreadSearchEngine::TThreadSearchEngine(runner::TRobotPorts& ports, TSearchEngineJob job)
-    : TWorker(ports.mainQueue),
+TThreadSearchEngine::TThreadSearchEngine(base::TRobotPorts& ports, TSearchEngineJob job)
+    : base::TWorker(ports.mainQueue),
       ports_(ports),
       job_(std::move(job)),
       download_(std::make_shared<TDownloadSignal>()) {
@@ -48,14 +48,14 @@ void TThreadSearchEngine::Execute() {
 
 bool TThreadSearchEngine::ShowFeed() {
   if (!job_.allRssInOneTab) Synchronize([this] { OpenRssTab(); });
-  const results::TTabId target = job_.allRssInOneTab ? job_.sharedRssTab : tab_;
+  const base::TTabId target = job_.allRssInOneTab ? job_.sharedRssTab : tab_;
   std::vector<std::string> lines;
   network::HttpGetLines(job_.engineUrl, lines);  // a failed request leaves no lines, so no feed
   feed_ = ParseFeed(lines);
   if (!feed_) return false;
   const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_);
   if (!items) return false;
-  std::vector<results::TListRow> rows;
+  std::vector<base::TListRow> rows;
   rows.reserve(items->size());
   for (const TFeedItem& item : *items) rows.push_back({item.Title, {item.Link, item.Description}, {}});
   Synchronize([&] { ports_.tabs.AddRows(target, std::move(rows)); });
@@ -63,9 +63,9 @@ bool TThreadSearchEngine::ShowFeed() {
 }
 
 void TThreadSearchEngine::OpenRssTab() {
-  tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::ListViewRSS, this, job_.robotName, DisplayName());
+  tab_ = ports_.tabs.OpenResultTab(base::TTabTemplate::ListViewRSS, this, job_.robotName, DisplayName());
   // The action outlives this worker with its tab, so it holds nothing of the worker.
-  ports_.tabs.SetRowActivation(tab_, [&shellOpen = ports_.shellOpen](const results::TListRow& row) {
+  ports_.tabs.SetRowActivation(tab_, [&shellOpen = ports_.shellOpen](const base::TListRow& row) {
     if (!row.SubItems.empty() && !row.SubItems.front().empty()) shellOpen.OpenUrl(row.SubItems.front());
   });
 }
@@ -87,7 +87,7 @@ bool TThreadSearchEngine::ShowInBrowser() {
 }
 
 void TThreadSearchEngine::OpenExplorerTab(const TSearchEngineDefinition& definition) {
-  tab_ = ports_.tabs.OpenResultTab(results::TTabTemplate::WebBrowser, this, job_.robotName, DisplayName());
+  tab_ = ports_.tabs.OpenResultTab(base::TTabTemplate::WebBrowser, this, job_.robotName, DisplayName());
   WatchDownload(ports_.tabs.Browser(tab_));
   if (definition.UsesPost()) {
     ports_.tabs.NavigateWithPost(tab_, job_.engineUrl, ReplaceQueryMarker(definition.postQuery, job_.encodedQuery),
@@ -110,7 +110,7 @@ bool TThreadSearchEngine::OpenMozillaTab(const TSearchEngineDefinition& definiti
   return true;
 }
 
-void TThreadSearchEngine::WatchDownload(results::TBrowser* browser) {
+void TThreadSearchEngine::WatchDownload(base::TBrowser* browser) {
   if (browser == nullptr) return;
   watchingDownload_ = true;
   downloadWatch_ = browser->LoadFinished.Connect([signal = download_](bool) {
@@ -139,7 +139,7 @@ std::vector<std::string> TThreadSearchEngine::BrowserSource() {
   }
   std::string source;
   Synchronize([&] {
-    if (const results::TBrowser* browser = ports_.tabs.Browser(tab_)) source = browser->DocumentSource();
+    if (const base::TBrowser* browser = ports_.tabs.Browser(tab_)) source = browser->DocumentSource();
   });
   return base::SplitLines(source);
 }

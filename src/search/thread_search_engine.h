@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result_tabs.h"
+#include "base/robot_ports.h"
 #include "base/signal.h"
-#include "results/result_tabs.h"
-#include "runner/robot_ports.h"
-#include "runner/worker.h"
+#include "base/worker.h"
 #include "search/desc_url.h"
 #include "search/rss_feed.h"
 #include "search/search_engine_definition.h"
@@ -23,7 +23,7 @@ struct TSearchEngineJob {
   std::string engineUrl;
   std::string encodedQuery;
   bool allRssInOneTab = false;        // the robot's AllRSSInOneWindow
-  results::TTabId sharedRssTab = 0;   // the run's one RSS tab, 0 when none
+  base::TTabId sharedRssTab = 0;   // the run's one RSS tab, 0 when none
   std::shared_ptr<TEngineQueue> queue;  // the run's queue; the worker only hands it back
 };
 
@@ -34,14 +34,14 @@ inline constexpr std::string_view kPostHeaders = "Content-type: application/x-ww
 // the robot's script. Tabs, browsers and the script are reached on the main thread; fetching a feed or
 // a page for the script and waiting for a browser happen on the worker's own thread, so that the
 // window stays responsive. It does not look at the termination request.
-class TThreadSearchEngine : public runner::TWorker {
+class TThreadSearchEngine : public base::TWorker {
 public:
   // How long the hand-over to the script waits for the browser to finish loading; after that the
   // script gets the document the browser holds then.
   static constexpr std::chrono::milliseconds kDownloadWaitLimit{std::chrono::minutes(2)};
 
   // Reads SendToScript, scriptname and SeeOnScreen of the robot (main thread).
-  TThreadSearchEngine(runner::TRobotPorts& ports, TSearchEngineJob job);
+  TThreadSearchEngine(base::TRobotPorts& ports, TSearchEngineJob job);
   ~TThreadSearchEngine() override;
 
   // For the runner's end handler.
@@ -49,7 +49,7 @@ public:
   bool SeeOnScreen() const { return seeOnScreen_; }
   bool SendToScript() const { return sendToScript_; }
   // The tab this worker opened, 0 when none (the shared RSS tab is not its own).
-  results::TTabId Tab() const { return tab_; }
+  base::TTabId Tab() const { return tab_; }
 
   // Set before Start, to wait less than kDownloadWaitLimit.
   void SetDownloadWaitLimit(std::chrono::milliseconds limit) { downloadWaitLimit_ = limit; }
@@ -69,18 +69,18 @@ private:
   // Main thread: the browser tabs, their events, and the navigation to the engine (GET or POST).
   void OpenExplorerTab(const TSearchEngineDefinition& definition);
   bool OpenMozillaTab(const TSearchEngineDefinition& definition);
-  void WatchDownload(results::TBrowser* browser);
+  void WatchDownload(base::TBrowser* browser);
   // The answer as lines for the script.
   std::vector<std::string> CollectAnswer();
   std::vector<std::string> BrowserSource();
   std::string DisplayName() const;
 
-  runner::TRobotPorts& ports_;
+  base::TRobotPorts& ports_;
   const TSearchEngineJob job_;
   bool sendToScript_ = false;
   std::string scriptName_;
   bool seeOnScreen_ = false;
-  results::TTabId tab_ = 0;
+  base::TTabId tab_ = 0;
   // The feed shown on screen, kept for the script.
   TFeedDocumentPtr feed_;
   // Set by the browser when its load finishes, well or not; shared with the browser's listener.

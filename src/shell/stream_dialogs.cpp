@@ -6,7 +6,7 @@ void TStreamDialogs::MessageBox(std::string_view text, std::string_view, TIcon) 
   out_ << prefix_ << text << '\n';
 }
 
-TDialogsPort::TAnswer TStreamDialogs::Question(std::string_view text, std::string_view, bool) {
+base::TDialogsPort::TAnswer TStreamDialogs::Question(std::string_view text, std::string_view, bool) {
   out_ << prefix_ << text << " (answered No)\n";
   return TAnswer::No;
 }

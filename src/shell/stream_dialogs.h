@@ -3,13 +3,13 @@
 #include <ostream>
 #include <string>
 
-#include "shell/dialogs_port.h"
+#include "base/dialogs_port.h"
 
 namespace varnelo::shell {
 
 // Dialogs without a window: message boxes and errors become lines on a stream (the prefix, then the
 // text); nobody is there to answer, so questions get No and input boxes and choosers are cancelled.
-class TStreamDialogs : public TDialogsPort {
+class TStreamDialogs : public base::TDialogsPort {
 public:
   TStreamDialogs(std::ostream& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
 

@@ -44,29 +44,29 @@ TEST(TsvFieldTest, EscapesWhatWouldSplitTheLine) {
 }
 
 TEST(RowLineTest, TabCaptionThenTheRowsColumns) {
-  const results::TListRow row{"Un titre", {"http://h/a?x=1&y=2", "ligne\tavec\ntout"}, {}};
+  const base::TListRow row{"Un titre", {"http://h/a?x=1&y=2", "ligne\tavec\ntout"}, {}};
   EXPECT_EQ(RowLine("rss2", row, false), "rss2\tUn titre\thttp://h/a?x=1&y=2\tligne\\tavec\\ntout");
   EXPECT_EQ(RowLine("rss2", row, true),
             R"({"tab":"rss2","columns":["Un titre","http://h/a?x=1&y=2","ligne\tavec\ntout"]})");
 }
 
 TEST(RowLineTest, RowWithoutSubItems) {
-  const results::TListRow row{"seul", {}, {}};
+  const base::TListRow row{"seul", {}, {}};
   EXPECT_EQ(RowLine("t", row, false), "t\tseul");
   EXPECT_EQ(RowLine("t", row, true), R"({"tab":"t","columns":["seul"]})");
 }
 
 TEST(NavigationLineTest, GetShowsTheUrl) {
-  results::TTabContent content;
-  content.Template = results::TTabTemplate::WebBrowser;
+  base::TTabContent content;
+  content.Template = base::TTabTemplate::WebBrowser;
   content.Url = "http://127.0.0.1:8080/s?q=fish%20&%20chips";
   EXPECT_EQ(NavigationLine("Web", content, false), "Web\thttp://127.0.0.1:8080/s?q=fish%20&%20chips");
   EXPECT_EQ(NavigationLine("Web", content, true), R"({"tab":"Web","url":"http://127.0.0.1:8080/s?q=fish%20&%20chips"})");
 }
 
 TEST(NavigationLineTest, PostAddsItsData) {
-  results::TTabContent content;
-  content.Template = results::TTabTemplate::WebBrowser;
+  base::TTabContent content;
+  content.Template = base::TTabTemplate::WebBrowser;
   content.Url = "http://h/post";
   content.PostData = "q=a b";
   content.PostHeaders = "Content-type: application/x-www-form-urlencoded; charset=UTF-8\n\r";

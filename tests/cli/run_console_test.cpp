@@ -15,8 +15,8 @@
 namespace varnelo::cli {
 namespace {
 
-using TAnswer = shell::TDialogsPort::TAnswer;
-using TIcon = shell::TDialogsPort::TIcon;
+using TAnswer = base::TDialogsPort::TAnswer;
+using TIcon = base::TDialogsPort::TIcon;
 
 TEST(CliDialogsTest, TheResetQuestionGetsTheAnswerSettledBeforeTheStart) {
   std::ostringstream out;
@@ -52,14 +52,14 @@ TEST(StatusLineTest, LogLinesAndRowsClearTheProgressLineFirst) {
   TStatusLine status(terminal, true);
   TCliLog log(terminal, status);
   TRowPrinter rows(terminal, false, status);
-  results::TResultTabs tabs;
+  base::TResultTabs tabs;
   rows.Watch(tabs);
-  const results::TTabId tab = tabs.OpenResultTab(results::TTabTemplate::ListViewRSS, nullptr, "Moteurs", "rss");
+  const base::TTabId tab = tabs.OpenResultTab(base::TTabTemplate::ListViewRSS, nullptr, "Moteurs", "rss");
   status.Show("Moteurs: 1 worker running, 0 rows");
   log.AppendLine("Robot Moteurs s'est terminé");
   log.AppendLine("second");
   status.Show("Moteurs: 1 worker running, 0 rows");
-  tabs.AddRow(tab, results::TListRow{"titre", {"lien", ""}, {}});
+  tabs.AddRow(tab, base::TListRow{"titre", {"lien", ""}, {}});
   EXPECT_EQ(terminal.str(),
             "\r\x1b[KMoteurs: 1 worker running, 0 rows\r\x1b[KRobot Moteurs s'est terminé\nsecond\n"
             "\r\x1b[KMoteurs: 1 worker running, 0 rows\r\x1b[Krss\ttitre\tlien\t\n");
@@ -71,18 +71,18 @@ TEST(StatusLineTest, LogLinesAndRowsClearTheProgressLineFirst) {
 TEST(RowPrinterTest, PrintsEveryRowOfABatchAndEveryNavigation) {
   std::ostringstream out;
   TStatusLine status(out, false);
-  results::TResultTabs tabs;
+  base::TResultTabs tabs;
   {
     TRowPrinter rows(out, false, status);
     rows.Watch(tabs);
-    const results::TTabId list = tabs.OpenResultTab(results::TTabTemplate::ListView, nullptr, "site", "Web Site: s");
-    const results::TTabId page = tabs.OpenResultTab(results::TTabTemplate::WebBrowser, nullptr, "site", "Page");
-    tabs.AddRow(list, results::TListRow{"http://h/1", {"un"}, {}});
-    tabs.AddRows(list, {results::TListRow{"http://h/2", {"deux"}, {}}, results::TListRow{"http://h/3", {"trois"}, {}}});
+    const base::TTabId list = tabs.OpenResultTab(base::TTabTemplate::ListView, nullptr, "site", "Web Site: s");
+    const base::TTabId page = tabs.OpenResultTab(base::TTabTemplate::WebBrowser, nullptr, "site", "Page");
+    tabs.AddRow(list, base::TListRow{"http://h/1", {"un"}, {}});
+    tabs.AddRows(list, {base::TListRow{"http://h/2", {"deux"}, {}}, base::TListRow{"http://h/3", {"trois"}, {}}});
     tabs.AddRows(list, {});
     tabs.Navigate(page, "http://h/p");
     tabs.Close(list);
-    tabs.AddRow(list, results::TListRow{"http://h/4", {"quatre"}, {}});
+    tabs.AddRow(list, base::TListRow{"http://h/4", {"quatre"}, {}});
     EXPECT_EQ(rows.Rows(), 3);
   }
   // Once the printer is gone, the tabs print nothing.

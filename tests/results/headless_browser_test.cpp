@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "base/main_queue.h"
 #include "base/signal.h"
 #include "platform/file_url.h"
 #include "results/headless_browser.h"
 #include "results/post_proxy.h"
-#include "shell/main_queue.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 #include "support/temp_home.h"
@@ -51,7 +51,7 @@ protected:
     return RunUntil([&] { return completed >= count; });
   }
 
-  shell::TMainQueue mainQueue;
+  base::TMainQueue mainQueue;
   test::TLoopbackServer server;
   std::unique_ptr<THeadlessBrowser> browser = std::make_unique<THeadlessBrowser>(mainQueue);
   int completed = 0;
@@ -69,7 +69,7 @@ TEST_F(HeadlessBrowserTest, LoadsAPageOnItsOwnThreadAndReportsTheEndOnTheMainThr
   ASSERT_TRUE(RunUntilCompleted(1));
   EXPECT_EQ(browser->DocumentSource(), "<html>answer</html>\r\nline 2");
   EXPECT_EQ(browser->LocationUrl(), server.Url("/page"));
-  EXPECT_EQ(commands, (TCommands{{kCommandBack, false}, {kCommandForward, false}}));
+  EXPECT_EQ(commands, (TCommands{{base::kCommandBack, false}, {base::kCommandForward, false}}));
   EXPECT_EQ(finished, std::vector<bool>{true});
   ASSERT_EQ(server.Requests().size(), 1u);
   EXPECT_EQ(server.Requests()[0].RequestLine(), "GET /page HTTP/1.1");
@@ -198,7 +198,7 @@ TEST_F(HeadlessBrowserTest, HistoryGoesBackAndForwardAndANewPageDropsWhatWasAhea
   browser->GoBack();
   ASSERT_TRUE(RunUntilCompleted(3));
   EXPECT_EQ(browser->DocumentSource(), "/a");
-  EXPECT_EQ(commands, (TCommands{{kCommandBack, false}, {kCommandForward, true}}));
+  EXPECT_EQ(commands, (TCommands{{base::kCommandBack, false}, {base::kCommandForward, true}}));
   browser->GoBack();  // nothing before the first page
   browser->GoForward();
   ASSERT_TRUE(RunUntilCompleted(4));
@@ -209,7 +209,7 @@ TEST_F(HeadlessBrowserTest, HistoryGoesBackAndForwardAndANewPageDropsWhatWasAhea
   commands.clear();
   browser->Navigate(server.Url("/c"));
   ASSERT_TRUE(RunUntilCompleted(6));
-  EXPECT_EQ(commands, (TCommands{{kCommandBack, true}, {kCommandForward, false}}));
+  EXPECT_EQ(commands, (TCommands{{base::kCommandBack, true}, {base::kCommandForward, false}}));
   browser->GoForward();  // "/b" is gone: nothing to load
   mainQueue.RunPending();
   EXPECT_EQ(completed, 6);
@@ -334,7 +334,7 @@ TEST_F(HeadlessBrowserTest, HandlerThatDestroysTheBrowserEndsTheEvents) {
   THeadlessBrowser* raw = browser.get();
   raw->Navigate(server.Url("/page"));
   ASSERT_TRUE(RunUntil([&] { return browser == nullptr; }));
-  EXPECT_EQ(commands, (TCommands{{kCommandBack, false}}));
+  EXPECT_EQ(commands, (TCommands{{base::kCommandBack, false}}));
   EXPECT_EQ(completed, 0);
 }
 

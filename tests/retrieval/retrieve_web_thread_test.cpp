@@ -101,9 +101,9 @@ TEST_F(RetrieveWebThreadTest, StoresTheSiteWithSameHostLinksRewrittenAndTheServe
   EXPECT_EQ(FileTime(Stored("site/sub/p.html")), network::ParseHttpDate(kPageTime));
 
   ASSERT_EQ(run.tabs.Tabs().size(), 1u);
-  const results::TTabSheet& tab = *run.tabs.Tabs()[0];
+  const base::TTabSheet& tab = *run.tabs.Tabs()[0];
   EXPECT_EQ(tab.Caption, "Web Site: S");
-  EXPECT_EQ(tab.Content.Template, results::TTabTemplate::WebBrowser);
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::WebBrowser);
   EXPECT_EQ(tab.Desc.Owner, master);
   EXPECT_EQ(tab.Content.Url, "file://" + Stored("site/index.html").string());
   // Without archive paths only the page store is written.

@@ -86,19 +86,19 @@ TEST_F(SearchWebThreadTest, CrawlsTheSiteOnceAndListsEveryHit) {
   EXPECT_EQ(Gets(), expectedGets);
 
   ASSERT_EQ(run.tabs.Tabs().size(), 1u);
-  const results::TTabSheet* sheet = run.tabs.Tabs()[0].get();
+  const base::TTabSheet* sheet = run.tabs.Tabs()[0].get();
   EXPECT_EQ(sheet->Caption, "Web Site: Mysite");
-  EXPECT_EQ(sheet->Content.Template, results::TTabTemplate::ListView);
+  EXPECT_EQ(sheet->Content.Template, base::TTabTemplate::ListView);
   EXPECT_EQ(sheet->Desc.Owner, nullptr);
   EXPECT_EQ(sheet->Desc.RobotName, "finder");
 
-  std::vector<results::TListRow> rows = sheet->Content.Rows;
+  std::vector<base::TListRow> rows = sheet->Content.Rows;
   std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
     return std::tie(a.Caption, a.SubItems) < std::tie(b.Caption, b.SubItems);
   });
   // Each row opens the result page of its own URL, and no page without a hit got one.
   std::map<std::string, std::filesystem::path> resultFiles;
-  for (results::TListRow& row : rows) {
+  for (base::TListRow& row : rows) {
     const auto [known, added] = resultFiles.emplace(row.Caption, row.ResultFile);
     EXPECT_EQ(known->second, row.ResultFile) << row.Caption;
     EXPECT_EQ(row.ResultFile.parent_path(), home.Path() / "result");
@@ -109,7 +109,7 @@ TEST_F(SearchWebThreadTest, CrawlsTheSiteOnceAndListsEveryHit) {
   std::set<std::filesystem::path> listed;
   for (const auto& [url, file] : resultFiles) listed.insert(file);
   EXPECT_EQ(written, listed);
-  const std::vector<results::TListRow> expectedRows = {
+  const std::vector<base::TListRow> expectedRows = {
       {server.Url("/site/"), {"Welcome, the needle is here"}, {}},
       {server.Url("/site/b.html"), {"one NEEDLE"}, {}},
       {server.Url("/site/b.html"), {"two needle"}, {}},
@@ -151,8 +151,8 @@ TEST_F(SearchWebThreadTest, TerminationStopsStartingPagesAndLetsRunningOnesFinis
 
   bool ended = false;
   auto worker = std::make_unique<TSearchWebThread>(run.ports, Settings({server.Url("/")}));
-  worker->SetOnTerminate([&ended](runner::TWorker&) { ended = true; });
-  runner::TWorker* master = runner::TWorker::Start(std::move(worker));
+  worker->SetOnTerminate([&ended](base::TWorker&) { ended = true; });
+  base::TWorker* master = base::TWorker::Start(std::move(worker));
   run.mainQueue.RunUntil([this] { return Gets().size() >= 4; });
   master->Terminate();
   run.mainQueue.RunUntil([&ended] { return ended; });

@@ -184,7 +184,7 @@ TEST_F(SiteBackupEndToEndTest, KeywordSearchListsExactlyThePagesThatHoldThePhras
   ASSERT_EQ(run_.tabs.Tabs().size(), 1u);
   std::set<std::string> listed;
   std::set<std::pair<std::string, std::filesystem::path>> pages;
-  for (const results::TListRow& row : run_.tabs.Tabs()[0]->Content.Rows) {
+  for (const base::TListRow& row : run_.tabs.Tabs()[0]->Content.Rows) {
     listed.insert(row.Caption);
     pages.emplace(row.Caption, row.ResultFile);
   }

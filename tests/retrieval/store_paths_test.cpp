@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "retrieval/url.h"
+#include "url/url.h"
 
 namespace varnelo::retrieval {
 namespace {

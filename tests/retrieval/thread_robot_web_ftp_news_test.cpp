@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "base/main_queue.h"
+#include "base/result_tabs.h"
+#include "base/robot_ports.h"
+#include "base/shell_open_port.h"
 #include "base/signal.h"
 #include "config/config_store.h"
 #include "network/network_fixture.h"
-#include "results/result_tabs.h"
 #include "retrieval/mht_archive.h"
 #include "retrieval/store_paths.h"
-#include "runner/robot_ports.h"
-#include "shell/main_queue.h"
-#include "shell/shell_open_port.h"
 #include "support/loopback_server.h"
 #include "support/recording_ports.h"
 #include "support/scripted_answer.h"
@@ -57,7 +57,7 @@ protected:
     fs::create_directories(saveDirectory_);
     server_.AnswerOthers(TScriptedAnswer::Page("HTTP/1.1 404 Not Found", "Content-Type: text/html\r\n", ""));
     // The worker waits on the main thread meanwhile.
-    watching_ = tabs_.TabOpened.Connect([this](const results::TTabSheet& tab) {
+    watching_ = tabs_.TabOpened.Connect([this](const base::TTabSheet& tab) {
       if (onOpened_) onOpened_(tab);
     });
   }
@@ -79,13 +79,13 @@ protected:
     auto worker = std::make_unique<TThreadRobotWebFtpNews>(ports_, std::string(kRobot), std::string(kItemKey),
                                                            std::move(urls));
     std::optional<TEnd> end;
-    worker->SetOnTerminate([&end](runner::TWorker& ended) {
+    worker->SetOnTerminate([&end](base::TWorker& ended) {
       const auto& w = static_cast<const TThreadRobotWebFtpNews&>(ended);
       EXPECT_EQ(w.FatalException(), nullptr);
       end = TEnd{w.FirstUrl(), w.LastUrl(), w.LastUrlDone(), w.RemainingUrls(), w.Aborted(), w.ArchivePath(),
                  w.SaveError()};
     });
-    running_ = static_cast<TThreadRobotWebFtpNews*>(runner::TWorker::Start(std::move(worker)));
+    running_ = static_cast<TThreadRobotWebFtpNews*>(base::TWorker::Start(std::move(worker)));
     queue_.RunUntil([&end] { return end.has_value(); });
     running_ = nullptr;
     return *end;
@@ -112,15 +112,15 @@ protected:
   test::TTempDir outside_;
   const fs::path saveDirectory_ = outside_.Path() / "a" / "b" / "save";
   test::TLoopbackServer server_;
-  shell::TMainQueue queue_;
+  base::TMainQueue queue_;
   test::TRecordingLog log_;
-  results::TResultTabs tabs_;
+  base::TResultTabs tabs_;
   // Called each time a tab opens.
-  std::function<void(const results::TTabSheet&)> onOpened_;
+  std::function<void(const base::TTabSheet&)> onOpened_;
   base::TConnection watching_;
   test::TRecordingShellOpen shellOpen_;
   test::TRecordingDialogs dialogs_;
-  runner::TRobotPorts ports_{queue_, home_.Path(), log_, tabs_, shellOpen_, dialogs_};
+  base::TRobotPorts ports_{queue_, home_.Path(), log_, tabs_, shellOpen_, dialogs_};
   TThreadRobotWebFtpNews* running_ = nullptr;
 };
 
@@ -163,10 +163,10 @@ TEST_F(SpecifiedPagesTest, ADirectoryPageIsAnIndexArchiveInTheTemporaryDirectory
   EXPECT_EQ(end.archivePath, archive);
   EXPECT_TRUE(fs::is_regular_file(archive));
   ASSERT_EQ(tabs_.Tabs().size(), 1u);
-  const results::TTabSheet& tab = *tabs_.Tabs()[0];
+  const base::TTabSheet& tab = *tabs_.Tabs()[0];
   EXPECT_EQ(tab.Caption, server_.Url("/d/") + " (" + archive.string() + " )");
   EXPECT_EQ(tab.Desc.RobotName, kRobot);
-  EXPECT_EQ(tab.Content.Template, results::TTabTemplate::WebBrowser);
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::WebBrowser);
   EXPECT_EQ(tab.Content.Url, "file://" + archive.string());
 }
 
@@ -213,7 +213,7 @@ TEST_F(SpecifiedPagesTest, ProgressIsWrittenAfterEveryThirdUrl) {
   }
   // Each tab opens while the worker waits in the middle of its URL: the work item as it stands then.
   std::vector<std::optional<std::string>> seen;
-  onOpened_ = [&](const results::TTabSheet&) { seen.push_back(WorkItemValue()); };
+  onOpened_ = [&](const base::TTabSheet&) { seen.push_back(WorkItemValue()); };
 
   const TEnd end = Run(urls);
 
@@ -243,7 +243,7 @@ TEST_F(SpecifiedPagesTest, ATerminationRequestLetsThePageFinishAndStartsNoOtherU
     server_.Answer(path, TScriptedAnswer::Ok("<p>page</p>"));
     urls.push_back(server_.Url(path));
   }
-  onOpened_ = [&](const results::TTabSheet&) {
+  onOpened_ = [&](const base::TTabSheet&) {
     if (tabs_.Tabs().size() == 2) running_->Terminate();
   };
 

@@ -54,7 +54,7 @@ protected:
 };
 
 TEST_F(SpecifiedPagesRunTest, TwentyFiveUrlsInItemsOfTen) {
-  dialogs_.answers = {shell::TDialogsPort::TAnswer::No};
+  dialogs_.answers = {base::TDialogsPort::TAnswer::No};
   ASSERT_TRUE(Start("Pages"));
   ASSERT_EQ(dialogs_.questions.size(), 1u);
   EXPECT_EQ(dialogs_.questions[0].text, kResetQuestion);
@@ -78,7 +78,7 @@ TEST_F(SpecifiedPagesRunTest, ProgressCountsTheUrlsOfTheListAndTheWorkers) {
         EXPECT_EQ(robot, "Pages");
         seen.push_back(progress);
       });
-  dialogs_.answers = {shell::TDialogsPort::TAnswer::No};
+  dialogs_.answers = {base::TDialogsPort::TAnswer::No};
   ASSERT_TRUE(Start("Pages"));
   RunToIdle();
   EXPECT_EQ(runner_.Progress().Of("Pages"), (TRunProgress{.WorkersRunning = 0, .RowsFound = 0, .Done = 25, .Total = 25}));
@@ -93,7 +93,7 @@ TEST_F(SpecifiedPagesRunTest, ProgressCountsTheUrlsOfTheListAndTheWorkers) {
 }
 
 TEST_F(SpecifiedPagesRunTest, AStoppedRunResumesItsItemsAndAResetStartsOver) {
-  using TAnswer = shell::TDialogsPort::TAnswer;
+  using TAnswer = base::TDialogsPort::TAnswer;
   dialogs_.answers = {TAnswer::No, TAnswer::No, TAnswer::No, TAnswer::Yes};
   // Slow answers: the stop comes while each worker is at its first URL, which it finishes.
   server_.AnswerOthers(TScriptedAnswer().Pause(std::chrono::milliseconds(200)).Send(

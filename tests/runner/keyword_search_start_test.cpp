@@ -75,13 +75,13 @@ TEST_F(KeywordSearchStartTest, TheMainQueueGoesOnWhileTheStartLineIsResolved) {
   EXPECT_THAT(tabs_.Tabs(), IsEmpty());
   EXPECT_EQ(runner_.Start("Find"), TStartOutcome::Refused);
   EXPECT_THAT(dialogs_.messages, ElementsAre(test::TRecordingDialogs::TShown{std::string(kStillRunning), "Erreur",
-                                                                             shell::TDialogsPort::TIcon::Error}));
+                                                                             base::TDialogsPort::TIcon::Error}));
 
   released_ = true;
   RunToIdle();
   EXPECT_THAT(RunnerLines(), ElementsAre("Site s'est terminé"));
   ASSERT_EQ(tabs_.Tabs().size(), 1u);
-  const results::TTabSheet& tab = *tabs_.Tabs().front();
+  const base::TTabSheet& tab = *tabs_.Tabs().front();
   ASSERT_EQ(tab.Content.Rows.size(), 1u);
   EXPECT_EQ(tab.Content.Rows[0].Caption, server_.Url("/a/index.html"));
   EXPECT_EQ(Value("Find", "running"), "0");

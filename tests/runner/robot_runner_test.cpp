@@ -48,7 +48,7 @@ TEST_F(RobotRunnerTest, StartRefusalsChangeNothing) {
     EXPECT_FALSE(runner_.ExecBtnClick(c.sender)) << c.message;
     EXPECT_THAT(dialogs_.messages, ElementsAre(test::TRecordingDialogs::TShown{
                                        std::string(c.message), std::string(kError),
-                                       shell::TDialogsPort::TIcon::Error}));
+                                       base::TDialogsPort::TIcon::Error}));
   }
   EXPECT_THAT(log_.lines, IsEmpty());
   EXPECT_EQ(runner_.RunningWorkerCount(), 0);
@@ -66,7 +66,7 @@ TEST_F(RobotRunnerTest, StopWithoutARobotIsRefused) {
   runner_.AbortBtnClick(TSender::Button());
   EXPECT_THAT(dialogs_.messages, ElementsAre(test::TRecordingDialogs::TShown{
                                      std::string(kChooseRobotToStop), std::string(kError),
-                                     shell::TDialogsPort::TIcon::Error}));
+                                     base::TDialogsPort::TIcon::Error}));
 }
 
 // A robot without a section reads robotno 0, the number of another robot: stopping it must leave that
@@ -106,7 +106,7 @@ TEST_F(RobotRunnerTest, ABackupStartWithABadUrlStartsNothing) {
   EXPECT_TRUE(Start("Copy"));
   EXPECT_THAT(dialogs_.messages, ElementsAre(test::TRecordingDialogs::TShown{
                                      std::string(kUrlFormatError), std::string(kError),
-                                     shell::TDialogsPort::TIcon::Error}));
+                                     base::TDialogsPort::TIcon::Error}));
   EXPECT_THAT(log_.lines, IsEmpty());
   EXPECT_FALSE(runner_.Running("Copy"));
 }
@@ -145,7 +145,7 @@ TEST_F(RobotRunnerTest, AKeywordSearchStartsAtTheUrlItsStartLineRedirectsTo) {
   RunToIdle();
   EXPECT_THAT(RunnerLines(), ElementsAre("Site s'est terminé"));
   ASSERT_EQ(tabs_.Tabs().size(), 1u);
-  const results::TTabSheet& tab = *tabs_.Tabs().front();
+  const base::TTabSheet& tab = *tabs_.Tabs().front();
   EXPECT_EQ(tab.Caption, "Web Site: Site");
   ASSERT_EQ(tab.Content.Rows.size(), 1u);
   EXPECT_EQ(tab.Content.Rows[0].Caption, server.Url("/a/index.html"));
@@ -175,8 +175,8 @@ TEST_F(RobotRunnerTest, RowsAddedToARobotsTabsAreTheRowsFoundByItsRun) {
   EXPECT_THAT(reported, Contains(rowsOfTab(0)));
 
   // Rows of another robot's tab are that robot's.
-  const results::TTabId other = tabs_.OpenResultTab(results::TTabTemplate::ListView, nullptr, "Other", "Other");
-  tabs_.AddRows(other, {results::TListRow{"a", {}, {}}, results::TListRow{"b", {}, {}}});
+  const base::TTabId other = tabs_.OpenResultTab(base::TTabTemplate::ListView, nullptr, "Other", "Other");
+  tabs_.AddRows(other, {base::TListRow{"a", {}, {}}, base::TListRow{"b", {}, {}}});
   EXPECT_EQ(runner_.Progress().Of("Other").RowsFound, 2u);
   EXPECT_EQ(runner_.Progress().Of("Find").RowsFound, rowsOfTab(0));
 

@@ -7,16 +7,16 @@
 #include <stdexcept>
 #include <thread>
 
-#include "runner/worker.h"
+#include "base/worker.h"
 
 namespace varnelo::runner {
 namespace {
 
 using namespace std::chrono_literals;
 
-class TWaitingWorker : public TWorker {
+class TWaitingWorker : public base::TWorker {
 public:
-  using TWorker::TWorker;
+  using base::TWorker::TWorker;
 
 protected:
   void Execute() override {
@@ -24,14 +24,14 @@ protected:
   }
 };
 
-TWorker* StartWaiting(shell::TMainQueue& queue, bool& ended) {
+base::TWorker* StartWaiting(base::TMainQueue& queue, bool& ended) {
   auto worker = std::make_unique<TWaitingWorker>(queue);
-  worker->SetOnTerminate([&ended](TWorker&) { ended = true; });
-  return TWorker::Start(std::move(worker));
+  worker->SetOnTerminate([&ended](base::TWorker&) { ended = true; });
+  return base::TWorker::Start(std::move(worker));
 }
 
 TEST(RobotWorkerTableTest, TracksLiveWorkersPerRobot) {
-  shell::TMainQueue queue;
+  base::TMainQueue queue;
   TRobotWorkerTable table;
   table.Reset(2);
   EXPECT_EQ(table.Size(), 2u);
@@ -40,8 +40,8 @@ TEST(RobotWorkerTableTest, TracksLiveWorkersPerRobot) {
   EXPECT_FALSE(table.Running(-1));
 
   bool firstEnded = false, secondEnded = false;
-  TWorker* a = StartWaiting(queue, firstEnded);
-  TWorker* b = StartWaiting(queue, secondEnded);
+  base::TWorker* a = StartWaiting(queue, firstEnded);
+  base::TWorker* b = StartWaiting(queue, secondEnded);
   table.Add(1, a);
   table.Add(4, b);  // a robot created after start-up grows the table
   EXPECT_EQ(table.Size(), 5u);

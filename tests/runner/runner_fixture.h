@@ -4,24 +4,24 @@
 #include <string>
 #include <vector>
 
+#include "base/main_queue.h"
+#include "base/result_tabs.h"
+#include "base/robot_ports.h"
+#include "base/worker.h"
 #include "config/config_store.h"
 #include "network/network_fixture.h"
-#include "results/result_tabs.h"
 #include "runner/robot_list.h"
-#include "runner/robot_ports.h"
 #include "runner/robot_runner.h"
 #include "runner/robot_worker_table.h"
-#include "runner/worker.h"
-#include "shell/main_queue.h"
 #include "support/recording_ports.h"
 #include "support/temp_home.h"
 
 namespace varnelo::runner {
 
 // A worker that is never started: it stands for a live worker in the table.
-class TIdleWorker : public TWorker {
+class TIdleWorker : public base::TWorker {
 public:
-  using TWorker::TWorker;
+  using base::TWorker::TWorker;
 
 protected:
   void Execute() override {}
@@ -67,13 +67,13 @@ protected:
   }
 
   test::TTempHome home_;
-  shell::TMainQueue queue_;
+  base::TMainQueue queue_;
   test::TRecordingLog log_;
   test::TRecordingDialogs dialogs_;
   test::TRecordingIndicators indicators_;
   test::TRecordingShellOpen shellOpen_;
-  results::TResultTabs tabs_;
-  TRobotPorts ports_{queue_, home_.Path(), log_, tabs_, shellOpen_, dialogs_};
+  base::TResultTabs tabs_;
+  base::TRobotPorts ports_{queue_, home_.Path(), log_, tabs_, shellOpen_, dialogs_};
   TRobotWorkerTable table_;
   TRobotList list_;
   TRobotRunner runner_{ports_, indicators_, table_, list_};

@@ -106,10 +106,10 @@ TEST_F(SearchEngineRunTest, TheSharedRssTabOpensFirstAndIsReleasedWhenTheRunIsOv
   AddEngine("Engines", "b.def", "http://127.0.0.1:1/b");
   runner_.CreateSearchEngineThread("Engines", 2, "");
   ASSERT_EQ(tabs_.Tabs().size(), 1u);
-  const results::TTabSheet& tab = *tabs_.Tabs().front();
+  const base::TTabSheet& tab = *tabs_.Tabs().front();
   EXPECT_EQ(tab.Caption, "Engines");
   EXPECT_EQ(tab.Desc.RobotName, "Engines");
-  EXPECT_EQ(tab.Content.Template, results::TTabTemplate::ListViewRSS);
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::ListViewRSS);
   EXPECT_NE(tab.Desc.Owner, nullptr);
   RunToIdle();
   EXPECT_EQ(tab.Desc.Owner, nullptr);

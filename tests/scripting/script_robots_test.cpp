@@ -52,12 +52,12 @@ TEST_F(ScriptRobotsTest, ScriptDialogsAreTheProgramsDialogs) {
                                           "  if MessageDlg('Store?', mtConfirmation, [mbYes, mbNo], 0) = mrYes then\r\n"
                                           "    Result := 'stored' else Result := 'skipped';\r\nend.\r\n")}});
   run.dialogs.inputs.push_back("Ada");
-  run.dialogs.answers.push_back(shell::TDialogsPort::TAnswer::Yes);
+  run.dialogs.answers.push_back(base::TDialogsPort::TAnswer::Yes);
   run.RunToEnd(std::make_unique<TThreadscript>(run.ports, "ask"));
   using TShown = test::TRecordingDialogs::TShown;
-  EXPECT_EQ(run.dialogs.messages, (std::vector<TShown>{{"hello", "Varnelo", shell::TDialogsPort::TIcon::None}}));
+  EXPECT_EQ(run.dialogs.messages, (std::vector<TShown>{{"hello", "Varnelo", base::TDialogsPort::TIcon::None}}));
   EXPECT_EQ(run.dialogs.questions,
-            (std::vector<TShown>{{"Store?", "Confirmation", shell::TDialogsPort::TIcon::Question}}));
+            (std::vector<TShown>{{"Store?", "Confirmation", base::TDialogsPort::TIcon::Question}}));
   EXPECT_EQ(run.log.lines, (std::vector<std::string>{"Ada", "stored"}));
 }
 

@@ -18,7 +18,7 @@ using ::testing::IsEmpty;
 using test::TRecordingDialogs;
 using test::WriteFile;
 using TShown = TRecordingDialogs::TShown;
-using TIcon = shell::TDialogsPort::TIcon;
+using TIcon = base::TDialogsPort::TIcon;
 
 // A home whose robot "R" names the definition file "r.def" in Robot Definitions.
 class LimitationTest : public ::testing::Test {

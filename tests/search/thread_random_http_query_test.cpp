@@ -14,9 +14,9 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include "base/text.h"
 #include "config/config_store.h"
 #include "network/network_fixture.h"
-#include "base/text.h"
 #include "platform/unique_fd.h"
 #include "search/definition_paths.h"
 #include "support/loopback_server.h"
@@ -115,12 +115,12 @@ protected:
     const std::string first = firstWord.value_or(words.empty() ? std::string() : words.front());
     auto worker = std::make_unique<TThreadRandomHttpQuery>(run_.ports, std::string(kRobot), std::move(limitation),
                                                            first, std::move(words), std::string(kThread));
-    worker->SetOnTerminate([this](runner::TWorker& ended) {
+    worker->SetOnTerminate([this](base::TWorker& ended) {
       const auto& w = static_cast<const TThreadRandomHttpQuery&>(ended);
       end_ = TEnd{w.FirstWord(), w.LastWord(), w.LastWordDone(), w.WorkItemKey(), w.RemainingWords(), w.Aborted(),
                   w.FatalException()};
     });
-    return static_cast<TThreadRandomHttpQuery&>(*runner::TWorker::Start(std::move(worker)));
+    return static_cast<TThreadRandomHttpQuery&>(*base::TWorker::Start(std::move(worker)));
   }
 
   // Runs the main thread until the worker has ended; a worker that does not end within the bound is

@@ -24,8 +24,8 @@ namespace varnelo::search {
 namespace {
 
 using namespace std::chrono_literals;
-using results::TListRow;
-using results::TTabTemplate;
+using base::TListRow;
+using base::TTabTemplate;
 using test::TScriptedAnswer;
 
 constexpr std::string_view kRobot = "news";
@@ -36,7 +36,7 @@ constexpr std::string_view kJoiningScript =
     "  for i := 0 to extractedItems.Count - 1 do s := s + '|' + extractedItems[i];\r\n  Result := s;\r\nend.\r\n";
 
 // A browser that never finishes loading.
-class TStalledBrowser : public results::TBrowser {
+class TStalledBrowser : public base::TBrowser {
 public:
   void Navigate(const std::string&) override {}
   void NavigateWithPost(const std::string&, const std::string&, const std::string&) override {}
@@ -50,11 +50,11 @@ public:
 };
 
 // Stalled browsers; no Mozilla control when `mozillaInstalled` is false.
-class TStalledBrowserFactory : public results::TBrowserFactory {
+class TStalledBrowserFactory : public base::TBrowserFactory {
 public:
   explicit TStalledBrowserFactory(bool mozillaInstalled) : mozillaInstalled_(mozillaInstalled) {}
-  std::unique_ptr<results::TBrowser> CreateBrowser(results::TBrowserKind kind) override {
-    if (kind == results::TBrowserKind::Mozilla && !mozillaInstalled_) return nullptr;
+  std::unique_ptr<base::TBrowser> CreateBrowser(base::TBrowserKind kind) override {
+    if (kind == base::TBrowserKind::Mozilla && !mozillaInstalled_) return nullptr;
     return std::make_unique<TStalledBrowser>();
   }
 
@@ -101,7 +101,7 @@ protected:
     run.mainQueue.RunUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; });
     return done();
   }
-  const results::TTabSheet& OnlyTab() {
+  const base::TTabSheet& OnlyTab() {
     EXPECT_EQ(run.tabs.Tabs().size(), 1u);
     return *run.tabs.Tabs().front();
   }
@@ -115,7 +115,7 @@ protected:
 struct TFeedCase {
   const char* name;
   std::string body;
-  std::vector<TListRow> rows;
+  std::vector<base::TListRow> rows;
 };
 void PrintTo(const TFeedCase& c, std::ostream* os) { *os << c.name; }
 
@@ -125,8 +125,8 @@ TEST_P(SearchEngineFeedTest, FeedItemsBecomeRowsOfTheEnginesOwnTab) {
   Robot({{"SeeOnScreen", "1"}});
   server.Answer("/feed", TScriptedAnswer::Ok(GetParam().body, "Content-Type: text/xml\r\n"));
   Run(Engine("Le Monde.rss", "/feed", true));
-  const results::TTabSheet& tab = OnlyTab();
-  EXPECT_EQ(tab.Content.Template, TTabTemplate::ListViewRSS);
+  const base::TTabSheet& tab = OnlyTab();
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::ListViewRSS);
   EXPECT_EQ(tab.Caption, "Le Monde");
   EXPECT_EQ(tab.Desc.RobotName, kRobot);
   EXPECT_NE(tab.Desc.Owner, nullptr);
@@ -167,7 +167,7 @@ TEST_F(SearchEngineWorkerTest, DoubleClickOnARowOfTheEnginesTabOpensItsLink) {
   server.Answer("/feed", TScriptedAnswer::Ok("<rss><channel><item><link>http://a/1</link></item>"
                                              "<item><link>http://a/2</link></item><item/></channel></rss>"));
   Run(Engine("feed", "/feed", true));
-  const results::TTabId tab = OnlyTab().Id;
+  const base::TTabId tab = OnlyTab().Id;
   EXPECT_TRUE(run.tabs.ActivateRow(tab, 1));
   EXPECT_EQ(run.shellOpen.urls, (std::vector<std::string>{"http://a/2"}));
   EXPECT_FALSE(run.tabs.ActivateRow(tab, 3));
@@ -178,7 +178,7 @@ TEST_F(SearchEngineWorkerTest, DoubleClickOnARowOfTheEnginesTabOpensItsLink) {
 TEST_F(SearchEngineWorkerTest, AllFeedsInOneTabGoToTheRunsSharedTab) {
   Robot({{"SeeOnScreen", "1"}, {"AllRSSInOneWindow", "1"}});
   const int panel = 0;
-  const results::TTabId shared = run.tabs.OpenResultTab(TTabTemplate::ListViewRSS, &panel, "news", "news");
+  const base::TTabId shared = run.tabs.OpenResultTab(base::TTabTemplate::ListViewRSS, &panel, "news", "news");
   server.Answer("/a", TScriptedAnswer::Ok("<rss><channel><item><title>a1</title></item></channel></rss>"));
   server.Answer("/b", TScriptedAnswer::Ok("<rss><channel><item><title>b1</title></item>"
                                           "<item><title>b2</title></item></channel></rss>"));
@@ -188,10 +188,10 @@ TEST_F(SearchEngineWorkerTest, AllFeedsInOneTabGoToTheRunsSharedTab) {
     job.sharedRssTab = shared;
     Run(std::move(job));
   }
-  const results::TTabSheet& tab = OnlyTab();
+  const base::TTabSheet& tab = OnlyTab();
   EXPECT_EQ(tab.Desc.Owner, &panel);
   std::vector<std::string> titles;
-  for (const TListRow& row : tab.Content.Rows) titles.push_back(row.Caption);
+  for (const base::TListRow& row : tab.Content.Rows) titles.push_back(row.Caption);
   EXPECT_EQ(titles, (std::vector<std::string>{"a1", "b1", "b2"}));
   EXPECT_FALSE(run.tabs.ActivateRow(shared, 0));  // no action in the shared tab
   EXPECT_TRUE(run.shellOpen.urls.empty());
@@ -226,16 +226,16 @@ TEST_P(SearchEngineExplorerTest, AnswerPageIsLoadedInAnExplorerTab) {
   const TExplorerCase& c = GetParam();
   Robot({{"SeeOnScreen", "1"}});
   Browser(c.browser);
-  std::vector<std::tuple<results::TTabId, int, bool>> commands;
+  std::vector<std::tuple<base::TTabId, int, bool>> commands;
   const base::TConnection listening =
-      run.tabs.CommandStateChanged.Connect([&](results::TTabId id, int command, bool enabled) {
+      run.tabs.CommandStateChanged.Connect([&](base::TTabId id, int command, bool enabled) {
         commands.emplace_back(id, command, enabled);
       });
   server.AnswerOthers(TScriptedAnswer::Ok("<html>answer</html>"));
   Run(Engine("Moteur.eng", "/search?q=$_", false, c.postQuery));
 
-  const results::TTabSheet& tab = OnlyTab();
-  EXPECT_EQ(tab.Content.Template, TTabTemplate::WebBrowser);
+  const base::TTabSheet& tab = OnlyTab();
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::WebBrowser);
   EXPECT_EQ(tab.Caption, "Moteur");
   EXPECT_EQ(tab.Content.Url, server.Url("/search?q=fish%20&%20chips"));
   EXPECT_EQ(tab.Content.PostData, c.body);
@@ -250,8 +250,8 @@ TEST_P(SearchEngineExplorerTest, AnswerPageIsLoadedInAnExplorerTab) {
     EXPECT_EQ(request.Header("Content-type"), "application/x-www-form-urlencoded; charset=UTF-8");
   }
   // The browser's back and forward state reaches the quick search bar's handler.
-  EXPECT_EQ(commands, (std::vector<std::tuple<results::TTabId, int, bool>>{
-                          {tab.Id, results::kCommandBack, false}, {tab.Id, results::kCommandForward, false}}));
+  EXPECT_EQ(commands, (std::vector<std::tuple<base::TTabId, int, bool>>{
+                          {tab.Id, base::kCommandBack, false}, {tab.Id, base::kCommandForward, false}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -268,8 +268,8 @@ TEST_F(SearchEngineWorkerTest, MozillaPostGoesThroughThePostProxyPage) {
   server.AnswerOthers(TScriptedAnswer::Ok("<html>posted</html>"));
   Run(Engine("m", "/search\\x", false, "q=$_&path=a\\b"));
 
-  const results::TTabSheet& tab = OnlyTab();
-  EXPECT_EQ(tab.Content.Template, TTabTemplate::MozillaBrowser);
+  const base::TTabSheet& tab = OnlyTab();
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::MozillaBrowser);
   EXPECT_EQ(tab.Caption, "m");
   EXPECT_NE(tab.Desc.Owner, nullptr);
   EXPECT_EQ(tab.Content.Url, platform::FileUrl(home.Path() / "postproxy.html") + "#" + server.Url("/search/x") +
@@ -286,8 +286,8 @@ TEST_F(SearchEngineWorkerTest, MozillaGetOpensTheEngineUrl) {
   Browser("firefox");
   server.AnswerOthers(TScriptedAnswer::Ok("<html>found</html>"));
   Run(Engine("m", "/s?q=$_", false, " "));
-  const results::TTabSheet& tab = OnlyTab();
-  EXPECT_EQ(tab.Content.Template, TTabTemplate::MozillaBrowser);
+  const base::TTabSheet& tab = OnlyTab();
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::MozillaBrowser);
   EXPECT_EQ(tab.Content.Url, server.Url("/s?q=fish%20&%20chips"));
   ASSERT_TRUE(RunUntil([&] { return !server.Requests().empty(); }));
   EXPECT_EQ(server.Requests()[0].RequestLine(), "GET /s?q=fish%20&%20chips HTTP/1.1");

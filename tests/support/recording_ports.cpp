@@ -6,7 +6,7 @@ void TRecordingDialogs::MessageBox(std::string_view text, std::string_view capti
   messages.push_back({std::string(text), std::string(caption), icon});
 }
 
-shell::TDialogsPort::TAnswer TRecordingDialogs::Question(std::string_view text, std::string_view caption, bool) {
+base::TDialogsPort::TAnswer TRecordingDialogs::Question(std::string_view text, std::string_view caption, bool) {
   questions.push_back({std::string(text), std::string(caption), TIcon::Question});
   if (answers.empty()) return TAnswer::No;
   const TAnswer answer = answers.front();

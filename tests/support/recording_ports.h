@@ -7,14 +7,14 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/dialogs_port.h"
-#include "shell/indicators_port.h"
-#include "shell/log_port.h"
-#include "shell/shell_open_port.h"
+#include "base/dialogs_port.h"
+#include "base/indicators_port.h"
+#include "base/log_port.h"
+#include "base/shell_open_port.h"
 
 namespace varnelo::test {
 
-class TRecordingLog : public shell::TLogPort {
+class TRecordingLog : public base::TLogPort {
 public:
   void AppendLine(std::string_view line) override { lines.emplace_back(line); }
   std::vector<std::string> lines;
@@ -22,7 +22,7 @@ public:
 
 // Records every dialog; questions take their answers from `answers` in order (No when it runs out),
 // input boxes from `inputs` and choosers from `choices` (cancelled when they run out).
-class TRecordingDialogs : public shell::TDialogsPort {
+class TRecordingDialogs : public base::TDialogsPort {
 public:
   struct TShown {
     std::string text;
@@ -53,7 +53,7 @@ public:
   std::deque<std::optional<std::filesystem::path>> choices;
 };
 
-class TRecordingIndicators : public shell::TIndicatorsPort {
+class TRecordingIndicators : public base::TIndicatorsPort {
 public:
   void SetRunning(bool isRunning) override { running.push_back(isRunning); }
   void SetTrayIconVisible(bool visible) override { trayVisible = visible; }
@@ -61,7 +61,7 @@ public:
   bool trayVisible = false;
 };
 
-class TRecordingShellOpen : public shell::TShellOpenPort {
+class TRecordingShellOpen : public base::TShellOpenPort {
 public:
   void OpenDocument(const std::filesystem::path& file) override { opened.push_back(file); }
   void OpenUrl(std::string_view url) override { urls.emplace_back(url); }

@@ -4,14 +4,14 @@
 
 namespace varnelo::test {
 
-void TRobotRun::RunToEnd(std::unique_ptr<runner::TWorker> worker) {
+void TRobotRun::RunToEnd(std::unique_ptr<base::TWorker> worker) {
   bool ended = false;
   std::exception_ptr fatal;
-  worker->SetOnTerminate([&](runner::TWorker& self) {
+  worker->SetOnTerminate([&](base::TWorker& self) {
     ended = true;
     fatal = self.FatalException();
   });
-  runner::TWorker::Start(std::move(worker));
+  base::TWorker::Start(std::move(worker));
   mainQueue.RunUntil([&ended] { return ended; });
   if (fatal) std::rethrow_exception(fatal);
 }

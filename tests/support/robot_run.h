@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/main_queue.h"
+#include "base/result_tabs.h"
+#include "base/robot_ports.h"
+#include "base/worker.h"
 #include "results/headless_browser.h"
-#include "results/result_tabs.h"
-#include "runner/robot_ports.h"
-#include "runner/worker.h"
-#include "shell/main_queue.h"
 #include "support/recording_ports.h"
 
 namespace varnelo::test {
@@ -19,17 +19,17 @@ public:
   explicit TRobotRun(std::filesystem::path home) : ports{mainQueue, std::move(home), log, tabs, shellOpen, dialogs} {}
 
   // Starts `worker` and runs the main queue until its end handler has run.
-  void RunToEnd(std::unique_ptr<runner::TWorker> worker);
+  void RunToEnd(std::unique_ptr<base::TWorker> worker);
   // Browser tabs get a headless browser that really loads their pages.
   void UseHeadlessBrowsers() { tabs.SetBrowserFactory(&browsers); }
 
-  shell::TMainQueue mainQueue;
+  base::TMainQueue mainQueue;
   results::THeadlessBrowserFactory browsers{mainQueue};
   TRecordingLog log;
-  results::TResultTabs tabs;
+  base::TResultTabs tabs;
   TRecordingShellOpen shellOpen;
   TRecordingDialogs dialogs;
-  runner::TRobotPorts ports;
+  base::TRobotPorts ports;
 };
 
 }  // namespace varnelo::test

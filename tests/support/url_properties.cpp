@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "retrieval/store_paths.h"
-#include "retrieval/url.h"
-#include "retrieval/url_escaping.h"
-#include "retrieval/url_reference.h"
+#include "url/url.h"
+#include "url/url_escaping.h"
+#include "url/url_reference.h"
 
 namespace varnelo::test {
 namespace {
