@@ -122,15 +122,21 @@ void TLoopbackServer::Serve(platform::TUniqueFd socket, const TStopSignal& stop)
     int& maxInFlight = maxInFlight_[method];
     maxInFlight = std::max(maxInFlight, ++inFlight_[method]);
   }
-  PlayAnswer(stream, AnswerFor(request), stop);
-  {
+  // A request is in flight until its answer begins: once the last byte is out, the client may send its
+  // next request before this thread is scheduled again.
+  bool answered = false;
+  const auto answering = [&] {
+    if (std::exchange(answered, true)) return;
     const std::lock_guard lock(mutex_);
     --inFlight_[method];
-  }
+  };
+  PlayAnswer(stream, AnswerFor(request), stop, answering);
+  answering();
   stream.Finish(kLinger);
 }
 
-void TLoopbackServer::PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer& answer, const TStopSignal& stop) {
+void TLoopbackServer::PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer& answer, const TStopSignal& stop,
+                                 const std::function<void()>& answering) {
   using TKind = TScriptedAnswer::TStep::TKind;
   for (const TScriptedAnswer::TStep& step : answer.Steps()) {
     switch (step.kind) {
@@ -145,6 +151,7 @@ void TLoopbackServer::PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer&
         break;
       }
       case TKind::Send:
+        answering();
         if (step.gap.count() > 0) {
           for (const char byte : step.bytes) {
             if (!SleepUnlessStopped(step.gap, stop) || !stream.Write(std::string_view(&byte, 1))) return;

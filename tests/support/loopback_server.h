@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -41,7 +42,7 @@ public:
   std::vector<TRecordedRequest> Requests() const;
   // How many connections were accepted (a request may never have come on some).
   int Connections() const;
-  // The most requests of `method` whose answers were being played at the same time.
+  // The most requests of `method` received and not yet answered at the same time.
   int MaxInFlight(const std::string& method) const;
 
   int Port() const { return listener_.Port(); }
@@ -52,7 +53,9 @@ public:
 
 private:
   void Serve(platform::TUniqueFd socket, const TStopSignal& stop);
-  void PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer& answer, const TStopSignal& stop);
+  // `answering` runs before the first byte of the answer is sent.
+  void PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer& answer, const TStopSignal& stop,
+                  const std::function<void()>& answering);
   TScriptedAnswer AnswerFor(const TRecordedRequest& request) const;
 
   TOptions options_;
