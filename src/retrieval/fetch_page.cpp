@@ -1,5 +1,6 @@
 #include "retrieval/fetch_page.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <vector>
@@ -55,7 +56,7 @@ std::string StoredCopyType(std::string_view knownType, const std::filesystem::pa
 }  // namespace
 
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlText, std::string_view site,
-                       std::string_view knownType) {
+                       std::string_view knownType, std::int64_t maxBytes) {
   TFetchedPage page;
   url record;
   if (ParseUrl(urlText, record) != TUrlParseResult::NoError) return page;
@@ -66,11 +67,13 @@ TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlTe
       StorePath(home, site, DecodeKeepingReserved(record.Host), DecodeKeepingReserved(record.Dir),
                 DecodeKeepingReserved(record.FileName));
   network::THttpClient client;
+  client.MaxHeldBody = std::min(client.MaxHeldBody, std::max<std::int64_t>(maxBytes, 0));
   const auto copyTime = StoredCopyTime(storedCopy);
   if (copyTime) client.IfModifiedSince = network::FormatHttpDate(ToTimeT(*copyTime));
 
   page.Success = client.HttpMethod("GET", urlText);
   page.ResultCode = client.ResultCode;
+  page.FaultLine = network::TransferFaultLine(client.Fault, urlText, client.FaultLimit);
   if (client.ResultCode >= 400) {
     page.Success = false;
     return page;

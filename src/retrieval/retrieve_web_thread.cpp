@@ -50,7 +50,9 @@ void TRetrieve::Execute() {
 }
 
 void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool firstPage) {
-  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl));
+  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
+                                parsing::SizeLimitBytes(settings_.MaxSize));
+  if (!page.FaultLine.empty()) Log(page.FaultLine);
   if (!page.Success) return;
   url record;
   ParseUrl(pageUrl, record);
