@@ -306,13 +306,16 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     return count == 0;
   };
 
+  bool cutByStop = false;
   switch (bodyKind) {
     case TBodyKind::Length:
       // An announced length past the cap is refused before a byte of it is read.
       if (bodyLength > body.Cap()) {
         body.GiveUp(TTransferFault::TooLarge);
       } else if (bodyLength > 0 && !readExactly(std::uint64_t(bodyLength))) {
-        body.GiveUp(TTransferFault::Truncated);
+        // A stop is no fault of the server's: the body is not whole, but nothing is to be logged.
+        if (CancelRequested(Cancel)) cutByStop = true;
+        else body.GiveUp(TTransferFault::Truncated);
       }
       break;
     case TBodyKind::Chunked:
@@ -337,7 +340,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
       break;
     }
   }
-  if (Fault != TTransferFault::None) {
+  if (Fault != TTransferFault::None || cutByStop) {
     Document = std::string();  // nothing of a body given up is kept, nor its memory
     return false;
   }
