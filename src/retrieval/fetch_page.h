@@ -20,6 +20,7 @@ struct TFetchedPage {
   int ResultCode = 0;
   std::string MimeType;
   std::string FaultLine;  // the log line when the answer was given up (too large, short, slow); else ""
+  bool Stored = false;    // the body went straight to the page store, not into Body
 };
 
 // GETs `url` (redirects are not followed) asking the server, when the page store of site `site`
@@ -27,8 +28,11 @@ struct TFetchedPage {
 // 2xx the answer's body, any other status below 400 an empty body; 400 and above is a failure.
 // A 304 that names no type keeps the copy's type: `knownType` (what the crawl learnt of the URL),
 // else the type of the stored file's extension, else the client's default. A body past `maxBytes`
-// (never more than the client's held cap) is a failure, and so is one shorter than its length.
+// is a failure, and so is one shorter than its length. With `storeOtherDocuments`, the body of a 2xx
+// answer that is not HTML streams to its file in the page store (as SaveStreamToStore would write
+// it, Stored set); any other body is held, never past the client's held cap.
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view url, std::string_view site,
-                       std::string_view knownType = {}, std::int64_t maxBytes = network::THttpClient::kMaxHeldBodyBytes);
+                       std::string_view knownType = {}, std::int64_t maxBytes = network::THttpClient::kMaxHeldBodyBytes,
+                       bool storeOtherDocuments = false);
 
 }  // namespace varnelo::retrieval
