@@ -126,14 +126,15 @@ private:
   std::string stretch_;
 };
 
-// Reads the answer of a CONNECT request: its status line and header block, within the header cap.
-// True on a 2xx answer.
+// Reads the answer of a CONNECT request: its status line and header block, within the header cap and
+// one time-out. True on a 2xx answer.
 bool ReadTunnelAnswer(TConnection& connection, int timeout) {
   size_t consumed = 0;
   std::string line;
   std::optional<TStatusLine> status;
+  const TDeadline deadline = DeadlineIn(timeout);
   while (true) {
-    const TIoStatus read = connection.ReadLine(line, kMaxHeaderBlockBytes - consumed, consumed, DeadlineIn(timeout));
+    const TIoStatus read = connection.ReadLine(line, kMaxHeaderBlockBytes - consumed, consumed, deadline);
     if (read != TIoStatus::Ok) return false;
     if (!status) {
       if (line.empty()) continue;
@@ -298,7 +299,8 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
 
   if (broken || isHead || ResultCode == 204 || ResultCode == 304) return true;
 
-  TBodyReader body(connection, *this, BodySinkFor ? BodySinkFor(*this) : THttpClient::TBodySink());
+  // An answer without a status line has begun its body in Document already: it stays there.
+  TBodyReader body(connection, *this, BodySinkFor && status ? BodySinkFor(*this) : THttpClient::TBodySink());
   // Reads `count` bytes of body; false when fewer came.
   const auto readExactly = [&](std::uint64_t count) {
     size_t got = 0;

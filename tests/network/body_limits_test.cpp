@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "network/http_client.h"
