@@ -1,6 +1,8 @@
 #include "network/http_client.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
 
 #include "base/text.h"
 #include "network/connection.h"
@@ -10,6 +12,7 @@
 #include "network/http_request.h"
 #include "network/internet_settings.h"
 #include "network/tls_settings.h"
+#include "network/transfer_rate.h"
 #include "network/url_parts.h"
 
 namespace varnelo::network {
@@ -20,14 +23,118 @@ constexpr size_t kBodyStep = 1024 * 1024;
 
 enum class TBodyKind { UntilClose, Length, Chunked };
 
-// Reads the answer of a CONNECT request: its status line and header block, within the header cap.
-// True on a 2xx answer.
+// A positive number of milliseconds from the environment variable `name`; `fallback` otherwise.
+int MillisecondsFromEnvironment(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  if (text == nullptr) return fallback;
+  const std::string_view value(text);
+  int number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  return error == std::errc() && end == value.data() + value.size() && number > 0 ? number : fallback;
+}
+
+// Reads a body through its caps and its rate, into the client's Document or into a sink.
+class TBodyReader {
+public:
+  TBodyReader(TConnection& connection, THttpClient& client, THttpClient::TBodySink sink)
+      : connection_(connection),
+        client_(client),
+        sink_(std::move(sink)),
+        cap_(sink_ ? client.MaxStreamedBody : client.MaxHeldBody),
+        rate_(client.MinRate, client.LowSpeedTime),
+        taken_(std::int64_t(client.Document.size())) {}
+
+  std::int64_t Cap() const { return cap_; }
+
+  // At most `want` bytes (at least one). False when the stream ended, a read failed or timed out, or
+  // the transfer was given up (the client's Fault then says why). `got` is what arrived.
+  bool Read(size_t want, size_t& got) {
+    got = 0;
+    if (taken_ > cap_) return GiveUp(TTransferFault::TooLarge);
+    if (taken_ == cap_) return AtCap();
+    want = size_t(std::min<std::int64_t>(std::int64_t(want), cap_ - taken_));
+    std::string& into = sink_ ? stretch_ : client_.Document;
+    if (!sink_) MakeRoom(want);
+    const size_t before = into.size();
+    if (Wait([&](TDeadline deadline) { return connection_.ReadAppend(into, want, deadline); }) != TIoStatus::Ok) {
+      return false;
+    }
+    got = into.size() - before;
+    taken_ += std::int64_t(got);
+    if (!rate_.Arrived(std::int64_t(got))) return GiveUp(TTransferFault::TooSlow);
+    if (sink_) {
+      const bool written = sink_(stretch_);
+      stretch_.clear();
+      if (!written) return GiveUp(TTransferFault::SinkFailed);
+    }
+    return true;
+  }
+
+  // A chunk's size line, waited for within the body's rate as well.
+  TIoStatus ReadLine(std::string& line, size_t maxBytes, size_t& consumed) {
+    return Wait([&](TDeadline deadline) { return connection_.ReadLine(line, maxBytes, consumed, deadline); });
+  }
+
+  bool GiveUp(TTransferFault fault) {
+    if (client_.Fault == TTransferFault::None) client_.Fault = fault;
+    if (fault == TTransferFault::TooLarge) client_.FaultLimit = cap_;
+    return false;
+  }
+
+private:
+  // One read, waited for up to the read time-out; a stretch of the rate that ends meanwhile is judged,
+  // and the wait goes on when it kept the rate.
+  template <typename TRead>
+  TIoStatus Wait(TRead&& read) {
+    const TDeadline readDeadline = DeadlineIn(client_.Timeout);
+    while (true) {
+      const TIoStatus status = read(rate_.NextDeadline(readDeadline));
+      if (status != TIoStatus::TimedOut) return status;
+      if (!rate_.Arrived(0)) {
+        GiveUp(TTransferFault::TooSlow);
+        return status;
+      }
+      if (TClock::now() >= readDeadline) return status;
+    }
+  }
+
+  // The body reached its cap: one more byte makes it too large, the end of the stream leaves it whole.
+  bool AtCap() {
+    std::string probe;
+    if (Wait([&](TDeadline deadline) { return connection_.ReadAppend(probe, 1, deadline); }) != TIoStatus::Ok) {
+      return false;
+    }
+    return GiveUp(TTransferFault::TooLarge);
+  }
+
+  // Room grows with what arrived (doubling, never past the cap), so that a false length costs no
+  // memory while a long body is not copied over and over.
+  void MakeRoom(size_t want) {
+    std::string& document = client_.Document;
+    if (document.capacity() - document.size() >= want) return;
+    const std::int64_t grown = std::max<std::int64_t>(std::int64_t(document.size()) * 2,
+                                                      std::int64_t(document.size() + std::max(want, kBodyStep)));
+    document.reserve(size_t(std::min(grown, cap_)));
+  }
+
+  TConnection& connection_;
+  THttpClient& client_;
+  THttpClient::TBodySink sink_;
+  std::int64_t cap_;
+  TTransferRate rate_;
+  std::int64_t taken_;
+  std::string stretch_;
+};
+
+// Reads the answer of a CONNECT request: its status line and header block, within the header cap and
+// one time-out. True on a 2xx answer.
 bool ReadTunnelAnswer(TConnection& connection, int timeout) {
   size_t consumed = 0;
   std::string line;
   std::optional<TStatusLine> status;
+  const TDeadline deadline = DeadlineIn(timeout);
   while (true) {
-    const TIoStatus read = connection.ReadLine(line, kMaxHeaderBlockBytes - consumed, consumed, DeadlineIn(timeout));
+    const TIoStatus read = connection.ReadLine(line, kMaxHeaderBlockBytes - consumed, consumed, deadline);
     if (read != TIoStatus::Ok) return false;
     if (!status) {
       if (line.empty()) continue;
@@ -50,6 +157,8 @@ THttpClient::THttpClient(const std::atomic<bool>* cancel) : Cancel(cancel) {
   ProxyPass = proxy.Pass;
   TlsVerify = ReadTlsVerify();
   ExtraCaFile = ExtraCaFileFromEnvironment();
+  Timeout = MillisecondsFromEnvironment("VARNELO_READ_TIMEOUT_MS", Timeout);
+  LowSpeedTime = MillisecondsFromEnvironment("VARNELO_LOW_SPEED_TIME_MS", LowSpeedTime);
 }
 
 void THttpClient::ClearAnswer() {
@@ -58,6 +167,8 @@ void THttpClient::ClearAnswer() {
   Location.clear();
   LastModified = 0;
   ContentLength = 0;
+  Fault = TTransferFault::None;
+  FaultLimit = 0;
 }
 
 bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
@@ -113,15 +224,26 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
   size_t headerBytes = 0;
   std::string line;
   bool broken = false;  // the header reading ended on an error: no body follows
+  // The header block comes whole within one time-out, so a server sending a byte now and then
+  // cannot hold the worker line after line.
+  const TDeadline headerDeadline = DeadlineIn(Timeout);
+  const auto readHeaderLine = [&] {
+    return connection.ReadLine(line, kMaxHeaderBlockBytes - headerBytes, headerBytes, headerDeadline);
+  };
+  const auto headerTimedOut = [&] {
+    Fault = TTransferFault::HeaderTimeout;
+    return false;
+  };
 
   // The status line (interim 1xx answers other than 101 are passed over with their headers).
   std::optional<TStatusLine> status;
   while (true) {
     TIoStatus read;
     do {
-      read = connection.ReadLine(line, kMaxHeaderBlockBytes - headerBytes, headerBytes, DeadlineIn(Timeout));
+      read = readHeaderLine();
     } while (read == TIoStatus::Ok && line.empty());
     if (read == TIoStatus::Cancelled) return false;  // stopped before any answer: no answer at all
+    if (read == TIoStatus::TimedOut) return headerTimedOut();
     if (read != TIoStatus::Ok && (read != TIoStatus::Closed || line.empty())) {
       ResultCode = 0;  // nothing came: an answer without a status line and without a body
       return true;
@@ -129,10 +251,9 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     if (read == TIoStatus::Closed) broken = true;
     status = ParseStatusLine(line);
     if (!status || status->ResultCode < 100 || status->ResultCode > 199 || status->ResultCode == 101 || broken) break;
-    while (connection.ReadLine(line, kMaxHeaderBlockBytes - headerBytes, headerBytes, DeadlineIn(Timeout)) ==
-               TIoStatus::Ok &&
-           !line.empty()) {
+    while ((read = readHeaderLine()) == TIoStatus::Ok && !line.empty()) {
     }
+    if (read == TIoStatus::TimedOut) return headerTimedOut();
   }
 
   TBodyKind bodyKind = TBodyKind::UntilClose;
@@ -142,8 +263,8 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     ResultCode = status->ResultCode;
     ResultString = status->ResultString;
     while (!broken) {
-      const TIoStatus read =
-          connection.ReadLine(line, kMaxHeaderBlockBytes - headerBytes, headerBytes, DeadlineIn(Timeout));
+      const TIoStatus read = readHeaderLine();
+      if (read == TIoStatus::TimedOut) return headerTimedOut();
       if (read != TIoStatus::Ok) {
         broken = true;
         if (read != TIoStatus::Closed || line.empty()) break;
@@ -178,37 +299,35 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
 
   if (broken || isHead || ResultCode == 204 || ResultCode == 304) return true;
 
-  // Reads `count` bytes of body, or less when the stream ends or a read times out. False then.
-  auto readExactly = [&](std::uint64_t count) {
-    while (count > 0) {
-      // Room for what is announced grows with what arrived (at most four times it), so a false length
-      // costs no memory, while a true one is not copied over and over as the body grows.
-      if (Document.capacity() - Document.size() < kBodyStep) {
-        const std::uint64_t wanted = std::max<std::uint64_t>(Document.size() * 4, kBodyStep);
-        Document.reserve(Document.size() + size_t(std::min<std::uint64_t>(count, wanted)));
-      }
-      const size_t before = Document.size();
-      if (connection.ReadAppend(Document, size_t(std::min<std::uint64_t>(count, kBodyStep)), DeadlineIn(Timeout)) !=
-          TIoStatus::Ok) {
-        return false;
-      }
-      count -= Document.size() - before;
-    }
-    return true;
+  // An answer without a status line has begun its body in Document already: it stays there.
+  TBodyReader body(connection, *this, BodySinkFor && status ? BodySinkFor(*this) : THttpClient::TBodySink());
+  // Reads `count` bytes of body; false when fewer came.
+  const auto readExactly = [&](std::uint64_t count) {
+    size_t got = 0;
+    while (count > 0 && body.Read(size_t(std::min<std::uint64_t>(count, kBodyStep)), got)) count -= got;
+    return count == 0;
   };
 
+  bool cutByStop = false;
   switch (bodyKind) {
     case TBodyKind::Length:
-      if (bodyLength > 0) readExactly(std::uint64_t(bodyLength));
+      // An announced length past the cap is refused before a byte of it is read.
+      if (bodyLength > body.Cap()) {
+        body.GiveUp(TTransferFault::TooLarge);
+      } else if (bodyLength > 0 && !readExactly(std::uint64_t(bodyLength))) {
+        // A stop is no fault of the server's: the body is not whole, but nothing is to be logged.
+        if (CancelRequested(Cancel)) cutByStop = true;
+        else body.GiveUp(TTransferFault::Truncated);
+      }
       break;
     case TBodyKind::Chunked:
-      while (true) {
+      while (Fault == TTransferFault::None) {
         // The size line; empty lines (the line end after each chunk's data) are passed over, within a
         // limit of their own so that a stream of them ends too.
         size_t lineBytes = 0;
         TIoStatus read;
         do {
-          read = connection.ReadLine(line, kMaxHeaderBlockBytes - lineBytes, lineBytes, DeadlineIn(Timeout));
+          read = body.ReadLine(line, kMaxHeaderBlockBytes - lineBytes, lineBytes);
         } while (read == TIoStatus::Ok && line.empty());
         if (read != TIoStatus::Ok) break;
         const auto size = ParseChunkSize(line);
@@ -216,10 +335,16 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
         if (!readExactly(*size)) break;
       }
       break;
-    case TBodyKind::UntilClose:
-      while (connection.ReadAppend(Document, kBodyStep, DeadlineIn(Timeout)) == TIoStatus::Ok) {
+    case TBodyKind::UntilClose: {
+      size_t got = 0;
+      while (body.Read(kBodyStep, got)) {
       }
       break;
+    }
+  }
+  if (Fault != TTransferFault::None || cutByStop) {
+    Document = std::string();  // nothing of a body given up is kept, nor its memory
+    return false;
   }
   return true;
 }

@@ -32,29 +32,51 @@ TWalkEnd WalkRedirects(std::string& url, std::vector<std::string>* chain, std::s
   return TWalkEnd::TooManyRedirects;
 }
 
-}  // namespace
+std::string FaultLineOf(const THttpClient& client, std::string_view url) {
+  return TransferFaultLine(client.Fault, url, client.FaultLimit);
+}
 
-THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel) {
-  THttpClient client(cancel);
+THttpDocument GetDocument(THttpClient& client, const std::string& url) {
   THttpDocument result;
   result.Success = client.HttpMethod("GET", url);
+  result.FaultLine = FaultLineOf(client, url);
   result.Body = std::move(client.Document);
   result.ResultCode = client.ResultCode;
   result.MimeType = client.MimeType;
   return result;
 }
 
-bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, const std::atomic<bool>* cancel) {
+}  // namespace
+
+THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel) {
+  THttpClient client(cancel);
+  return GetDocument(client, url);
+}
+
+THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel,
+                              const std::function<THttpClient::TBodySink(const THttpClient&)>& sinkFor,
+                              std::int64_t maxStreamed) {
+  THttpClient client(cancel);
+  client.BodySinkFor = sinkFor;
+  client.MaxStreamedBody = maxStreamed;
+  return GetDocument(client, url);
+}
+
+bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, const std::atomic<bool>* cancel,
+                  std::string* faultLine) {
   lines.clear();
   THttpClient client(cancel);
   bool success = client.HttpMethod("GET", url);
   std::string body = std::move(client.Document);
+  std::string fault = FaultLineOf(client, url);
   if (success && (client.ResultCode == 302 || client.ResultCode == 303)) {
     THttpClient second(cancel);
     success = second.HttpMethod("GET", client.Location);
     body = std::move(second.Document);
+    fault = FaultLineOf(second, client.Location);
   }
   if (success) lines = base::SplitLines(body);
+  if (faultLine != nullptr) *faultLine = std::move(fault);
   return success;
 }
 

@@ -2,8 +2,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "network/http_client.h"
 
 namespace varnelo::network {
 
@@ -26,20 +29,28 @@ struct TUrlChainEntry {
 };
 
 struct THttpDocument {
-  bool Success = false;  // connection made, request sent, answer read (any status)
+  bool Success = false;  // connection made, request sent, answer read whole (any status)
+  std::string FaultLine;  // the log line when the answer was given up (see THttpClient::Fault); else ""
   std::string Body;
   int ResultCode = 500;
   std::string MimeType = "text/html";
 };
 
-// GET `url`.
+// GET `url`. The body is held up to THttpClient::kMaxHeldBodyBytes.
 THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel = nullptr);
+
+// GET `url`; once the header block is read, `sinkFor` may give a sink that takes the body instead
+// of Body (no cap on it beyond `maxStreamed`).
+THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel,
+                              const std::function<THttpClient::TBodySink(const THttpClient&)>& sinkFor,
+                              std::int64_t maxStreamed);
 
 // GET `url`; `lines` is emptied, then on success filled with the body cut into lines (CR LF, LF or CR).
 // On 302 or 303, one more GET with a fresh client to the first answer's Location gives the lines and
-// the result. Only one such step.
+// the result. Only one such step. A body given up (past the held cap, shorter than its length, too
+// slow) is a failure; `faultLine`, when given, then receives its log line.
 bool HttpGetLines(const std::string& url, std::vector<std::string>& lines,
-                  const std::atomic<bool>* cancel = nullptr);
+                  const std::atomic<bool>* cancel = nullptr, std::string* faultLine = nullptr);
 
 // Follows redirects with at most six HEAD requests from `url`, which is updated in place to each
 // Location (unchanged, not resolved). On a 2xx answer sets `mimeType` and `contentLength` and returns

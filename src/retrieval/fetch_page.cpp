@@ -1,6 +1,8 @@
 #include "retrieval/fetch_page.h"
 
+#include <algorithm>
 #include <cctype>
+#include <memory>
 #include <optional>
 #include <vector>
 #include <system_error>
@@ -8,6 +10,7 @@
 #include "network/http_client.h"
 #include "network/http_date.h"
 #include "platform/atomic_file.h"
+#include "retrieval/page_store.h"
 #include "retrieval/store_paths.h"
 #include "url/mime_types.h"
 #include "url/url.h"
@@ -55,7 +58,7 @@ std::string StoredCopyType(std::string_view knownType, const std::filesystem::pa
 }  // namespace
 
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlText, std::string_view site,
-                       std::string_view knownType) {
+                       std::string_view knownType, std::int64_t maxBytes, bool storeOtherDocuments) {
   TFetchedPage page;
   url record;
   if (ParseUrl(urlText, record) != TUrlParseResult::NoError) return page;
@@ -66,11 +69,28 @@ TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlTe
       StorePath(home, site, DecodeKeepingReserved(record.Host), DecodeKeepingReserved(record.Dir),
                 DecodeKeepingReserved(record.FileName));
   network::THttpClient client;
+  maxBytes = std::max<std::int64_t>(maxBytes, 0);
+  client.MaxHeldBody = std::min(client.MaxHeldBody, maxBytes);
+  client.MaxStreamedBody = maxBytes;
+  std::unique_ptr<TStoreFileWriter> writer;
+  if (storeOtherDocuments) {
+    client.BodySinkFor = [&](const network::THttpClient& answer) -> network::THttpClient::TBodySink {
+      if (answer.ResultCode < 200 || answer.ResultCode > 299 || IsHtmlType(answer.MimeType)) return {};
+      writer = OpenStoreFile(home, record, site);
+      return [&writer](std::string_view bytes) { return writer->Write(bytes); };
+    };
+  }
   const auto copyTime = StoredCopyTime(storedCopy);
   if (copyTime) client.IfModifiedSince = network::FormatHttpDate(ToTimeT(*copyTime));
 
   page.Success = client.HttpMethod("GET", urlText);
   page.ResultCode = client.ResultCode;
+  page.FaultLine = network::TransferFaultLine(client.Fault, urlText, client.FaultLimit);
+  // A file that could not be written is listed in errorsaving.log, as any other store write.
+  if (writer && (page.Success || client.Fault == network::TTransferFault::SinkFailed)) {
+    page.Stored = CommitStoreFile(home, *writer, client.LastModified);
+    page.Success = page.Success && page.Stored;
+  }
   if (client.ResultCode >= 400) {
     page.Success = false;
     return page;

@@ -4,13 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <system_error>
 
 #include "platform/unique_fd.h"
+#include "retrieval/store_file_writer.h"
 #include "retrieval/store_paths.h"
 
 namespace varnelo::retrieval {
@@ -30,41 +31,10 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// A name of its own beside the stored file: two URLs that differ only by their query share a store
-// path, so two workers may write it at the same time.
-std::string TemporaryName(const std::string& directory) {
-  static std::atomic<unsigned long> counter{0};
-  return directory + ".varnelo-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".part";
-}
-
-// Writes `bytes` to `path` with the last-write time `lastModified`. A reader sees the old file or
-// the whole new one, never a part of it, and a crash leaves no stored copy that is newer than its
-// content. The file is made with 0666 narrowed by the umask: never executable.
 bool WriteStoredFile(const std::string& directory, const std::string& path, std::string_view bytes,
                      std::time_t lastModified) {
-  std::error_code error;
-  fs::create_directories(directory, error);
-  if (error) return false;
-
-  std::string temporary;
-  platform::TUniqueFd fd;
-  for (int attempt = 0; attempt < 100 && !fd.Valid(); ++attempt) {
-    temporary = TemporaryName(directory);
-    fd.Reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
-    if (!fd.Valid() && errno != EEXIST) return false;
-  }
-  if (!fd.Valid()) return false;
-
-  // The time goes on before the rename, so that the stored copy never carries a time that would make
-  // a conditional fetch trust a content it does not hold.
-  const struct timespec times[2] = {{0, UTIME_NOW}, {lastModified, 0}};
-  const bool written = WriteAll(fd.Get(), bytes) && ::fdatasync(fd.Get()) == 0 && ::futimens(fd.Get(), times) == 0;
-  fd.Reset();
-  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  TStoreFileWriter writer(directory, path);
+  return writer.Write(bytes) && writer.Commit(lastModified);
 }
 
 void LogSavingError(const fs::path& home, const std::string& path) {
@@ -90,6 +60,17 @@ bool SaveStreamToStore(const fs::path& home, const url& record, std::string_view
   const std::string path = StorePath(home, site, record.Host, record.Dir, record.FileName);
   if (WriteStoredFile(StoreDirectory(home, site, record.Host, record.Dir), path, bytes, lastModified)) return true;
   LogSavingError(home, path);
+  return false;
+}
+
+std::unique_ptr<TStoreFileWriter> OpenStoreFile(const fs::path& home, const url& record, std::string_view site) {
+  return std::make_unique<TStoreFileWriter>(StoreDirectory(home, site, record.Host, record.Dir),
+                                            StorePath(home, site, record.Host, record.Dir, record.FileName));
+}
+
+bool CommitStoreFile(const fs::path& home, TStoreFileWriter& writer, std::time_t lastModified) {
+  if (writer.Commit(lastModified)) return true;
+  LogSavingError(home, writer.Path());
   return false;
 }
 

@@ -2,7 +2,10 @@
 
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <string_view>
+
+#include "retrieval/store_file_writer.h"
 
 #include "url/url.h"
 
@@ -23,5 +26,11 @@ bool SaveTextToStore(const std::filesystem::path& home, const url& record, std::
 // false.
 bool SaveStreamToStore(const std::filesystem::path& home, const url& record, std::string_view bytes,
                        std::string_view site, std::time_t lastModified);
+
+// The same written as the bytes arrive: the writer for the page of `record`, put in place by
+// CommitStoreFile, which logs a failure to errorsaving.log as SaveStreamToStore does.
+std::unique_ptr<TStoreFileWriter> OpenStoreFile(const std::filesystem::path& home, const url& record,
+                                                std::string_view site);
+bool CommitStoreFile(const std::filesystem::path& home, TStoreFileWriter& writer, std::time_t lastModified);
 
 }  // namespace varnelo::retrieval

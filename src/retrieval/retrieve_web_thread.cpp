@@ -50,7 +50,10 @@ void TRetrieve::Execute() {
 }
 
 void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool firstPage) {
-  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl));
+  // Without an archive to fill, files other than pages need not be held: they stream to the store.
+  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
+                                parsing::SizeLimitBytes(settings_.MaxSize), mhtPath_.empty());
+  if (!page.FaultLine.empty()) Log(page.FaultLine);
   if (!page.Success) return;
   url record;
   ParseUrl(pageUrl, record);
@@ -65,7 +68,7 @@ void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool f
                       &state.Found, state.Sites);
     extractor->ExtractLinks(pageUrl);
   }
-  if (storable) {
+  if (storable && !page.Stored) {
     if (html && extractor->Modified) {
       SaveTextToStore(ports_.home, record, parsing::THTMLParser::GetHTML(extractor->Parser.Root()),
                       settings_.SiteName, page.LastModified);

@@ -30,7 +30,9 @@ void TSearchWebThread::Execute() {
 }
 
 void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl) {
-  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl));
+  TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
+                                parsing::SizeLimitBytes(settings_.MaxSize));
+  if (!page.FaultLine.empty()) Synchronize([&] { ports_.log.AppendLine(page.FaultLine); });
   if (!page.Success) return;
   std::filesystem::path resultFile;
   const auto resultFileFor = [&]() -> std::filesystem::path {

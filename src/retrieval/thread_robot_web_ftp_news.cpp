@@ -1,5 +1,7 @@
 #include "retrieval/thread_robot_web_ftp_news.h"
 
+#include <fstream>
+#include <limits>
 #include <system_error>
 #include <utility>
 
@@ -10,7 +12,6 @@
 #include "config/work_item.h"
 #include "parsing/html_parser.h"
 #include "parsing/parse_url.h"
-#include "platform/atomic_file.h"
 #include "retrieval/store_paths.h"
 #include "url/mime_types.h"
 #include "url/url.h"
@@ -85,13 +86,38 @@ void TThreadRobotWebFtpNews::ProcessUrl(const std::string& url) {
   std::int64_t contentLength = 0;
   std::string mimeType;
   if (!network::HttpResolveFinal(finalUrl, contentLength, mimeType)) return;
-  const network::THttpDocument document = network::HttpGetDocument(finalUrl);
-  if (!document.Success) return;
-  if (IsHtmlType(document.MimeType)) {
-    ArchivePage(url, finalUrl, document);
-  } else {
-    SaveAndOpenDocument(finalUrl, document);
+  // A page is held to be archived; any other document streams to its file, so that its size costs
+  // no memory.
+  std::filesystem::path file;
+  std::ofstream out;
+  const auto sinkFor = [&](const network::THttpClient& client) -> network::THttpClient::TBodySink {
+    if (IsHtmlType(client.MimeType)) return {};
+    file = DocumentFile(finalUrl, client.MimeType);
+    // The old file goes first, so that none of its permissions (an execute bit) carries over to the
+    // downloaded bytes.
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+    out.open(file, std::ios::binary | std::ios::trunc);
+    return [&out](std::string_view bytes) {
+      return bool(out.write(bytes.data(), std::streamsize(bytes.size())));
+    };
+  };
+  const network::THttpDocument document =
+      network::HttpGetDocument(finalUrl, nullptr, sinkFor, std::numeric_limits<std::int64_t>::max());
+  if (!document.FaultLine.empty()) Log(document.FaultLine);
+  if (file.empty()) {
+    if (document.Success) ArchivePage(url, finalUrl, document);
+    return;
   }
+  out.close();
+  saveError_.clear();
+  std::error_code error;
+  if (!document.Success || out.fail()) {
+    if (out.fail()) saveError_ = "Unable to write to " + file.string();
+    std::filesystem::remove(file, error);
+    return;
+  }
+  OpenDocument(file);
 }
 
 void TThreadRobotWebFtpNews::ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl,
@@ -107,6 +133,7 @@ void TThreadRobotWebFtpNews::ArchivePage(const std::string& bookmarkUrl, const s
   // Linked parts go in as fetched: one archive holds the page and what it links to directly.
   for (const std::string& link : extractor.Found().Items()) {
     const network::THttpDocument part = network::HttpGetDocument(link);
+    if (!part.FaultLine.empty()) Log(part.FaultLine);
     if (!part.Success) continue;
     if (IsHtmlType(part.MimeType)) {
       AddHtmlPart(nullptr, archive, WithCrLfLines(part.Body), link, part.MimeType);
@@ -145,27 +172,29 @@ void TThreadRobotWebFtpNews::ShowArchive(const std::string& bookmarkUrl) {
   });
 }
 
-void TThreadRobotWebFtpNews::SaveAndOpenDocument(const std::string& documentUrl,
-                                                 const network::THttpDocument& document) {
+std::filesystem::path TThreadRobotWebFtpNews::DocumentFile(const std::string& documentUrl,
+                                                           const std::string& mimeType) const {
   url record;
   ParseUrl(documentUrl, record);
   std::string name = EscapeAllFileNameChars(record.FileName);
-  if (!HasExtension(name)) name += ExtensionForType(document.MimeType, ".txt");
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / SingleFileName(name);
-  saveError_.clear();
-  try {
-    // The old file goes first, so that none of its permissions (an execute bit) carries over to
-    // the downloaded bytes; the final removal covers a file put back meanwhile.
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
-    platform::ReplaceFileAtomically(file, document.Body);
-    std::filesystem::permissions(file, kExecuteBits, std::filesystem::perm_options::remove);
-  } catch (const std::exception& error) {
-    saveError_ = error.what();
+  if (!HasExtension(name)) name += ExtensionForType(mimeType, ".txt");
+  return std::filesystem::temp_directory_path() / SingleFileName(name);
+}
+
+void TThreadRobotWebFtpNews::OpenDocument(const std::filesystem::path& file) {
+  // Covers a file put back meanwhile by someone else: downloaded bytes are never executable.
+  std::error_code error;
+  std::filesystem::permissions(file, kExecuteBits, std::filesystem::perm_options::remove, error);
+  if (error) {
+    saveError_ = error.message();
     return;
   }
   base::TShellOpenPort& shellOpen = ports_.shellOpen;
   MainQueue().Post([&shellOpen, file] { shellOpen.OpenDocument(file); });
+}
+
+void TThreadRobotWebFtpNews::Log(const std::string& line) {
+  Synchronize([&] { ports_.log.AppendLine(line); });
 }
 
 void TThreadRobotWebFtpNews::RecordDone(const std::string& url) {

@@ -48,7 +48,11 @@ private:
   void ProcessUrl(const std::string& url);
   void ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl, const network::THttpDocument& page);
   void SaveArchive(const std::string& pageUrl, const tstringlistimp& archive);
-  void SaveAndOpenDocument(const std::string& documentUrl, const network::THttpDocument& document);
+  // Where a document that is not a page is saved (the system's temporary directory).
+  std::filesystem::path DocumentFile(const std::string& documentUrl, const std::string& mimeType) const;
+  // Hands a saved document to the user's default program.
+  void OpenDocument(const std::filesystem::path& file);
+  void Log(const std::string& line);
   void ShowArchive(const std::string& bookmarkUrl);
   void RecordDone(const std::string& url);
 

@@ -110,7 +110,9 @@ std::optional<std::vector<std::string>> TThreadRandomHttpQuery::FetchAnswer(cons
   // The retry has no bound in time; only a stop ends it.
   while (true) {
     const TClock::time_point roundEnd = TClock::now() + kRetryRound;
-    if (network::HttpGetLines(currentUrl_, lines, &TerminatedFlag())) return lines;
+    std::string faultLine;
+    if (network::HttpGetLines(currentUrl_, lines, &TerminatedFlag(), &faultLine)) return lines;
+    if (!faultLine.empty()) Log(faultLine);
     if (Terminated()) return std::nullopt;
     if (network::PingHost(probeHost, &TerminatedFlag()) >= 0) return std::vector<std::string>{};
     while (!Terminated() && TClock::now() < roundEnd) std::this_thread::sleep_for(kStopPoll);
@@ -146,8 +148,11 @@ void TThreadRandomHttpQuery::ProcessUrl(const std::string& url) {
   if (IsSkippedDocument(url)) return;
   currentUrl_ = url;
   std::vector<std::string> page;
+  std::string faultLine;
+  const bool fetched = network::HttpGetLines(currentUrl_, page, &TerminatedFlag(), &faultLine);
+  if (!faultLine.empty()) Log(faultLine);
   // A page cut short by a stop is not handed on: the word is done again when the run resumes.
-  if (!network::HttpGetLines(currentUrl_, page, &TerminatedFlag()) || Terminated()) return;
+  if (!fetched || Terminated()) return;
   Log(robotName_ + ":" + threadNumber_ + ":" + currentUrl_);
   std::optional<std::vector<std::string>> items = ExtractItems(*limitation_, page);
   if (!items) return;

@@ -49,8 +49,7 @@ void TThreadSearchEngine::Execute() {
 bool TThreadSearchEngine::ShowFeed() {
   if (!job_.allRssInOneTab) Synchronize([this] { OpenRssTab(); });
   const base::TTabId target = job_.allRssInOneTab ? job_.sharedRssTab : tab_;
-  std::vector<std::string> lines;
-  network::HttpGetLines(job_.engineUrl, lines);  // a failed request leaves no lines, so no feed
+  const std::vector<std::string> lines = GetEngineLines();  // a failed request leaves no lines, so no feed
   feed_ = ParseFeed(lines);
   if (!feed_) return false;
   const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_);
@@ -123,13 +122,17 @@ void TThreadSearchEngine::WatchDownload(base::TBrowser* browser) {
 }
 
 std::vector<std::string> TThreadSearchEngine::CollectAnswer() {
-  if (!seeOnScreen_) {
-    std::vector<std::string> lines;
-    network::HttpGetLines(job_.engineUrl, lines);  // a plain GET, even for a POST engine
-    return lines;
-  }
+  if (!seeOnScreen_) return GetEngineLines();  // a plain GET, even for a POST engine
   if (job_.desc.rss) return FeedText(*feed_);
   return BrowserSource();
+}
+
+std::vector<std::string> TThreadSearchEngine::GetEngineLines() {
+  std::vector<std::string> lines;
+  std::string faultLine;
+  network::HttpGetLines(job_.engineUrl, lines, nullptr, &faultLine);
+  if (!faultLine.empty()) Synchronize([&] { ports_.log.AppendLine(faultLine); });
+  return lines;
 }
 
 std::vector<std::string> TThreadSearchEngine::BrowserSource() {

@@ -72,6 +72,8 @@ private:
   void WatchDownload(base::TBrowser* browser);
   // The answer as lines for the script.
   std::vector<std::string> CollectAnswer();
+  // The engine's answer in lines (none when the request failed); a body given up is logged.
+  std::vector<std::string> GetEngineLines();
   std::vector<std::string> BrowserSource();
   std::string DisplayName() const;
 

@@ -127,3 +127,46 @@ TEST_F(FetchPageTest, UnparsableUrlOrNoAnswerIsAFailure) {
 
 }  // namespace
 }  // namespace varnelo::retrieval
+
+namespace varnelo::retrieval {
+namespace {
+
+TEST_F(FetchPageTest, OtherDocumentsStreamToTheStoreWhilePagesAreHeld) {
+  const std::string block(64 * 1024, 'z');
+  constexpr std::uint64_t kBlocks = 1024;  // 64 MiB, no length
+  server.Answer("/d/big.bin", TScriptedAnswer::Raw("HTTP/1.0 200 OK\r\nContent-Type: application/x-bin\r\n"
+                                                   "Last-Modified: Tue, 08 Dec 2026 14:05:09 GMT\r\n\r\n")
+                                  .SendRepeated(block, kBlocks));
+  server.Answer("/d/p.html", TScriptedAnswer::Ok("<p>held</p>"));
+
+  const TFetchedPage file = FetchPage(home.Path(), server.Url("/d/big.bin"), "S", {}, 10'000'000'000, true);
+  ASSERT_TRUE(file.Success);
+  EXPECT_TRUE(file.Stored);
+  EXPECT_TRUE(file.Body.empty());
+  EXPECT_EQ(std::filesystem::file_size(file.StorePath), kBlocks * block.size());
+  const auto stamp = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(file.StorePath));
+  EXPECT_EQ(network::FormatHttpDate(std::chrono::system_clock::to_time_t(stamp)), "Tue, 08 Dec 2026 14:05:09 GMT");
+
+  const TFetchedPage page = FetchPage(home.Path(), server.Url("/d/p.html"), "S", {}, 10'000'000'000, true);
+  ASSERT_TRUE(page.Success);
+  EXPECT_FALSE(page.Stored);
+  EXPECT_EQ(page.Body, "<p>held</p>");
+  EXPECT_FALSE(std::filesystem::exists(page.StorePath));
+}
+
+TEST_F(FetchPageTest, BodyPastTheLimitOrShortOfItsLengthIsAFailureWithItsLogLine) {
+  server.Answer("/big", TScriptedAnswer::Ok(std::string(11, 'b')));
+  server.Answer("/cut", TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"));
+
+  TFetchedPage page = FetchPage(home.Path(), server.Url("/big"), "S", {}, 10);
+  EXPECT_FALSE(page.Success);
+  EXPECT_TRUE(page.Body.empty());
+  EXPECT_EQ(page.FaultLine, "Document larger than 10 bytes, not kept: " + server.Url("/big"));
+
+  page = FetchPage(home.Path(), server.Url("/cut"), "S");
+  EXPECT_FALSE(page.Success);
+  EXPECT_EQ(page.FaultLine, "Document shorter than its Content-Length, not kept: " + server.Url("/cut"));
+}
+
+}  // namespace
+}  // namespace varnelo::retrieval

@@ -1,5 +1,6 @@
 #include "retrieval/retrieve_web_thread.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,19 +60,19 @@ protected:
                         TScriptedAnswer::Page("HTTP/1.1 200 OK", "Content-Type: image/png\r\n", ""));
   }
 
-  TWebSiteSettings Settings() {
+  TWebSiteSettings Settings(std::string maxSize = "10000M") {
     TWebSiteSettings settings;
     settings.RobotName = "backup";
     settings.SiteName = "S";
     settings.Sites = {server.Url("/site/")};
     settings.AcceptedTypes = {"*/*"};
-    settings.MaxSize = "10000M";
+    settings.MaxSize = std::move(maxSize);
     return settings;
   }
 
   // Runs a backup; the master is kept until its end handler so the tab's owner can be checked.
-  const void* RunBackup() {
-    auto worker = std::make_unique<TRetrieve>(run.ports, Settings());
+  const void* RunBackup(std::string maxSize = "10000M") {
+    auto worker = std::make_unique<TRetrieve>(run.ports, Settings(std::move(maxSize)));
     const void* master = worker.get();
     run.RunToEnd(std::move(worker));
     return master;
@@ -108,6 +109,30 @@ TEST_F(RetrieveWebThreadTest, StoresTheSiteWithSameHostLinksRewrittenAndTheServe
   EXPECT_EQ(tab.Content.Url, "file://" + Stored("site/index.html").string());
   // Without archive paths only the page store is written.
   EXPECT_TRUE(run.log.lines.empty());
+}
+
+TEST_F(RetrieveWebThreadTest, DocumentsPastTheMaximalSizeAreLoggedOnceAndNotStored) {
+  server.Answer("/site/", TScriptedAnswer::Ok(R"(<img src="big.png"><img src="flood.bin"><img src="small.png">)"));
+  server.Answer("/site/big.png", TScriptedAnswer::Ok(std::string(101, 'b'), "Content-Type: image/png\r\n"));
+  server.Answer("/site/flood.bin", TScriptedAnswer::Raw("HTTP/1.0 200 OK\r\nContent-Type: application/x-bin\r\n\r\n")
+                                       .SendRepeated(std::string(64, 'f'), 1024));
+  server.Answer("/site/small.png", TScriptedAnswer::Ok(std::string(100, 's'), "Content-Type: image/png\r\n"));
+  for (const char* path : {"/site/", "/site/big.png", "/site/flood.bin", "/site/small.png"}) {
+    server.AnswerMethod("HEAD", path, TScriptedAnswer::Page("HTTP/1.1 200 OK", "Content-Type: image/png\r\n", ""));
+  }
+  RunBackup("100o");
+
+  EXPECT_THAT(run.log.lines,
+              ::testing::UnorderedElementsAre("Document larger than 100 bytes, not kept: " + server.Url("/site/big.png"),
+                                              "Document larger than 100 bytes, not kept: " +
+                                                  server.Url("/site/flood.bin")));
+  EXPECT_EQ(test::ReadFile(Stored("site/small.png")), std::string(100, 's'));
+  // Nothing of either, not even a part of the file that streamed.
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(Stored("site"))) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_THAT(names, ::testing::UnorderedElementsAre("index.html", "small.png"));
 }
 
 TEST_F(RetrieveWebThreadTest, SecondBackupOfAnUnchangedSiteKeepsTheStoreAndArchivesTheStoredCopies) {

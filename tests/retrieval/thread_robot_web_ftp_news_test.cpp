@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -190,6 +191,51 @@ TEST_F(SpecifiedPagesTest, OtherDocumentsAreSavedInTheTemporaryDirectoryAndOpene
   }
   EXPECT_THAT(tabs_.Tabs(), IsEmpty());
   EXPECT_THAT(FilesBelow(saveDirectory_), IsEmpty());
+}
+
+// The peak resident memory of this process so far, in bytes.
+std::int64_t PeakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6)) * 1024;
+  }
+  ADD_FAILURE() << "no VmHWM in /proc/self/status";
+  return 0;
+}
+
+TEST_F(SpecifiedPagesTest, ALargeDocumentStreamsToItsFile) {
+  Configure(saveDirectory_.string(), false);
+  const std::string block(64 * 1024, 'z');
+  constexpr std::uint64_t kBlocks = 1024;  // 64 MiB
+  server_.Answer("/big.iso", TScriptedAnswer::Raw("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n\r\n")
+                                 .SendRepeated(block, kBlocks));
+  const std::int64_t before = PeakResidentBytes();
+  Run({server_.Url("/big.iso")});
+  EXPECT_THAT(PeakResidentBytes() - before, ::testing::Le(std::int64_t(32) * 1024 * 1024));
+  ASSERT_THAT(shellOpen_.opened, ElementsAre(temp_.Path() / "big.iso"));
+  EXPECT_EQ(fs::file_size(temp_.Path() / "big.iso"), kBlocks * block.size());
+  EXPECT_THAT(log_.lines, IsEmpty());
+}
+
+TEST_F(SpecifiedPagesTest, DocumentsShorterThanTheirLengthAreLoggedAndNeitherSavedNorOpened) {
+  Configure(saveDirectory_.string(), true);
+  const std::string cut = "HTTP/1.1 200 OK\r\nContent-Type: application/pdf\r\nContent-Length: 100\r\n\r\n%PDF";
+  server_.Answer("/cut.pdf", TScriptedAnswer::Raw(cut));
+  server_.Answer("/d/page.html", TScriptedAnswer::Ok(R"(<html><img src="a.png"></html>)"));
+  server_.Answer("/d/a.png",
+                 TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: 9\r\n\r\nPNG"));
+
+  const TEnd end = Run({server_.Url("/cut.pdf"), server_.Url("/d/page.html")});
+
+  EXPECT_THAT(log_.lines,
+              ElementsAre("Document shorter than its Content-Length, not kept: " + server_.Url("/cut.pdf"),
+                          "Document shorter than its Content-Length, not kept: " + server_.Url("/d/a.png")));
+  EXPECT_THAT(shellOpen_.opened, IsEmpty());
+  EXPECT_FALSE(fs::exists(temp_.Path() / "cut.pdf"));
+  // The page itself came whole and is archived without the part that did not.
+  const std::string archive = test::ReadFile(end.archivePath);
+  EXPECT_THAT(archive, Not(HasSubstr(server_.Url("/d/a.png") + "\r\n\r\n")));
 }
 
 TEST_F(SpecifiedPagesTest, FailedUrlsCountAsDoneAndSaveNothing) {

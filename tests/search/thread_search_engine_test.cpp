@@ -211,6 +211,19 @@ TEST_F(SearchEngineWorkerTest, FeedThatCannotBeReadEndsTheWorkerWithoutRowsOrMes
   EXPECT_TRUE(run.dialogs.messages.empty());
 }
 
+TEST_F(SearchEngineWorkerTest, FeedShorterThanItsLengthIsLoggedAndGivesNoRows) {
+  Robot({{"SeeOnScreen", "1"}, {"SendToScript", "1"}, {"ScriptName", Script(kJoiningScript)}});
+  // A whole feed up to where the connection ends, 50 bytes short of what was announced.
+  const std::string feed = "<rss><channel><item><title>a1</title></item></channel></rss>";
+  server.Answer("/feed", TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                                              std::to_string(feed.size() + 50) + "\r\n\r\n" + feed));
+  Run(Engine("feed", "/feed", true));
+  ASSERT_EQ(run.tabs.Tabs().size(), 1u);
+  EXPECT_TRUE(run.tabs.Tabs()[0]->Content.Rows.empty());
+  EXPECT_EQ(run.log.lines,
+            std::vector<std::string>{"Document shorter than its Content-Length, not kept: " + server.Url("/feed")});
+}
+
 struct TExplorerCase {
   const char* name;
   const char* browser;
