@@ -55,7 +55,7 @@ std::string StoredCopyType(std::string_view knownType, const std::filesystem::pa
 }  // namespace
 
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlText, std::string_view site,
-                       std::string_view knownType) {
+                       std::string_view knownType, const std::atomic<bool>* cancel) {
   TFetchedPage page;
   url record;
   if (ParseUrl(urlText, record) != TUrlParseResult::NoError) return page;
@@ -65,7 +65,7 @@ TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlTe
   const std::filesystem::path storedCopy =
       StorePath(home, site, DecodeKeepingReserved(record.Host), DecodeKeepingReserved(record.Dir),
                 DecodeKeepingReserved(record.FileName));
-  network::THttpClient client;
+  network::THttpClient client(cancel);
   const auto copyTime = StoredCopyTime(storedCopy);
   if (copyTime) client.IfModifiedSince = network::FormatHttpDate(ToTimeT(*copyTime));
 

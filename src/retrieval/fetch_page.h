@@ -22,8 +22,9 @@ struct TFetchedPage {
 // holds a copy, whether it changed since that copy's time. A 304 gives the stored copy as the body, a
 // 2xx the answer's body, any other status below 400 an empty body; 400 and above is a failure.
 // A 304 that names no type keeps the copy's type: `knownType` (what the crawl learnt of the URL),
-// else the type of the stored file's extension, else the client's default.
+// else the type of the stored file's extension, else the client's default. `cancel` (the crawl's
+// termination request, may be null) ends the transfer within a second.
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view url, std::string_view site,
-                       std::string_view knownType = {});
+                       std::string_view knownType = {}, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace varnelo::retrieval

@@ -43,14 +43,15 @@ void TThreadSearchEngine::Execute() {
   }
   if (!sendToScript_) return;
   std::vector<std::string> lines = CollectAnswer();
-  Synchronize([&] { scripting::RunLoggedScript(ports_, job_.engineUrl, &lines, scriptName_); });
+  if (Terminated()) return;
+  Synchronize([&] { scripting::RunLoggedScript(ports_, job_.engineUrl, &lines, scriptName_, &TerminatedFlag()); });
 }
 
 bool TThreadSearchEngine::ShowFeed() {
   if (!job_.allRssInOneTab) Synchronize([this] { OpenRssTab(); });
   const base::TTabId target = job_.allRssInOneTab ? job_.sharedRssTab : tab_;
   std::vector<std::string> lines;
-  network::HttpGetLines(job_.engineUrl, lines);  // a failed request leaves no lines, so no feed
+  network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag());  // a failed request leaves no lines, so no feed
   feed_ = ParseFeed(lines);
   if (!feed_) return false;
   const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_);
@@ -125,7 +126,7 @@ void TThreadSearchEngine::WatchDownload(base::TBrowser* browser) {
 std::vector<std::string> TThreadSearchEngine::CollectAnswer() {
   if (!seeOnScreen_) {
     std::vector<std::string> lines;
-    network::HttpGetLines(job_.engineUrl, lines);  // a plain GET, even for a POST engine
+    network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag());  // a plain GET, even for a POST engine
     return lines;
   }
   if (job_.desc.rss) return FeedText(*feed_);
