@@ -43,8 +43,7 @@ void TThreadSearchEngine::Execute() {
   }
   if (!sendToScript_) return;
   std::vector<std::string> lines = CollectAnswer();
-  if (Terminated()) return;
-  Synchronize([&] { scripting::RunLoggedScript(ports_, job_.engineUrl, &lines, scriptName_, &TerminatedFlag()); });
+  Synchronize([&] { scripting::RunLoggedScript(ports_, job_.engineUrl, &lines, scriptName_); });
 }
 
 bool TThreadSearchEngine::ShowFeed() {
