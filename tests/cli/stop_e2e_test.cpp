@@ -22,10 +22,12 @@ constexpr std::chrono::seconds kStopBound{10};
 
 class StopE2eTest : public CliE2eTest {
 protected:
-  // Runs the robot until `ready` holds, sends SIGINT and gives the exit status (-1 when it still ran
-  // after kStopBound).
-  int StopWhen(const std::string& robot, const std::function<bool(const TCliProcess&)>& ready, std::string& err) {
-    TCliProcess cli(Words({"run", robot}));
+  // Runs the robot (`option` before its name when given) until `ready` holds, sends SIGINT and gives
+  // the exit status (-1 when it still ran after kStopBound).
+  int StopWhen(const std::string& robot, const std::function<bool(const TCliProcess&)>& ready, std::string& err,
+               const std::string& option = "") {
+    TCliProcess cli(Words(option.empty() ? std::vector<std::string>{"run", robot}
+                                         : std::vector<std::string>{"run", option, robot}));
     EXPECT_TRUE(WaitFor([&] { return ready(cli); })) << cli.Err();
     cli.Signal(SIGINT);
     const int status = cli.Wait(kStopBound);
@@ -66,6 +68,26 @@ TEST_P(BackupStopE2eTest, ExitsSoonAfterSigint) {
 INSTANTIATE_TEST_SUITE_P(Phases, BackupStopE2eTest,
                          ::testing::Values(TSilentPoint{"RedirectWalk", "HEAD"}, TSilentPoint{"PageFetch", "GET"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StopE2eTest, SpecifiedPagesRobotAtASilentPageExitsSoonAfterSigintAndKeepsThatPageToDo) {
+  const fs::path bookmarks = home_.Path() / "urllist" / "pages.bmf";
+  WriteFile(bookmarks, server_.Url("/p1.html") + "\r\n" + server_.Url("/p2.html") + "\r\n" + server_.Url("/p3.html") +
+                           "\r\n");
+  fs::create_directories(home_.Path() / "saved");
+  WriteConfig("[general]\r\nnextrobot=1\r\n[dictionary]\r\n[Pages]\r\nDataFrom=Download Specified Web/Ftp/News "
+              "pages\r\nrobotno=0\r\nnbsimul=1\r\nBookmarkfile=" + bookmarks.string() +
+              "\r\nSeeOnScreen=0\r\nSaveDirectory=" + (home_.Path() / "saved").string() + "\r\n");
+  server_.AnswerOthers(TScriptedAnswer::Ok("<html><body>page</body></html>"));
+  server_.AnswerMethod("GET", "/p2.html", TScriptedAnswer().Pause(120s));
+
+  std::string err;
+  EXPECT_EQ(StopWhen("Pages", [&](const TCliProcess&) { return Asked("GET", "/p2.html"); }, err, "--reset"), 130)
+      << err;
+  EXPECT_EQ(Store().ReadString("Pages", "urlthread0*1", ""),
+            server_.Url("/p1.html") + "," + server_.Url("/p3.html") + "," + server_.Url("/p2.html") + ",not_processing")
+      << err;
+  EXPECT_EQ(Store().ReadString("Pages", "running", ""), "0") << err;
+}
 
 TEST_F(StopE2eTest, ScriptRobotInAnEndlessLoopExitsSoonAfterSigint) {
   const fs::path script = home_.Path() / "boucle.pas";
