@@ -28,6 +28,9 @@ class TArgumentCountError : public TBuiltinError {
       : TBuiltinError(TErrorCode::kTypeMismatch, "Wrong number of parameters specified for call to \"" + routine + "\"") {}
 };
 
+// The longest wait of one Sleep call: without a stop hook nothing cuts a sleep short.
+inline constexpr int64_t kMaxSleepMilliseconds = 10'000;
+
 // Built-in routines that only read their arguments (lower-case name). Nullopt when no such built-in.
 // Throws TBuiltinError for a wrong argument count or type and for conversion errors.
 std::optional<TValue> CallBuiltin(const std::string& name, const std::vector<TValue>& args);

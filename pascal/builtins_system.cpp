@@ -12,8 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The statement hook cannot stop a run inside Sleep, so one call waits at most this long.
-constexpr int64_t kMaxSleepMilliseconds = 10'000;
 
 // Where the extension of a file name starts (its last dot after the last "/"), or npos.
 size_t ExtensionStart(const std::string& name) {

@@ -523,6 +523,7 @@ TInterpreter::TFlow TInterpreter::Execute(const TNode& node) {
   CheckStack(node);
   TFlow flow = ExecuteStatement(node);
   if (host_.afterStatement && !host_.afterStatement()) Fail(TErrorCode::kStopped, "stopped", node);
+  if (host_.stopRequested && host_.stopRequested()) Fail(TErrorCode::kStopped, "stopped", node);
   return flow;
 }
 
@@ -1542,6 +1543,11 @@ bool TInterpreter::CallSpecial(const TNode& node, TValue& result) {
     return true;
   }
   if (CallDialog(node, result)) return true;
+  if (name == "sleep" && host_.stopRequested) {
+    Sleep(node);
+    result = TValue();
+    return true;
+  }
   if (name == "freeandnil") {
     count(1, 1);
     TLvalue target = ResolveLvalue(*args[0]);
@@ -1812,6 +1818,26 @@ void TInterpreter::WriteMember(const TValue& owner, const TNode& at, const std::
     }
   }
   Fail(TErrorCode::kUnknownIdentifier, "Identifier idents no member \"" + shown + "\"", at);
+}
+
+void TInterpreter::Sleep(const TNode& node) {
+  // The built-in Sleep, taken in short turns so that a stop does not wait for its end.
+  constexpr int64_t kTurnMilliseconds = 50;
+  const TBuiltinFunction& sleep = *FindBuiltin("sleep");
+  std::vector<TValue> args = EvaluateArgs(node, 0);
+  try {
+    if (args.size() != 1 || args[0].Kind() != TValueKind::kInteger) {
+      sleep(args);  // refuses the arguments as a plain call does
+      return;
+    }
+    for (int64_t left = std::clamp<int64_t>(args[0].AsInteger(), 0, kMaxSleepMilliseconds); left > 0;
+         left -= kTurnMilliseconds) {
+      if (host_.stopRequested()) Fail(TErrorCode::kStopped, "stopped", node);
+      sleep({TValue::Integer(std::min(left, kTurnMilliseconds))});
+    }
+  } catch (const TBuiltinError& error) {
+    FailBuiltin(error, node);
+  }
 }
 
 bool TInterpreter::CallDialog(const TNode& node, TValue& result) {

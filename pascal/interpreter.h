@@ -28,6 +28,9 @@ struct TInterpreterHost {
   std::function<std::optional<std::string>(const std::string& unitName)> unitSource;
   // Called after each statement; returning false stops the run with the error "stopped".
   std::function<bool()> afterStatement;
+  // Asked after each statement and, in short turns, while Sleep waits; true stops the run with the
+  // error "stopped", which no except or finally block of the script sees.
+  std::function<bool()> stopRequested;
   // Receives the text of Write and WriteLn.
   std::function<void(const std::string& text)> output;
   // Dialogs. Left empty, ShowMessage writes its text as an output line, InputBox answers its default,
@@ -135,6 +138,7 @@ class TInterpreter {
   std::vector<TValue> EvaluateArgs(const TNode& node, size_t first);
   void FreeObject(const TValue& value, const TNode& at);
   bool CallDialog(const TNode& node, TValue& result);
+  void Sleep(const TNode& node);
   TLvalue* FindVariable(const std::string& name);
   TLvalue* FindVariable(int symbol);
   // The variable or constant a name denotes in the frames of the call chain (not the units'), looked up once per

@@ -5,8 +5,25 @@
 
 namespace varnelo::network {
 
+template <typename TStep>
+TIoStatus TConnection::Honouring(TDeadline deadline, TStep step) {
+  if (!graceEnd_) {
+    const TIoStatus status = step(deadline, cancel_);
+    if (status != TIoStatus::Cancelled) return status;
+    graceEnd_ = TClock::now() + kStopGrace;
+  }
+  const TIoStatus status = step(std::min(deadline, *graceEnd_), nullptr);
+  // Ended by the grace, not by the caller's own deadline: the stop ended it.
+  if (status == TIoStatus::TimedOut && *graceEnd_ <= deadline) return TIoStatus::Cancelled;
+  return status;
+}
+
 TIoStatus TConnection::Connect(const std::string& host, const std::string& port, TDeadline deadline) {
-  return socket_.Connect(host, port, deadline, cancel_);
+  // Asked before the transfer began, the stop leaves it unbegun.
+  if (CancelRequested(cancel_)) return TIoStatus::Cancelled;
+  return Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
+    return socket_.Connect(host, port, bound, cancel);
+  });
 }
 
 TIoStatus TConnection::StartTls(const std::string& host, bool verify, const std::string& extraCaFile,
@@ -14,18 +31,27 @@ TIoStatus TConnection::StartTls(const std::string& host, bool verify, const std:
   // Bytes already buffered after a tunnel's answer would belong to the TLS stream; a proxy sends none.
   if (begin_ != end_) return TIoStatus::Failed;
   tls_ = std::make_unique<TTlsSession>();
-  return tls_->Handshake(socket_.Fd(), host, verify, extraCaFile, deadline, cancel_);
+  return Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
+    return tls_->Handshake(socket_.Fd(), host, verify, extraCaFile, bound, cancel);
+  });
 }
 
 TIoStatus TConnection::WriteAll(std::string_view data, TDeadline deadline) {
-  return tls_ ? tls_->WriteAll(data, deadline, cancel_) : socket_.WriteAll(data, deadline, cancel_);
+  return Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
+    return tls_ ? tls_->WriteAll(data, bound, cancel) : socket_.WriteAll(data, bound, cancel);
+  });
+}
+
+TIoStatus TConnection::Receive(char* data, size_t size, size_t& received, TDeadline deadline) {
+  return Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
+    return tls_ ? tls_->Read(data, size, received, bound, cancel) : socket_.Read(data, size, received, bound, cancel);
+  });
 }
 
 TIoStatus TConnection::Fill(TDeadline deadline) {
   begin_ = end_ = 0;
   size_t received = 0;
-  const TIoStatus status = tls_ ? tls_->Read(buffer_.data(), buffer_.size(), received, deadline, cancel_)
-                                : socket_.Read(buffer_.data(), buffer_.size(), received, deadline, cancel_);
+  const TIoStatus status = Receive(buffer_.data(), buffer_.size(), received, deadline);
   if (status == TIoStatus::Ok) end_ = received;
   return status;
 }
@@ -35,7 +61,6 @@ TIoStatus TConnection::ReadLine(std::string& line, size_t maxBytes, size_t& cons
   size_t taken = 0;
   while (true) {
     if (begin_ == end_) {
-      if (CancelRequested(cancel_)) return TIoStatus::Cancelled;
       if (const TIoStatus status = Fill(deadline); status != TIoStatus::Ok) return status;
     }
     const char* start = buffer_.data() + begin_;
@@ -63,7 +88,6 @@ TIoStatus TConnection::ReadLine(std::string& line, size_t maxBytes, size_t& cons
 
 TIoStatus TConnection::ReadAppend(std::string& out, size_t maxBytes, TDeadline deadline) {
   if (begin_ == end_) {
-    if (CancelRequested(cancel_)) return TIoStatus::Cancelled;
     if (maxBytes >= kDirectReadMin) return ReadDirect(out, maxBytes, deadline);
     if (const TIoStatus status = Fill(deadline); status != TIoStatus::Ok) return status;
   }
@@ -81,8 +105,7 @@ TIoStatus TConnection::ReadDirect(std::string& out, size_t maxBytes, TDeadline d
   const size_t want = std::min({maxBytes, out.capacity() - old, kDirectReadMax});
   out.resize(old + want);
   size_t received = 0;
-  const TIoStatus status = tls_ ? tls_->Read(out.data() + old, want, received, deadline, cancel_)
-                                : socket_.Read(out.data() + old, want, received, deadline, cancel_);
+  const TIoStatus status = Receive(out.data() + old, want, received, deadline);
   out.resize(old + (status == TIoStatus::Ok ? received : 0));
   return status;
 }

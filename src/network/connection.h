@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +16,9 @@
 namespace varnelo::network {
 
 // The byte stream under the HTTP client: a TCP connection, optionally with TLS on it, read through a
-// buffer in lines or in stretches. Every call honours a deadline and the cancellation flag.
+// buffer in lines or in stretches. Every call honours a deadline and the cancellation flag: a stop
+// asked before the connection is made leaves it unmade; one that comes later gives the transfer a
+// short grace (an answer already arriving is read whole) and then ends each call as Cancelled.
 class TConnection {
 public:
   explicit TConnection(const std::atomic<bool>* cancel) : cancel_(cancel) {}
@@ -42,6 +46,12 @@ private:
   static constexpr size_t kDirectReadMin = 16 * 1024;
   static constexpr size_t kDirectReadMax = 256 * 1024;
 
+  static constexpr std::chrono::milliseconds kStopGrace{500};
+
+  // Runs `step` (given a deadline and a flag) under the stop's rule above.
+  template <typename TStep>
+  TIoStatus Honouring(TDeadline deadline, TStep step);
+  TIoStatus Receive(char* data, size_t size, size_t& received, TDeadline deadline);
   TIoStatus Fill(TDeadline deadline);
   TIoStatus ReadDirect(std::string& out, size_t maxBytes, TDeadline deadline);
 
@@ -51,6 +61,7 @@ private:
   std::vector<char> buffer_ = std::vector<char>(64 * 1024);
   size_t begin_ = 0;
   size_t end_ = 0;
+  std::optional<TDeadline> graceEnd_;  // set when the stop was first seen
 };
 
 }  // namespace varnelo::network

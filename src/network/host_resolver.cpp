@@ -79,7 +79,7 @@ TIoStatus ResolveHost(const std::string& host, const std::string& port, int sock
     if (CancelRequested(cancel)) return TIoStatus::Cancelled;
     const auto now = TClock::now();
     if (now >= deadline) return TIoStatus::TimedOut;
-    lookup->done.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(250)));
+    lookup->done.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(100)));
   }
   if (lookup->code != 0) return TIoStatus::Failed;
   CopyAddresses(lookup->result.get(), addresses);

@@ -9,7 +9,7 @@ namespace varnelo::network {
 
 namespace {
 // The longest stretch between two looks at the cancellation flag.
-constexpr int kCancelSliceMs = 250;
+constexpr int kCancelSliceMs = 100;
 }  // namespace
 
 TDeadline DeadlineIn(int milliseconds) { return TClock::now() + std::chrono::milliseconds(std::max(milliseconds, 0)); }

@@ -25,7 +25,7 @@ TDeadline DeadlineIn(int milliseconds);
 inline bool CancelRequested(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(); }
 
 // Waits until `fd` is ready for `events` (POLLIN or POLLOUT), the deadline passes or `cancel` is set;
-// `cancel` is looked at every 250 ms at the latest. Ok also when the socket reports an error or a hang-up
+// `cancel` is looked at every 100 ms at the latest. Ok also when the socket reports an error or a hang-up
 // (the following call on it says which).
 TIoStatus WaitReady(int fd, short events, TDeadline deadline, const std::atomic<bool>* cancel);
 

@@ -27,8 +27,8 @@ struct TCrawlState {
 };
 
 // Resolves the redirects of `startUrl` into the cache and queues the URL reached, whatever the outcome
-// of the walk, as the crawl's seed.
-void SeedCrawl(TCrawlState& state, std::string startUrl);
+// of the walk, as the crawl's seed. A termination request ends the walk within a second.
+void SeedCrawl(TCrawlState& state, std::string startUrl, const std::atomic<bool>& terminated);
 
 // The content type that the crawl's HEAD walk found for `url`; empty when the cache does not hold it.
 std::string CachedType(TCrawlState& state, std::string_view url);

@@ -58,7 +58,8 @@ std::string StoredCopyType(std::string_view knownType, const std::filesystem::pa
 }  // namespace
 
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlText, std::string_view site,
-                       std::string_view knownType, std::int64_t maxBytes, bool storeOtherDocuments) {
+                       std::string_view knownType, std::int64_t maxBytes, bool storeOtherDocuments,
+                       const std::atomic<bool>* cancel) {
   TFetchedPage page;
   url record;
   if (ParseUrl(urlText, record) != TUrlParseResult::NoError) return page;
@@ -68,7 +69,7 @@ TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlTe
   const std::filesystem::path storedCopy =
       StorePath(home, site, DecodeKeepingReserved(record.Host), DecodeKeepingReserved(record.Dir),
                 DecodeKeepingReserved(record.FileName));
-  network::THttpClient client;
+  network::THttpClient client(cancel);
   maxBytes = std::max<std::int64_t>(maxBytes, 0);
   client.MaxHeldBody = std::min(client.MaxHeldBody, maxBytes);
   client.MaxStreamedBody = maxBytes;

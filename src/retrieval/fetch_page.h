@@ -30,9 +30,10 @@ struct TFetchedPage {
 // else the type of the stored file's extension, else the client's default. A body past `maxBytes`
 // is a failure, and so is one shorter than its length. With `storeOtherDocuments`, the body of a 2xx
 // answer that is not HTML streams to its file in the page store (as SaveStreamToStore would write
-// it, Stored set); any other body is held, never past the client's held cap.
+// it, Stored set); any other body is held, never past the client's held cap. `cancel` (the crawl's
+// termination request, may be null) ends the transfer within a second.
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view url, std::string_view site,
                        std::string_view knownType = {}, std::int64_t maxBytes = network::THttpClient::kMaxHeldBodyBytes,
-                       bool storeOtherDocuments = false);
+                       bool storeOtherDocuments = false, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace varnelo::retrieval

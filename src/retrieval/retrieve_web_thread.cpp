@@ -37,7 +37,7 @@ void TRetrieve::Execute() {
   if (settings_.Sites.empty()) return;
   BeginArchive(archive_, settings_.Sites.front());
   TCrawlState state(settings_.Sites);
-  SeedCrawl(state, settings_.Sites.front());
+  SeedCrawl(state, settings_.Sites.front(), TerminatedFlag());
   TCrawlEngine engine(
       state,
       [this, &state](const std::string& url, bool firstPage) {
@@ -52,7 +52,7 @@ void TRetrieve::Execute() {
 void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool firstPage) {
   // Without an archive to fill, files other than pages need not be held: they stream to the store.
   TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
-                                parsing::SizeLimitBytes(settings_.MaxSize), mhtPath_.empty());
+                                parsing::SizeLimitBytes(settings_.MaxSize), mhtPath_.empty(), &TerminatedFlag());
   if (!page.FaultLine.empty()) Log(page.FaultLine);
   if (!page.Success) return;
   url record;
@@ -65,7 +65,7 @@ void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool f
   std::optional<parsing::TParseURL> extractor;
   if (html) {
     extractor.emplace(&state.Lock, settings_.AcceptedTypes, settings_.MaxSize, true, page.Body, false, &state.Cache,
-                      &state.Found, state.Sites);
+                      &state.Found, state.Sites, &TerminatedFlag());
     extractor->ExtractLinks(pageUrl);
   }
   if (storable && !page.Stored) {

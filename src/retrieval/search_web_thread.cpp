@@ -14,7 +14,7 @@ TSearchWebThread::TSearchWebThread(base::TRobotPorts& ports, TWebSiteSettings se
 void TSearchWebThread::Execute() {
   if (settings_.Sites.empty()) return;
   TCrawlState state(settings_.Sites);
-  SeedCrawl(state, settings_.Sites.front());
+  SeedCrawl(state, settings_.Sites.front(), TerminatedFlag());
   Synchronize([this] {
     tab_ = ports_.tabs.OpenResultTab(base::TTabTemplate::ListView, nullptr, settings_.RobotName,
                                      "Web Site: " + settings_.SiteName);
@@ -31,7 +31,7 @@ void TSearchWebThread::Execute() {
 
 void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl) {
   TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
-                                parsing::SizeLimitBytes(settings_.MaxSize));
+                                parsing::SizeLimitBytes(settings_.MaxSize), false, &TerminatedFlag());
   if (!page.FaultLine.empty()) Synchronize([&] { ports_.log.AppendLine(page.FaultLine); });
   if (!page.Success) return;
   std::filesystem::path resultFile;
@@ -46,7 +46,7 @@ void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl)
   };
   if (IsHtmlType(page.MimeType)) {
     parsing::TParseURL extractor(&state.Lock, settings_.AcceptedTypes, settings_.MaxSize, settings_.FollowLinks,
-                                 page.Body, true, &state.Cache, &state.Found, state.Sites);
+                                 page.Body, true, &state.Cache, &state.Found, state.Sites, &TerminatedFlag());
     const bool searched = KeywordSearch(extractor.Parser.Root(), settings_.Keywords, pageUrl, resultFileFor, addRow);
     AddRows(std::move(rows));
     if (!searched) return;

@@ -1,10 +1,12 @@
 #include "retrieval/thread_robot_web_ftp_news.h"
 
+#include <chrono>
 #include <fstream>
 #include <limits>
 #include <system_error>
 #include <utility>
 
+#include "base/delayed_flag.h"
 #include "base/result_tabs.h"
 #include "base/text.h"
 #include "config/config_keys.h"
@@ -24,6 +26,10 @@ namespace {
 // Every type is archived and the size limit is out of reach: the archive takes whatever the page links to.
 constexpr std::string_view kAcceptEveryType = "*/*";
 constexpr std::string_view kNoSizeLimit = "10000M";
+
+// How long the URL in hand may go on after a stop: long enough for a page and its parts from a server
+// that answers, short enough that a stalled one does not hold the stop.
+constexpr std::chrono::seconds kUrlGrace{1};
 
 constexpr std::filesystem::perms kExecuteBits =
     std::filesystem::perms::owner_exec | std::filesystem::perms::group_exec | std::filesystem::perms::others_exec;
@@ -69,23 +75,31 @@ TThreadRobotWebFtpNews::TThreadRobotWebFtpNews(base::TRobotPorts& ports, std::st
 }
 
 void TThreadRobotWebFtpNews::Execute() {
+  const base::TDelayedFlag cut(TerminatedFlag(), kUrlGrace);
   while (!urls_.empty()) {
     if (Terminated()) {
       aborted_ = true;
       return;
     }
     const std::string url = urls_.front();
-    ProcessUrl(url);
+    if (!ProcessUrl(url, cut.Flag())) {
+      // Left first in the list, so that the work item resumes with it.
+      aborted_ = true;
+      return;
+    }
     RecordDone(url);
   }
 }
 
-void TThreadRobotWebFtpNews::ProcessUrl(const std::string& url) {
-  // A termination request lets the current URL finish: the transfers get no cancel flag.
+// After each transfer: one that returned once the grace was over may have been cut anywhere, even with
+// an answer in hand, so nothing it brought is used.
+bool TThreadRobotWebFtpNews::ProcessUrl(const std::string& url, const std::atomic<bool>& cut) {
   std::string finalUrl = url;
   std::int64_t contentLength = 0;
   std::string mimeType;
-  if (!network::HttpResolveFinal(finalUrl, contentLength, mimeType)) return;
+  const bool resolved = network::HttpResolveFinal(finalUrl, contentLength, mimeType, &cut);
+  if (cut.load()) return false;
+  if (!resolved) return true;
   // A page is held to be archived; any other document streams to its file, so that its size costs
   // no memory.
   std::filesystem::path file;
@@ -103,36 +117,43 @@ void TThreadRobotWebFtpNews::ProcessUrl(const std::string& url) {
     };
   };
   const network::THttpDocument document =
-      network::HttpGetDocument(finalUrl, nullptr, sinkFor, std::numeric_limits<std::int64_t>::max());
-  if (!document.FaultLine.empty()) Log(document.FaultLine);
-  if (file.empty()) {
-    if (document.Success) ArchivePage(url, finalUrl, document);
-    return;
+      network::HttpGetDocument(finalUrl, &cut, sinkFor, std::numeric_limits<std::int64_t>::max());
+  std::error_code error;
+  if (cut.load()) {
+    if (!file.empty()) {
+      out.close();
+      std::filesystem::remove(file, error);
+    }
+    return false;
   }
+  if (!document.FaultLine.empty()) Log(document.FaultLine);
+  if (file.empty()) return !document.Success || ArchivePage(url, finalUrl, document, cut);
   out.close();
   saveError_.clear();
-  std::error_code error;
   if (!document.Success || out.fail()) {
     if (out.fail()) saveError_ = "Unable to write to " + file.string();
     std::filesystem::remove(file, error);
-    return;
+    return true;
   }
   OpenDocument(file);
+  return true;
 }
 
-void TThreadRobotWebFtpNews::ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl,
-                                         const network::THttpDocument& page) {
+bool TThreadRobotWebFtpNews::ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl,
+                                         const network::THttpDocument& page, const std::atomic<bool>& cut) {
   sites_.push_back(pageUrl);
   parsing::TParseURL extractor(nullptr, {std::string(kAcceptEveryType)}, std::string(kNoSizeLimit), true, page.Body,
-                               false, nullptr, nullptr, sites_);
+                               false, nullptr, nullptr, sites_, &cut);
   extractor.ExtractLinks(pageUrl);
+  if (cut.load()) return false;
 
   tstringlistimp archive;
   BeginArchive(archive, pageUrl);
   AddHtmlPart(nullptr, archive, parsing::THTMLParser::GetHTML(extractor.Parser.Root()), pageUrl, page.MimeType);
   // Linked parts go in as fetched: one archive holds the page and what it links to directly.
   for (const std::string& link : extractor.Found().Items()) {
-    const network::THttpDocument part = network::HttpGetDocument(link);
+    const network::THttpDocument part = network::HttpGetDocument(link, &cut);
+    if (cut.load()) return false;
     if (!part.FaultLine.empty()) Log(part.FaultLine);
     if (!part.Success) continue;
     if (IsHtmlType(part.MimeType)) {
@@ -144,6 +165,7 @@ void TThreadRobotWebFtpNews::ArchivePage(const std::string& bookmarkUrl, const s
   EndArchive(archive);
   SaveArchive(pageUrl, archive);
   if (seeOnScreen_) ShowArchive(bookmarkUrl);
+  return true;
 }
 
 void TThreadRobotWebFtpNews::SaveArchive(const std::string& pageUrl, const tstringlistimp& archive) {

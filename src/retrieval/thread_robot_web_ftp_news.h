@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <deque>
 #include <filesystem>
@@ -15,7 +16,8 @@ namespace varnelo::retrieval {
 
 // The worker of one work item of a "Download Specified Web/Ftp/News pages" robot: each HTML page of
 // its URL list is saved with what it links to on its site as an MHT archive, any other document is
-// saved in the temporary directory and opened. Progress goes to the work item every third URL.
+// saved in the temporary directory and opened. Progress goes to the work item every third URL. A stop
+// lets the URL in hand finish within a grace; one still busy then is dropped, to be done again.
 class TThreadRobotWebFtpNews : public base::TWorker {
 public:
   // Reads the robot's settings; the runner starts the thread with TWorker::Start.
@@ -45,8 +47,11 @@ protected:
   void Execute() override;
 
 private:
-  void ProcessUrl(const std::string& url);
-  void ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl, const network::THttpDocument& page);
+  // Each is false when the stop's grace ran out before the URL was through: nothing of it was kept.
+  // `cut` is that grace's end, given to every transfer of the URL.
+  bool ProcessUrl(const std::string& url, const std::atomic<bool>& cut);
+  bool ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl, const network::THttpDocument& page,
+                   const std::atomic<bool>& cut);
   void SaveArchive(const std::string& pageUrl, const tstringlistimp& archive);
   // Where a document that is not a page is saved (the system's temporary directory).
   std::filesystem::path DocumentFile(const std::string& documentUrl, const std::string& mimeType) const;

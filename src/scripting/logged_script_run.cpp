@@ -7,7 +7,7 @@
 namespace varnelo::scripting {
 
 void RunLoggedScript(base::TRobotPorts& ports, std::string urlText, std::vector<std::string>* items,
-                     const std::filesystem::path& scriptPath) {
+                     const std::filesystem::path& scriptPath, const std::atomic<bool>* stop) {
   const auto appendLine = [&ports](const std::string& line) {
     ports.mainQueue.Synchronize([&] { ports.log.AppendLine(line); });
   };
@@ -15,6 +15,7 @@ void RunLoggedScript(base::TRobotPorts& ports, std::string urlText, std::vector<
   TScriptHooks hooks;
   hooks.output = [&written](const std::string& text) { written.Write(text); };
   ConnectDialogs(hooks, ports.dialogs, ports.mainQueue);
+  if (stop != nullptr) hooks.stopRequested = [stop] { return stop->load(); };
   TSendToScript bridge(ports.home, std::move(urlText), items, scriptPath, std::move(hooks));
   const std::string outcome = bridge.RunScript();
   written.Flush();

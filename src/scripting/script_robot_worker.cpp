@@ -12,7 +12,7 @@ TScriptRobotWorker::TScriptRobotWorker(base::TRobotPorts& ports, std::string rob
       settings_(TScriptRobotSettings::Read(config::TConfigStore(ports.home / config::kRobotConfigFile), robotName_)) {}
 
 void TScriptRobotWorker::RunScript(std::string urlText, std::vector<std::string>* items) {
-  RunLoggedScript(ports_, std::move(urlText), items, settings_.ScriptName);
+  RunLoggedScript(ports_, std::move(urlText), items, settings_.ScriptName, &TerminatedFlag());
 }
 
 void TScriptRobotWorker::OpenResultFile() {

@@ -10,8 +10,8 @@
 namespace varnelo::scripting {
 
 // What the script robot and the local file robot share: their settings, a script run whose writing
-// and outcome reach the program log, and the result file opened at the end. Neither reacts to a
-// termination request: a run, once started, goes to its end.
+// and outcome reach the program log, and the result file opened at the end. A termination request
+// stops the script at its next statement (or within a Sleep).
 class TScriptRobotWorker : public base::TWorker {
 public:
   const std::string& RobotName() const { return robotName_; }

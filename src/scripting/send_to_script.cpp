@@ -54,6 +54,7 @@ std::string TSendToScript::RunScript() {
   host.unknownIdentifier = [this](const std::string& name) { return UnknownIdentifier(name); };
   host.unitSource = [this](const std::string& unitName) { return UnitSource(unitName); };
   host.afterStatement = hooks_.afterStatement;
+  host.stopRequested = hooks_.stopRequested;
   host.output = hooks_.output;
   host.showMessage = hooks_.showMessage;
   host.inputBox = hooks_.inputBox;

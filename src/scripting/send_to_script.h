@@ -18,6 +18,8 @@ struct TScriptHooks {
   std::function<void(const std::string& text)> output;
   // Called after each statement; false stops the run.
   std::function<bool()> afterStatement;
+  // Asked after each statement and while the script sleeps; true stops the run.
+  std::function<bool()> stopRequested;
   // The script's dialogs; left empty, the interpreter's own answers without a window apply.
   decltype(pascal::TInterpreterHost::showMessage) showMessage;
   decltype(pascal::TInterpreterHost::inputBox) inputBox;

@@ -162,7 +162,7 @@ void TThreadRandomHttpQuery::ProcessUrl(const std::string& url) {
       static_cast<long long>(extractedItems_.size()) > limitation_->ExtractedItemsLimit()) {
     return;
   }
-  scripting::RunLoggedScript(ports_, currentUrl_, &extractedItems_, scriptName_);
+  scripting::RunLoggedScript(ports_, currentUrl_, &extractedItems_, scriptName_, &TerminatedFlag());
 }
 
 void TThreadRandomHttpQuery::FinishWord(const std::string& word) {

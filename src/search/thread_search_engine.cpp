@@ -130,7 +130,7 @@ std::vector<std::string> TThreadSearchEngine::CollectAnswer() {
 std::vector<std::string> TThreadSearchEngine::GetEngineLines() {
   std::vector<std::string> lines;
   std::string faultLine;
-  network::HttpGetLines(job_.engineUrl, lines, nullptr, &faultLine);
+  network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag(), &faultLine);
   if (!faultLine.empty()) Synchronize([&] { ports_.log.AppendLine(faultLine); });
   return lines;
 }

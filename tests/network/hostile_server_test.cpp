@@ -277,6 +277,43 @@ TEST_F(CancelTest, EndsAWaitForASilentServer) {
   EXPECT_THAT(TimeAfterCancel([&] { document = HttpGetDocument(server_.Url("/"), &cancel_); }), Le(3s));
 }
 
+// A server that stays silent after the connection, and one that sends its header block at a byte a
+// second: every phase of a transfer that waits on it ends soon after the stop.
+struct TStalledTransfer {
+  const char* name;
+  const char* scheme;
+  bool trickledHeaders;
+};
+
+class StalledTransferCancelTest : public CancelTest, public ::testing::WithParamInterface<TStalledTransfer> {};
+
+TEST_P(StalledTransferCancelTest, EndsSoonAfterTheStop) {
+  TScriptedAnswer answer = GetParam().trickledHeaders
+                               ? TScriptedAnswer().Trickle("HTTP/1.1 200 OK\r\nX-Slow: " + std::string(100, 'x'), 1s)
+                               : TScriptedAnswer().Pause(kStall);
+  server_.AnswerOthers(std::move(answer));
+  // Over https the silent server holds the TLS handshake: no ServerHello ever comes.
+  const std::string url = std::string(GetParam().scheme) + "://" + server_.Authority() + "/";
+  EXPECT_THAT(TimeAfterCancel([&] { HttpGetDocument(url, &cancel_); }), Le(3s));
+}
+
+INSTANTIATE_TEST_SUITE_P(Phases, StalledTransferCancelTest,
+                         ::testing::Values(TStalledTransfer{"HeaderWait", "http", false},
+                                           TStalledTransfer{"TrickledHeaders", "http", true},
+                                           TStalledTransfer{"TlsHandshake", "https", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CancelTest, EndsTheRedirectWalk) {
+  server_.AnswerMethod("HEAD", "/start", TScriptedAnswer::Redirect(302, server_.Url("/held")));
+  server_.AnswerMethod("HEAD", "/held", TScriptedAnswer().Pause(kStall));
+  std::string url = server_.Url("/start");
+  std::string mimeType;
+  std::int64_t length = 0;
+  bool resolved = true;
+  EXPECT_THAT(TimeAfterCancel([&] { resolved = HttpResolveFinal(url, length, mimeType, &cancel_); }), Le(3s));
+  EXPECT_FALSE(resolved);
+}
+
 TEST_F(CancelTest, RaisedBeforeTheRequestNothingIsSent) {
   cancel_ = true;
   const THttpDocument document = HttpGetDocument(server_.Url("/"), &cancel_);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <map>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -117,6 +120,43 @@ TEST(HostTest, StopCannotBeHandledByTheScript) {
   auto outcome = RunProgram("begin try Result := Halt; except Result := 'caught'; end; end.", host);
   ASSERT_TRUE(outcome.error);
   EXPECT_EQ(outcome.error->Code(), TErrorCode::kStopped);
+}
+
+// The stop request is raised from another thread while the script loops or sleeps; nothing in the
+// script can go on past it.
+TEST(HostTest, StopRequestEndsLoopsAndSleeps) {
+  const char* const scripts[] = {
+      "begin while True do ; end.",
+      "begin repeat until False; end.",
+      "begin while True do try Sleep(10000); except end; end.",
+      "begin try while True do Sleep(10000); finally while True do ; end; end.",
+  };
+  for (const char* script : scripts) {
+    std::atomic<bool> stop{false};
+    TInterpreterHost host;
+    host.stopRequested = [&] { return stop.load(); };
+    std::thread stopper([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      stop = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    auto outcome = RunProgram(script, host);
+    const auto took = std::chrono::steady_clock::now() - start;
+    stopper.join();
+    ASSERT_TRUE(outcome.error) << script;
+    EXPECT_EQ(outcome.error->Code(), TErrorCode::kStopped) << script;
+    // A sleep that is not cut short would take its whole 10 s.
+    EXPECT_LT(took, std::chrono::seconds(5)) << script;
+  }
+}
+
+TEST(HostTest, SleepWithAStopHookStillChecksItsArgument) {
+  TInterpreterHost host;
+  host.stopRequested = [] { return false; };
+  auto outcome = RunProgram("begin Sleep('long'); end.", host);
+  ASSERT_TRUE(outcome.error);
+  EXPECT_NE(outcome.error->Code(), TErrorCode::kStopped);
+  EXPECT_FALSE(RunProgram("begin Sleep(20); Result := 1; end.", host).error);
 }
 
 TEST(HostTest, OutputArrivesPerWriteCall) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -134,6 +135,60 @@ TEST_F(SpecifiedPagesRunTest, AStoppedRunResumesItsItemsAndAResetStartsOver) {
   EXPECT_THAT(RunnerLines(), ElementsAre(Starting(1), Starting(11), Starting(21), "No more Pages will be started",
                                          "Robot Pages s'est terminé"));
 }
+
+// Where the single worker of a specified-pages run finds its server silent, at its second URL.
+struct TPagesStall {
+  const char* name;
+  const char* method;
+  const char* target;  // the request left unanswered
+};
+
+void PrintTo(const TPagesStall& stall, std::ostream* out) { *out << stall.name; }
+
+class SpecifiedPagesStallTest : public SpecifiedPagesRunTest, public ::testing::WithParamInterface<TPagesStall> {
+protected:
+  bool AwaitStall() const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (true) {
+      for (const test::TRecordedRequest& request : server_.Requests()) {
+        if (request.Method() == GetParam().method && request.Target() == GetParam().target) return true;
+      }
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  // The names of the archives written.
+  std::vector<std::string> Archives() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(home_.Path() / "saved")) {
+      if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+};
+
+TEST_P(SpecifiedPagesStallTest, AStopEndsTheStalledUrlWhichTheItemKeepsToDo) {
+  Store().WriteString("Pages", "nbsimul", "1");
+  server_.Answer("/p102.html", TScriptedAnswer::Ok("<html><body><img src=\"/part.png\"></body></html>"));
+  server_.AnswerMethod(GetParam().method, GetParam().target, TScriptedAnswer().Pause(std::chrono::seconds(120)));
+  dialogs_.answers = {base::TDialogsPort::TAnswer::No};
+  ASSERT_TRUE(Start("Pages"));
+  ASSERT_TRUE(AwaitStall());
+  const auto stopped = std::chrono::steady_clock::now();
+  runner_.Stop("Pages");
+  RunToIdle();
+  // Far beyond the stop's grace, far below the 90 s read time-out the worker would otherwise wait.
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(3));
+  EXPECT_EQ(Value("Pages", "urlthread0*1"), Url(1) + "," + Url(10) + "," + Url(2) + ",not_processing");
+  // The first page was done; nothing of the second was stored.
+  EXPECT_THAT(Archives(), ElementsAre("p101.html.mht"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, SpecifiedPagesStallTest,
+    ::testing::Values(TPagesStall{"RedirectWalk", "HEAD", "/p102.html"}, TPagesStall{"PageFetch", "GET", "/p102.html"},
+                      TPagesStall{"LinkCheck", "HEAD", "/part.png"}, TPagesStall{"LinkedPart", "GET", "/part.png"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A random query robot over a dictionary of `words` words, against a site whose answers link nowhere.
 class RandomQueryRunTest : public RobotRunnerTest {
