@@ -15,7 +15,13 @@ constexpr std::string_view kStartCaption = "&Start";
 
 TRobotRunner::TImpl::TImpl(base::TRobotPorts& ports, base::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
                            TRobotList& robotList)
-    : ports_(ports), indicators_(indicators), workerTable_(workerTable), robotList_(robotList) {
+    : ports_(ports),
+      indicators_(indicators),
+      workerTable_(workerTable),
+      robotList_(robotList),
+      fetchLog_([&ports](std::string_view line) {
+        ports.mainQueue.Post([&log = ports.log, text = std::string(line)] { log.AppendLine(text); });
+      }) {
   // What any worker adds to a robot's tabs counts as rows found by the robot's run.
   rowsAdded_ = ports_.tabs.RowsAdded.Connect([this](const base::TTabSheet& tab, size_t, size_t count) {
     progress_.RowsFound(tab.Desc.RobotName, count);
