@@ -60,6 +60,8 @@ public:
   struct TKindStart {
     std::string_view kind;
     void (*start)(TImpl& runner, const std::string& robot, int count);
+    // The kind runs up to `nbsimul` workers, so it needs at least one.
+    bool takesCount = false;
   };
   // The start of a kind, compared exactly; none for a value that names no kind.
   static const TKindStart* KindStartOf(std::string_view kind);
