@@ -1,14 +1,16 @@
 #include "network/http_operations.h"
 
-#include "network/http_client.h"
 #include "base/text.h"
+#include "network/http_client.h"
+#include "network/redirect_target.h"
 
 namespace varnelo::network {
 namespace {
 
 constexpr int kMaxHeadRequests = 6;
 
-// The redirect walk shared by HttpResolveChain and HttpResolveFinal. `chain` gets each Location.
+// The redirect walk shared by HttpResolveChain and HttpResolveFinal. `chain` gets each URL a Location
+// leads to. A redirect off the web fails like a failed request.
 enum class TWalkEnd { Failed, TooManyRedirects, Success, OtherStatus };
 
 TWalkEnd WalkRedirects(std::string& url, std::vector<std::string>* chain, std::string& mimeType,
@@ -18,7 +20,9 @@ TWalkEnd WalkRedirects(std::string& url, std::vector<std::string>* chain, std::s
     if (!client.HttpMethod("HEAD", url)) return TWalkEnd::Failed;
     const int code = client.ResultCode;
     if (code >= 300 && code <= 399) {
-      url = client.Location;
+      std::optional<std::string> target = RedirectTarget(url, client.Location);
+      if (!target) return TWalkEnd::Failed;
+      url = std::move(*target);
       if (chain != nullptr) chain->push_back(url);
       continue;
     }
@@ -70,10 +74,16 @@ bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, const
   std::string body = std::move(client.Document);
   std::string fault = FaultLineOf(client, url);
   if (success && (client.ResultCode == 302 || client.ResultCode == 303)) {
-    THttpClient second(cancel);
-    success = second.HttpMethod("GET", client.Location);
-    body = std::move(second.Document);
-    fault = FaultLineOf(second, client.Location);
+    const std::optional<std::string> target = RedirectTarget(url, client.Location);
+    body.clear();
+    success = false;
+    fault.clear();
+    if (target) {
+      THttpClient second(cancel);
+      success = second.HttpMethod("GET", *target);
+      body = std::move(second.Document);
+      fault = FaultLineOf(second, *target);
+    }
   }
   if (success) lines = base::SplitLines(body);
   if (faultLine != nullptr) *faultLine = std::move(fault);
@@ -100,7 +110,7 @@ void HttpHeadOnce(const std::string& url, std::string& mimeType, std::int64_t& c
   if (!client.HttpMethod("HEAD", url)) return;
   const int code = client.ResultCode;
   if (code >= 300 && code <= 399) {
-    urlToUse = client.Location;
+    if (std::optional<std::string> target = RedirectTarget(url, client.Location)) urlToUse = std::move(*target);
   } else if (code < 400) {
     mimeType = client.MimeType;
     contentLength = client.ContentLength;

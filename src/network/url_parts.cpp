@@ -57,7 +57,8 @@ TUrlParts CutUrl(std::string_view url) {
     parts.Host = std::string(authority);
   }
   parts.Port = port.empty() ? defaultPort : std::string(port);
-  if (parts.Host.empty()) parts.Host = "localhost";
+  parts.HostWritten = !parts.Host.empty();
+  if (!parts.HostWritten) parts.Host = "localhost";
 
   if (const size_t question = target.find('?'); question != std::string_view::npos) {
     parts.Path = std::string(target.substr(0, question));

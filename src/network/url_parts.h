@@ -12,6 +12,7 @@ struct TUrlParts {
   std::string User;             // the text before ":" in the part before "@" (as written, not decoded)
   std::string Password;         // the text after the first ":" of that part
   std::string Host;             // without brackets for an IPv6 literal; "localhost" when empty
+  bool HostWritten = false;     // the URL names a host of its own (Host is not the stand-in "localhost")
   std::string Port;             // as written; "80", "443" for https, "21" for ftp when absent or empty
   std::string Path = "/";       // from the first "/" after the host, "/" when there is none
   std::string Query;            // the text after the first "?", without the "?"

@@ -11,6 +11,7 @@
 
 #include "base/text.h"
 #include "network/http_client.h"
+#include "network/redirect_target.h"
 #include "platform/atomic_file.h"
 #include "platform/file_url.h"
 #include "results/post_proxy.h"
@@ -48,10 +49,11 @@ TLoaded Transfer(std::string_view method, const std::string& url, const std::str
   client.RequestBody = body;
   if (!client.HttpMethod(method, url)) return {"", url, false};
   if (client.ResultCode == 302 || client.ResultCode == 303) {
-    const std::string location = client.Location;
+    const std::optional<std::string> location = network::RedirectTarget(url, client.Location);
+    if (!location) return {"", url, false};
     network::THttpClient second(cancel);
-    if (!second.HttpMethod("GET", location)) return {"", location, false};
-    return {std::move(second.Document), location, true};
+    if (!second.HttpMethod("GET", *location)) return {"", *location, false};
+    return {std::move(second.Document), *location, true};
   }
   return {std::move(client.Document), url, true};
 }

@@ -1,5 +1,9 @@
 #include "runner/robot_runner.h"
 
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
 #include "config/config_keys.h"
 #include "config/robot_kinds.h"
 #include "runner/robot_runner_impl.h"
@@ -11,11 +15,25 @@ constexpr std::string_view kErrorCaption = "Erreur";
 // The caption of the robot panel's own start item, which names no robot.
 constexpr std::string_view kStartCaption = "&Start";
 
+// Whether the script a script robot would run can be read now; a run without one would only log its
+// absence and end as if it had worked.
+bool ScriptReadable(const std::filesystem::path& script) {
+  std::error_code error;
+  if (script.empty() || !std::filesystem::is_regular_file(script, error)) return false;
+  return std::ifstream(script, std::ios::binary).is_open();
+}
+
 }  // namespace
 
 TRobotRunner::TImpl::TImpl(base::TRobotPorts& ports, base::TIndicatorsPort& indicators, TRobotWorkerTable& workerTable,
                            TRobotList& robotList)
-    : ports_(ports), indicators_(indicators), workerTable_(workerTable), robotList_(robotList) {
+    : ports_(ports),
+      indicators_(indicators),
+      workerTable_(workerTable),
+      robotList_(robotList),
+      fetchLog_([&ports](std::string_view line) {
+        ports.mainQueue.Post([&log = ports.log, text = std::string(line)] { log.AppendLine(text); });
+      }) {
   // What any worker adds to a robot's tabs counts as rows found by the robot's run.
   rowsAdded_ = ports_.tabs.RowsAdded.Connect([this](const base::TTabSheet& tab, size_t, size_t count) {
     progress_.RowsFound(tab.Desc.RobotName, count);
@@ -53,7 +71,8 @@ void TRobotRunner::TImpl::ReleaseTab(base::TTabId tab) { ports_.tabs.ReleaseOwne
 const TRobotRunner::TImpl::TKindStart* TRobotRunner::TImpl::KindStartOf(std::string_view kind) {
   static constexpr TKindStart kKindStarts[] = {
       {config::kind::kSearchEngine,
-       [](TImpl& runner, const std::string& robot, int count) { runner.CreateSearchEngineThread(robot, count, ""); }},
+       [](TImpl& runner, const std::string& robot, int count) { runner.CreateSearchEngineThread(robot, count, ""); },
+       true},
       {config::kind::kWebSiteKeywordsSearch,
        [](TImpl& runner, const std::string& robot, int) { runner.CreateThreadWebSiteKeywordsSearch(robot); }},
       {config::kind::kWebSiteBackup,
@@ -62,9 +81,11 @@ const TRobotRunner::TImpl::TKindStart* TRobotRunner::TImpl::KindStartOf(std::str
        [](TImpl& runner, const std::string& robot, int) { runner.CreateThreadLocalFile(robot); }},
       {config::kind::kScript, [](TImpl& runner, const std::string& robot, int) { runner.CreateThreadScript(robot); }},
       {config::kind::kSpecifiedPages,
-       [](TImpl& runner, const std::string& robot, int count) { runner.ConfirmAndCreateThreadBookmark(robot, count); }},
+       [](TImpl& runner, const std::string& robot, int count) { runner.ConfirmAndCreateThreadBookmark(robot, count); },
+       true},
       {config::kind::kRandomHttpQuery,
-       [](TImpl& runner, const std::string& robot, int count) { runner.CreateThreadRandomHttpQuery(robot, count); }},
+       [](TImpl& runner, const std::string& robot, int count) { runner.CreateThreadRandomHttpQuery(robot, count); },
+       true},
   };
   for (const TKindStart& entry : kKindStarts) {
     if (entry.kind == kind) return &entry;
@@ -94,7 +115,16 @@ TStartOutcome TRobotRunner::TImpl::Start(const std::string& robot) {
   }
   const TKindStart* kindStart = KindStartOf(kind);
   if (!kindStart) return TStartOutcome::NotARobot;
-  kindStart->start(*this, robot, config::Read(store, robot, config::key::kNbSimul));
+  const int count = config::Read(store, robot, config::key::kNbSimul);
+  if (kindStart->takesCount && count < 1) {
+    ShowError(kNoSimultaneousWorker);
+    return TStartOutcome::Refused;
+  }
+  if (kind == config::kind::kScript && !ScriptReadable(config::Read(store, robot, config::key::kScriptName))) {
+    ShowError(kScriptUnreadable);
+    return TStartOutcome::Refused;
+  }
+  kindStart->start(*this, robot, count);
   return TStartOutcome::Started;
 }
 

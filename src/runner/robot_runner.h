@@ -19,6 +19,9 @@ inline constexpr std::string_view kChooseRobotToStart = "Choississez un robot da
 inline constexpr std::string_view kChooseRobotToStop = "Choisissez un robot dans la liste";
 inline constexpr std::string_view kAssociateDictionary = "Vous devez associer un dictionnaire avec un robot";
 inline constexpr std::string_view kStillRunning = "Des processus de ce robot sont encore en fonction";
+inline constexpr std::string_view kNoSimultaneousWorker =
+    "Le nombre de processus simultanés de ce robot doit être au moins 1";
+inline constexpr std::string_view kScriptUnreadable = "Le script de ce robot est introuvable ou illisible";
 inline constexpr std::string_view kUrlFormatError = "erreur dans le format d'URL";
 // The confirmation before a specified-pages start (caption "Confirmation", "Oui" = Yes, "Non" = No).
 inline constexpr std::string_view kResetQuestion = "Voulez-vous réinitialiser tous les données déjà traitées";

@@ -13,6 +13,7 @@
 #include "base/result_tabs.h"
 #include "base/signal.h"
 #include "config/config_store.h"
+#include "network/fetch_log.h"
 #include "runner/robot_runner.h"
 #include "runner/run_progress.h"
 #include "search/desc_url.h"
@@ -59,6 +60,8 @@ public:
   struct TKindStart {
     std::string_view kind;
     void (*start)(TImpl& runner, const std::string& robot, int count);
+    // The kind runs up to `nbsimul` workers, so it needs at least one.
+    bool takesCount = false;
   };
   // The start of a kind, compared exactly; none for a value that names no kind.
   static const TKindStart* KindStartOf(std::string_view kind);
@@ -123,6 +126,8 @@ private:
   TRobotList& robotList_;
   TRunProgressTable progress_;
   base::TConnection rowsAdded_;
+  // The workers' transfers log through the main queue: the log is the main thread's.
+  network::TScopedFetchLog fetchLog_;
   // The robot whose worker's end handler runs now; none between them.
   const std::string* endingRobot_ = nullptr;
 };

@@ -132,6 +132,7 @@ struct TFailedStart {
   std::string section;  // the robot's section, below [Robot]
   std::string urls;     // Robot.url, written when not empty
   std::string message;  // the whole standard error
+  std::vector<std::string> options = {};  // after "run" and the robot's name
 };
 
 class FailedStartE2eTest : public CliE2eTest, public ::testing::WithParamInterface<TFailedStart> {};
@@ -140,7 +141,9 @@ class FailedStartE2eTest : public CliE2eTest, public ::testing::WithParamInterfa
 TEST_P(FailedStartE2eTest, ExitsWithOne) {
   WriteConfig("[general]\r\n[dictionary]\r\n[Robot]\r\nrobotno=0\r\n" + GetParam().section);
   if (!GetParam().urls.empty()) WriteFile(home_.Path() / "Robot.url", GetParam().urls);
-  const TCliResult run = Run({"run", "Robot"});
+  std::vector<std::string> words{"run", "Robot"};
+  words.insert(words.end(), GetParam().options.begin(), GetParam().options.end());
+  const TCliResult run = Run(words);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, GetParam().message);
   EXPECT_EQ(run.out, "");
@@ -152,6 +155,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TFailedStart{"randomQueryWithoutDictionary", "DataFrom=Random Http Query\r\nnbsimul=2\r\n", "",
                      "varnelo-cli: Vous devez associer un dictionnaire avec un robot\n"},
+        TFailedStart{"scriptRobotWithoutScript", "DataFrom=Script (use it for database request)\r\n", "",
+                     "varnelo-cli: Le script de ce robot est introuvable ou illisible\n"},
+        TFailedStart{"scriptRobotWhoseScriptIsGone",
+                     "DataFrom=Script (use it for database request)\r\nScriptName=/nonexistent/gone.pas\r\n", "",
+                     "varnelo-cli: Le script de ce robot est introuvable ou illisible\n"},
+        TFailedStart{"searchEngineWithoutWorkers", "DataFrom=Search engine functionality\r\nnbsimul=0\r\n", "",
+                     "varnelo-cli: Le nombre de processus simultanés de ce robot doit être au moins 1\n"},
+        TFailedStart{"specifiedPagesWithoutWorkers",
+                     "DataFrom=Download Specified Web/Ftp/News pages\r\nnbsimul=0\r\n", "",
+                     "varnelo-cli: Le nombre de processus simultanés de ce robot doit être au moins 1\n", {"--keep"}},
+        TFailedStart{"randomQueryWithoutWorkers", "DataFrom=Random Http Query\r\ndict=1\r\nnbsimul=0\r\n", "",
+                     "varnelo-cli: Le nombre de processus simultanés de ce robot doit être au moins 1\n"},
         // The start shows its message and starts nothing, though it was not refused.
         TFailedStart{"backupUrlThatDoesNotParse", "DataFrom=Web Site Backup\r\n",
                      "http://127.0.0.1/\r\ngopher://127.0.0.1/\r\n", "varnelo-cli: erreur dans le format d'URL\n"}),

@@ -2,10 +2,19 @@
 
 #include "network/http_operations.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <mutex>
+
+#include "network/fetch_log.h"
 #include "network_fixture.h"
+#include "platform/unique_fd.h"
 #include "support/loopback_server.h"
 
 namespace varnelo::network {
@@ -215,17 +224,223 @@ TEST_F(OperationsTest, ResolveFinalFollowsToTheEnd) {
   EXPECT_EQ(contentLength, 42);
 }
 
-TEST_F(OperationsTest, ResolveFinalTakesLocationUnresolved) {
-  // "/elsewhere" is not resolved against the first URL: the next request goes to localhost:80, where
-  // nothing of this test listens.
-  server_.Answer("/0", TScriptedAnswer::Redirect(301, "/elsewhere"));
+// Listens on 127.0.0.1:80, where a URL without a host or port would end, when this process may bind
+// it (the isolated test namespace lets root do so). A connection waits in the backlog unaccepted.
+class TDefaultPortTrap {
+public:
+  TDefaultPortTrap() : socket_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(80);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int yes = 1;
+    ::setsockopt(socket_.Get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    listening_ = ::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                 ::listen(socket_.Get(), 8) == 0;
+  }
+  bool Listening() const { return listening_; }
+  bool Reached() const {
+    pollfd entry{socket_.Get(), POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0;
+  }
+
+private:
+  platform::TUniqueFd socket_;
+  bool listening_ = false;
+};
+
+class RedirectTargetTest : public OperationsTest {
+protected:
+  std::vector<std::string> LogLines() {
+    const std::lock_guard<std::mutex> guard(logLock_);
+    return logLines_;
+  }
+  void ExpectNothingLocalReached() {
+    EXPECT_EQ(trap_.Connections(), 0);
+    if (defaultPort_.Listening()) {
+      EXPECT_FALSE(defaultPort_.Reached()) << "a request went to localhost:80";
+    }
+  }
+
+  TLoopbackServer trap_;
+  TDefaultPortTrap defaultPort_;
+
+private:
+  std::mutex logLock_;
+  std::vector<std::string> logLines_;
+  TScopedFetchLog log_{[this](std::string_view line) {
+    const std::lock_guard<std::mutex> guard(logLock_);
+    logLines_.emplace_back(line);
+  }};
+};
+
+struct TRelativeCase {
+  const char* name;
+  const char* from;      // the path that redirects
+  std::string location;  // "@" stands for the server's authority
+  const char* reached;   // the path the walk ends on
+};
+
+void PrintTo(const TRelativeCase& c, std::ostream* out) { *out << c.name; }
+
+class RelativeRedirectTest : public RedirectTargetTest, public ::testing::WithParamInterface<TRelativeCase> {
+protected:
+  std::string Location() const {
+    std::string location = GetParam().location;
+    if (const size_t at = location.find('@'); at != std::string::npos) location.replace(at, 1, server_.Authority());
+    return location;
+  }
+};
+
+TEST_P(RelativeRedirectTest, WalkReachesTheServerThatAnswered) {
+  const TRelativeCase& c = GetParam();
+  server_.Answer(c.from, TScriptedAnswer::Redirect(301, Location()));
+  server_.Answer(c.reached, kFinalPage);
+  std::string url = server_.Url(c.from);
+  std::string mimeType;
+  std::int64_t contentLength = 0;
+  EXPECT_TRUE(HttpResolveFinal(url, contentLength, mimeType));
+  EXPECT_EQ(url, server_.Url(c.reached));
+  EXPECT_EQ(contentLength, 42);
+  EXPECT_THAT(RequestLines(), ElementsAre("HEAD " + std::string(c.from) + " HTTP/1.1",
+                                          "HEAD " + std::string(c.reached) + " HTTP/1.1"));
+  ExpectNothingLocalReached();
+  EXPECT_THAT(LogLines(), IsEmpty());
+}
+
+TEST_P(RelativeRedirectTest, GetLinesFollowsTheResolvedLocation) {
+  const TRelativeCase& c = GetParam();
+  server_.Answer(c.from, TScriptedAnswer::Redirect(302, Location()));
+  server_.Answer(c.reached, TScriptedAnswer::Ok("reached"));
+  std::vector<std::string> lines;
+  EXPECT_TRUE(HttpGetLines(server_.Url(c.from), lines));
+  EXPECT_THAT(lines, ElementsAre("reached"));
+  ExpectNothingLocalReached();
+}
+
+TEST_P(RelativeRedirectTest, HeadOnceGivesTheResolvedLocation) {
+  const TRelativeCase& c = GetParam();
+  server_.Answer(c.from, TScriptedAnswer::Redirect(301, Location()));
+  std::string mimeType;
+  std::int64_t contentLength = 0;
+  std::string urlToUse;
+  HttpHeadOnce(server_.Url(c.from), mimeType, contentLength, urlToUse);
+  EXPECT_EQ(urlToUse, server_.Url(c.reached));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RelativeRedirectTest,
+    ::testing::Values(TRelativeCase{"absolutePath", "/0", "/site/x.html", "/site/x.html"},
+                      TRelativeCase{"relativePath", "/dir/0", "x.html", "/dir/x.html"},
+                      TRelativeCase{"query", "/dir/0", "?page=2", "/dir/0?page=2"},
+                      TRelativeCase{"networkPath", "/0", "//@/other", "/other"},
+                      TRelativeCase{"blanksAround", "/0", "  /site/y.html ", "/site/y.html"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RedirectTargetTest, ResolvedChainHoldsTheResolvedUrls) {
+  server_.Answer("/0", TScriptedAnswer::Redirect(301, "/1"));
+  server_.Answer("/1", TScriptedAnswer::Redirect(301, "2"));
+  server_.Answer("/2", kFinalPage);
+  std::vector<TUrlChainEntry> list;
+  std::string url = server_.Url("/0");
+  std::string mimeType;
+  std::int64_t contentLength = 0;
+  ASSERT_TRUE(HttpResolveChain(list, url, mimeType, contentLength));
+  const std::string end = server_.Url("/2");
+  EXPECT_THAT(list, ElementsAre(ChainEntry(server_.Url("/0"), end), ChainEntry(server_.Url("/1"), end),
+                                ChainEntry(end, end)));
+}
+
+TEST_F(RedirectTargetTest, RelativeRedirectLoopStillEndsAfterSixRequests) {
+  server_.Answer("/loop", TScriptedAnswer::Redirect(302, "/loop"));
+  std::string url = server_.Url("/loop");
+  std::string mimeType;
+  std::int64_t contentLength = 0;
+  EXPECT_FALSE(HttpResolveFinal(url, contentLength, mimeType));
+  EXPECT_EQ(server_.Requests().size(), 6u);
+}
+
+struct TOffTheWebCase {
+  const char* name;
+  std::string location;  // "@" stands for the trap's port
+};
+
+void PrintTo(const TOffTheWebCase& c, std::ostream* out) { *out << c.name; }
+
+class OffTheWebRedirectTest : public RedirectTargetTest, public ::testing::WithParamInterface<TOffTheWebCase> {
+protected:
+  OffTheWebRedirectTest() {
+    std::string location = GetParam().location;
+    if (const size_t at = location.find('@'); at != std::string::npos) {
+      location.replace(at, 1, std::to_string(trap_.Port()));
+    }
+    location_ = location;
+  }
+  std::string ExpectedLogLine(std::string_view path) const {
+    return "Redirection refusée de " + server_.Url(path) + " vers " + location_;
+  }
+
+  std::string location_;
+};
+
+TEST_P(OffTheWebRedirectTest, ResolveFinalFailsAndLogs) {
+  server_.Answer("/0", TScriptedAnswer::Redirect(301, location_));
   std::string url = server_.Url("/0");
   std::string mimeType = "unset";
   std::int64_t contentLength = -7;
-  HttpResolveFinal(url, contentLength, mimeType);
-  EXPECT_EQ(url, "/elsewhere");
+  EXPECT_FALSE(HttpResolveFinal(url, contentLength, mimeType));
+  EXPECT_EQ(mimeType, "unset");
+  EXPECT_EQ(contentLength, -7);
   EXPECT_EQ(server_.Requests().size(), 1u);
+  ExpectNothingLocalReached();
+  EXPECT_THAT(LogLines(), ElementsAre(ExpectedLogLine("/0")));
 }
+
+TEST_P(OffTheWebRedirectTest, ResolveChainFailsAndAppendsNothing) {
+  server_.Answer("/0", TScriptedAnswer::Redirect(301, server_.Url("/1")));
+  server_.Answer("/1", TScriptedAnswer::Redirect(302, location_));
+  std::vector<TUrlChainEntry> list;
+  std::string url = server_.Url("/0");
+  std::string mimeType;
+  std::int64_t contentLength = 0;
+  EXPECT_FALSE(HttpResolveChain(list, url, mimeType, contentLength));
+  EXPECT_THAT(list, IsEmpty());
+  ExpectNothingLocalReached();
+  EXPECT_THAT(LogLines(), ElementsAre(ExpectedLogLine("/1")));
+}
+
+TEST_P(OffTheWebRedirectTest, GetLinesFailsWithoutTheRedirectBody) {
+  server_.Answer("/0", TScriptedAnswer::Page("HTTP/1.1 302 Found", "Location: " + location_ + "\r\n", "moved"));
+  std::vector<std::string> lines{"left over"};
+  EXPECT_FALSE(HttpGetLines(server_.Url("/0"), lines));
+  EXPECT_THAT(lines, IsEmpty());
+  ExpectNothingLocalReached();
+  EXPECT_THAT(LogLines(), ElementsAre(ExpectedLogLine("/0")));
+}
+
+TEST_P(OffTheWebRedirectTest, HeadOnceSetsNothing) {
+  server_.Answer("/0", TScriptedAnswer::Redirect(301, location_));
+  std::string mimeType = "unset";
+  std::int64_t contentLength = -7;
+  std::string urlToUse = "unset";
+  HttpHeadOnce(server_.Url("/0"), mimeType, contentLength, urlToUse);
+  EXPECT_EQ(urlToUse, "unset");
+  EXPECT_EQ(mimeType, "unset");
+  EXPECT_THAT(LogLines(), ElementsAre(ExpectedLogLine("/0")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OffTheWebRedirectTest,
+    ::testing::Values(TOffTheWebCase{"fileWithoutHost", "file:///etc/passwd"},
+                      TOffTheWebCase{"fileOnLoopback", "file://127.0.0.1:@/etc/passwd"},
+                      TOffTheWebCase{"ftp", "ftp://127.0.0.1:@/"},
+                      TOffTheWebCase{"gopher", "gopher://127.0.0.1:@/"},
+                      TOffTheWebCase{"httpWithoutHost", "http://:@/x"},
+                      TOffTheWebCase{"httpsWithoutHost", "https:///x"},
+                      TOffTheWebCase{"userButNoHost", "http://user@:@/x"},
+                      TOffTheWebCase{"schemeWithoutSlashes", "http:x.html"},
+                      TOffTheWebCase{"mailto", "mailto:someone@127.0.0.1"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct THeadOnceCase {
   const char* name;

@@ -31,6 +31,14 @@ constexpr std::string_view kError = "Erreur";
 TEST_F(RobotRunnerTest, StartRefusalsChangeNothing) {
   AddRobot("Query", "DataFrom=Random Http Query\r\nrobotno=0\r\n");
   AddRobot("Busy", "DataFrom=Script (use it for database request)\r\nrobotno=1\r\n");
+  AddRobot("NoScript", "DataFrom=Script (use it for database request)\r\nrobotno=2\r\n");
+  AddRobot("MissingScript", "DataFrom=Script (use it for database request)\r\nrobotno=3\r\nScriptName=" +
+                                (home_.Path() / "missing.pas").string() + "\r\n");
+  AddRobot("FolderScript", "DataFrom=Script (use it for database request)\r\nrobotno=4\r\nScriptName=" +
+                               home_.Path().string() + "\r\n");
+  AddRobot("NoEngineWorker", "DataFrom=Search engine functionality\r\nrobotno=5\r\nnbsimul=0\r\n");
+  AddRobot("NoPageWorker", "DataFrom=Download Specified Web/Ftp/News pages\r\nrobotno=6\r\nnbsimul=0\r\n");
+  AddRobot("NegativeQueryWorkers", "DataFrom=Random Http Query\r\nrobotno=7\r\ndict=1\r\nnbsimul=-2\r\n");
   TIdleWorker live(queue_);
   table_.Add(1, &live);
   struct TCase {
@@ -42,6 +50,12 @@ TEST_F(RobotRunnerTest, StartRefusalsChangeNothing) {
       {TSender::MenuItem("&Start"), kChooseRobotToStart},  // the panel's own item stands for the selection
       {TSender::MenuItem("Query"), kAssociateDictionary},
       {TSender::MenuItem("Busy"), kStillRunning},
+      {TSender::MenuItem("NoScript"), kScriptUnreadable},
+      {TSender::MenuItem("MissingScript"), kScriptUnreadable},
+      {TSender::MenuItem("FolderScript"), kScriptUnreadable},
+      {TSender::MenuItem("NoEngineWorker"), kNoSimultaneousWorker},
+      {TSender::MenuItem("NoPageWorker"), kNoSimultaneousWorker},
+      {TSender::MenuItem("NegativeQueryWorkers"), kNoSimultaneousWorker},
   };
   for (const TCase& c : cases) {
     dialogs_.messages.clear();

@@ -79,7 +79,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "<items><rdf:Seq><rdf:li resource=\"http://c/1\"/></rdf:Seq></items></channel>\n"
                   "  <item rdf:about=\"http://c/1\"><title>One</title><link>http://c/1</link></item>\n</rdf:RDF>\n",
                   {}},
-        TFeedCase{"ChannelWithoutItems", "<rss><channel><title>empty</title></channel></rss>", {}}),
+        TFeedCase{"ChannelWithoutItems", "<rss><channel><title>empty</title></channel></rss>", {}},
+        // Character references and the document's own small entities, nested ones and those holding
+        // markup included, give their text.
+        TFeedCase{"EntitiesOfTheDocument",
+                  "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY brand \"Varnelo\"><!ENTITY both \"&brand; &amp; "
+                  "co\"><!ENTITY bold \"<b>b</b>\">]><rss><channel><item><title>&brand; &lt;&#233;&gt;</title>"
+                  "<link>http://a/?x=1&amp;y=2</link><description>&both; &bold;</description></item>"
+                  "</channel></rss>",
+                  {{"Varnelo <\xc3\xa9>", "http://a/?x=1&y=2", "Varnelo & co b"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RssFeedTest, DeclaredEncodingIsHonouredAndRowsAreUtf8) {
@@ -113,6 +121,49 @@ TEST(RssFeedTest, ExternalEntitiesAndDtdsAreNeverFetched) {
   EXPECT_EQ(items->front().Title, "ab");
   EXPECT_TRUE(server.Requests().empty());
 }
+
+// Bytes held by the texts of `items`.
+size_t TextBytes(const std::vector<TFeedItem>& items) {
+  size_t bytes = 0;
+  for (const TFeedItem& item : items) bytes += item.Title.size() + item.Link.size() + item.Description.size();
+  return bytes;
+}
+
+TEST(RssFeedTest, OneLargeEntityUsedOverAndOverStaysWithinTheFeedsSize) {
+  // 160 kB of feed whose description would be 2 GB of text if every reference were written out.
+  std::string text = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY big \"" + std::string(100000, 'x') +
+                     "\">]><rss><channel><item><title>t</title><description>";
+  for (int i = 0; i < 20000; ++i) text += "&big;";
+  text += "</description></item><item><title>after</title></item></channel></rss>";
+  const TFeedDocumentPtr feed = ParseFeed(Lines(text));
+  ASSERT_NE(feed, nullptr);
+  const auto items = FeedItems(*feed);
+  ASSERT_TRUE(items.has_value());
+  ASSERT_EQ(items->size(), 2u);
+  EXPECT_EQ(items->front().Title, "t");
+  EXPECT_EQ(items->back().Title, "after");
+  EXPECT_LE(TextBytes(*items), 2 * text.size());
+  // The script's copy keeps the references as references.
+  size_t scriptBytes = 0;
+  for (const std::string& line : FeedText(*feed)) scriptBytes += line.size() + 2;
+  EXPECT_LE(scriptBytes, 2 * text.size());
+}
+
+// A DTD where each entity holds ten of the one below it, `levels` deep, and a channel whose item refers
+// `uses` times to the top one. The parser refuses such a DTD whenever it multiplies.
+std::string MultiplyingFeed(int levels, int uses, size_t baseSize) {
+  std::string text = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY l0 \"" + std::string(baseSize, 'l') + "\">";
+  for (int level = 1; level <= levels; ++level) {
+    std::string ten;
+    for (int i = 0; i < 10; ++i) ten += "&l" + std::to_string(level - 1) + ";";
+    text += "<!ENTITY l" + std::to_string(level) + " \"" + ten + "\">";
+  }
+  text += "]><rss><channel><item><title>x</title><description>";
+  for (int i = 0; i < uses; ++i) text += "&l" + std::to_string(levels) + ";";
+  return text + "</description></item></channel></rss>";
+}
+
+TEST(RssFeedTest, BillionLaughsAreRefused) { EXPECT_EQ(ParseFeed(Lines(MultiplyingFeed(9, 2, 5))), nullptr); }
 
 TEST(RssFeedTest, TextForTheScriptIsTheFeedWrittenAgainInUtf8) {
   const TFeedDocumentPtr feed = ParseFeed(
