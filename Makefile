@@ -15,9 +15,12 @@ PACKAGES := cmake ninja-build g++ pkg-config make \
 	libssl-dev libpcre2-dev libxml2-dev libzip-dev libsqlite3-dev libicu-dev \
 	iproute2 util-linux curl nginx apache2-doc wget httrack fpc
 
+# What `make fuzz` needs besides: Debian 12's clang and its libFuzzer runtime.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-asan bench fuzz clean
+.PHONY: all deps fuzz-deps build run test test-asan bench fuzz fuzz-build clean
 
 all: build
 
@@ -30,6 +33,9 @@ deps:
 		$(SUDO) apt-get update && \
 		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
 	fi
+
+fuzz-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
 
 $(BUILD_DIR)/build.ninja:
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
@@ -55,12 +61,14 @@ bench: build
 	else set -- $$(ls $(BUILD_DIR)/bin/*_bench); fi; \
 	for b in "$$@"; do echo "== $$(basename $$b)"; tools/isolated "$$b" || exit 1; done
 
-# libFuzzer targets, built with clang in a tree of their own; each runs FUZZ_TIME seconds on its corpus.
-fuzz: deps
-	@command -v clang++ >/dev/null || { echo "make fuzz needs clang (apt-get install clang libclang-rt-dev)"; exit 1; }
+# libFuzzer targets, built with clang in a tree of their own; `make fuzz` runs each FUZZ_TIME seconds on its
+# corpus, `make fuzz-build` only builds them (CI, so that no target breaks unseen).
+fuzz-build: fuzz-deps
 	cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-		-DVARNELO_FUZZ=ON -DVARNELO_TESTS=OFF -DVARNELO_BENCH=OFF
+		-DVARNELO_FUZZ=ON -DVARNELO_TESTS=OFF -DVARNELO_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD_DIR)
+
+fuzz: fuzz-build
 	@for f in $(FUZZ_BUILD_DIR)/bin/*_fuzz; do \
 		name=$$(basename $$f); mkdir -p $(FUZZ_BUILD_DIR)/corpus/$$name; \
 		echo "== $$name"; tools/isolated $$f -max_total_time=$(FUZZ_TIME) $(FUZZ_BUILD_DIR)/corpus/$$name || exit 1; \

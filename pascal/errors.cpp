@@ -25,6 +25,7 @@ std::string TScriptError::ExceptionClass() const {
     case TErrorCode::kRangeError: return "ERangeError";
     case TErrorCode::kConversion: return "EConvertError";
     case TErrorCode::kDatabase: return "EDatabaseError";
+    case TErrorCode::kOutOfMemory: return "EOutOfMemory";
     default: return "Exception";
   }
 }

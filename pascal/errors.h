@@ -21,6 +21,7 @@ enum class TErrorCode : int {
   kUnitNotFound = 11,
   kDatabase = 12,
   kScriptNotFound = 13,  // the host could not read the script itself
+  kOutOfMemory = 14,     // the run's memory budget is spent
 };
 
 // An error of the interpreter. Catchable errors (division by zero, conversions...) can be handled by the

@@ -30,6 +30,7 @@ constexpr int kMaxUnitNesting = 16;
 constexpr int64_t kMaxArrayLength = 1'000'000;
 // Strings that outgrow this end the run with an error instead of exhausting memory.
 constexpr size_t kMaxStringLength = 64 * 1024 * 1024;
+constexpr const char* kOutOfMemory = "Out of memory";
 
 const char* const kProvidedUnits[] = {"system", "sysutils", "classes", "strutils", "math",  "dialogs",
                                       "db",     "variants", "types",   "sqldb",    "sqlite3conn"};
@@ -186,6 +187,16 @@ void TInterpreter::Fail(TErrorCode code, const std::string& text, const TNode& a
 }
 
 TValue TInterpreter::Run(std::string_view source) {
+  const TBudgetScope budget(memoryLimit_);
+  try {
+    return RunProgram(source);
+  } catch (const std::bad_alloc&) {
+    // Spent outside any statement (declarations of the program or of a unit).
+    throw TScriptError(TErrorCode::kOutOfMemory, kOutOfMemory, 0, 0);
+  }
+}
+
+TValue TInterpreter::RunProgram(std::string_view source) {
   callDepth_ = 0;
   unitFrames_.clear();
   programs_.clear();
@@ -304,6 +315,7 @@ TValue TInterpreter::DefaultValue(const TTypeRef& type) const {
     case K::kStaticArray: {
       auto array = std::make_shared<TArrayData>();
       array->low = type->low;
+      memory_budget::Ensure(CellsBytes(type->high - type->low + 1));
       for (int64_t i = type->low; i <= type->high; ++i) array->items.push_back(std::make_shared<TValue>(DefaultValue(type->element)));
       return TValue::Array(array, false);
     }
@@ -521,7 +533,12 @@ std::pair<const TRoutine*, TInterpreter::TFrame*> TInterpreter::FindRoutine(cons
 
 TInterpreter::TFlow TInterpreter::Execute(const TNode& node) {
   CheckStack(node);
-  TFlow flow = ExecuteStatement(node);
+  TFlow flow;
+  try {
+    flow = ExecuteStatement(node);
+  } catch (const std::bad_alloc&) {
+    Fail(TErrorCode::kOutOfMemory, kOutOfMemory, node, true);
+  }
   if (host_.afterStatement && !host_.afterStatement()) Fail(TErrorCode::kStopped, "stopped", node);
   if (host_.stopRequested && host_.stopRequested()) Fail(TErrorCode::kStopped, "stopped", node);
   return flow;
@@ -834,7 +851,7 @@ void TInterpreter::ExecuteAssign(const TNode& node) {
       Fail(TErrorCode::kTypeMismatch, "Operator is not overloaded: \"" + KindName(left) + "\" + \"" + KindName(right) + "\"", source);
     if (left.AsString().size() + right.AsString().size() > kMaxStringLength)
       Fail(TErrorCode::kRuntime, "Out of memory: string too long", source, true);
-    left.MutableString() += right.AsString();
+    left.AppendString(right.AsString());
     return;
   }
   *lvalue.cell = CoerceTemporary(Evaluate(source), lvalue.type, source);
@@ -1456,6 +1473,7 @@ bool TInterpreter::CallSpecial(const TNode& node, TValue& result) {
       auto resized = std::make_shared<TArrayData>();
       const auto& old = target.cell->AsArray()->items;
       TTypeRef element = target.type && target.type->element ? target.type->element : VariantType();
+      memory_budget::Ensure(CellsBytes(length));
       for (int64_t i = 0; i < length; ++i)
         resized->items.push_back(std::make_shared<TValue>(i < static_cast<int64_t>(old.size()) ? old[i]->DeepCopy() : DefaultValue(element)));
       *target.cell = TValue::Array(resized, true);

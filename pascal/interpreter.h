@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "pascal/builtins.h"
 #include "pascal/dialogs.h"
 #include "pascal/errors.h"
+#include "pascal/memory_budget.h"
 #include "pascal/value.h"
 
 namespace varnelo::pascal {
@@ -58,6 +60,9 @@ class TInterpreter {
 
   static constexpr int kDefaultMaxCallDepth = 10000;
   void SetMaxCallDepth(int depth) { maxCallDepth_ = depth; }
+  // What a run may hold in strings, string lists, arrays and records; more raises "Out of memory".
+  static constexpr int64_t kDefaultMemoryLimit = memory_budget::kDefaultLimit;
+  void SetMemoryLimit(int64_t bytes) { memoryLimit_ = bytes; }
 
  private:
   struct TFrame;
@@ -69,6 +74,7 @@ class TInterpreter {
   enum class TFlow { kNormal, kBreak, kContinue, kExit };
   struct TRaised;
 
+  TValue RunProgram(std::string_view source);
   void LoadUnit(const std::string& name, const std::string& spelled, int line, int column, int nesting);
   void EnterBlock(TFrame& frame, const TBlock& block);
   TValue DefaultValue(const TTypeRef& type) const;
@@ -165,6 +171,7 @@ class TInterpreter {
   std::unordered_map<std::string, int> symbols_;
   int resultSymbol_ = Symbol("result");
   int maxCallDepth_ = kDefaultMaxCallDepth;
+  int64_t memoryLimit_ = kDefaultMemoryLimit;
   int callDepth_ = 0;
   const char* stackLimit_ = nullptr;
   TFrame* current_ = nullptr;

@@ -70,13 +70,45 @@ void CountArgs(const std::vector<TValue>& args, size_t count, const char* method
 
 TValue Integer(size_t value) { return TValue::Integer(static_cast<int64_t>(value)); }
 
+int64_t LineBytes(const std::string& line) { return int64_t(sizeof(std::string) + line.size()); }
+
 }  // namespace
 
-TStringList::TStringList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+TStringList::TStringList(std::vector<std::string> lines) : lines_(std::move(lines)) {
+  int64_t bytes = 0;
+  for (const std::string& line : lines_) bytes += LineBytes(line);
+  charge_.Grow(bytes);
+}
+
+void TStringList::InsertLine(size_t position, const std::string& line) {
+  charge_.Grow(LineBytes(line));
+  try {
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(position), line);
+  } catch (...) {
+    charge_.Shrink(LineBytes(line));
+    throw;
+  }
+}
+
+void TStringList::ReplaceLine(size_t position, const std::string& line) {
+  charge_.Grow(LineBytes(line));
+  charge_.Shrink(LineBytes(lines_[position]));
+  lines_[position] = line;
+}
+
+void TStringList::EraseLine(size_t position) {
+  charge_.Shrink(LineBytes(lines_[position]));
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+void TStringList::ClearLines() {
+  lines_.clear();
+  charge_.Reset();
+}
 
 int TStringList::Add(const std::string& line) {
   if (!sorted_) {
-    lines_.push_back(line);
+    InsertLine(lines_.size(), line);
     return static_cast<int>(lines_.size()) - 1;
   }
   size_t position = 0;
@@ -85,7 +117,7 @@ int TStringList::Add(const std::string& line) {
     if (duplicates_ == TDuplicates::kError)
       throw TBuiltinError(TErrorCode::kRuntime, "String list does not allow duplicates", kListError);
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(position), line);
+  InsertLine(position, line);
   return static_cast<int>(position);
 }
 
@@ -96,7 +128,7 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::SetText(const std::string& text) {
-  lines_.clear();
+  ClearLines();
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find_first_of("\r\n", start);
@@ -128,7 +160,7 @@ std::string TStringList::DelimitedText() const {
 
 // Follows Free Pascal's parser item for item, including how it treats blanks and a trailing delimiter.
 void TStringList::SetDelimitedText(const std::string& text) {
-  lines_.clear();
+  ClearLines();
   auto blank = [&](size_t at) { return !strictDelimiter_ && static_cast<unsigned char>(text[at]) <= ' '; };
   size_t i = 0;
   bool notFirst = false;
@@ -257,7 +289,7 @@ bool TStringList::SetProperty(const std::string& name, const std::vector<TValue>
     } else if (name == "commatext") {
       TStringList comma;
       comma.SetDelimitedText(StringArg(value));
-      lines_.clear();
+      ClearLines();
       for (const auto& line : comma.lines_) Add(line);
     } else if (name == "delimitedtext") {
       SetDelimitedText(StringArg(value));
@@ -281,7 +313,7 @@ bool TStringList::SetProperty(const std::string& name, const std::vector<TValue>
   if (name == "strings") {
     size_t index = CheckedIndex(indexes[0]);
     CheckUnsorted();
-    lines_[index] = StringArg(value);
+    ReplaceLine(index, StringArg(value));
     return true;
   }
   if (name == "values") {
@@ -292,7 +324,7 @@ bool TStringList::SetProperty(const std::string& name, const std::vector<TValue>
       Add(line);
     } else {
       CheckUnsorted();
-      lines_[static_cast<size_t>(index)] = line;
+      ReplaceLine(static_cast<size_t>(index), line);
     }
     return true;
   }
@@ -306,7 +338,7 @@ std::optional<TValue> TStringList::CallMethod(const std::string& name, const std
   }
   if (name == "delete") {
     CountArgs(args, 1, "Delete");
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(CheckedIndex(args[0])));
+    EraseLine(CheckedIndex(args[0]));
     return TValue();
   }
   if (name == "insert") {
@@ -316,12 +348,12 @@ std::optional<TValue> TStringList::CallMethod(const std::string& name, const std
     CheckUnsorted();
     if (index < 0 || index > static_cast<int64_t>(lines_.size()))
       throw TBuiltinError(TErrorCode::kRangeError, "List index (" + std::to_string(index) + ") out of bounds", kListError);
-    lines_.insert(lines_.begin() + index, line);
+    InsertLine(static_cast<size_t>(index), line);
     return TValue();
   }
   if (name == "clear") {
     CountArgs(args, 0, "Clear");
-    lines_.clear();
+    ClearLines();
     return TValue();
   }
   if (name == "exchange") {

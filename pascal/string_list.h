@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pascal/memory_budget.h"
 #include "pascal/native_object.h"
 
 namespace varnelo::pascal {
@@ -44,8 +45,14 @@ class TStringList : public TNativeObject {
   bool Find(const std::string& line, size_t& position) const;
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path) const;
+  // Every change of the lines goes through these, so that the memory budget sees it.
+  void InsertLine(size_t position, const std::string& line);
+  void ReplaceLine(size_t position, const std::string& line);
+  void EraseLine(size_t position);
+  void ClearLines();
 
   std::vector<std::string> lines_;
+  TBudgetCharge charge_;
   bool sorted_ = false;
   TDuplicates duplicates_ = TDuplicates::kIgnore;
   char delimiter_ = ',';

@@ -6,7 +6,10 @@ namespace varnelo::pascal {
 
 void TValue::CopyPayload(const TValue& other) {
   switch (other.kind_) {
-    case TValueKind::kString: new (&string_) std::string(other.string_); break;
+    case TValueKind::kString:
+      memory_budget::Reserve(int64_t(other.string_.size()));
+      new (&string_) std::string(other.string_);
+      break;
     case TValueKind::kObject: new (&object_) std::shared_ptr<TObjectData>(other.object_); break;
     case TValueKind::kSet: new (&set_) std::bitset<256>(other.set_); break;
     case TValueKind::kArray: new (&array_) std::shared_ptr<TArrayData>(other.array_); break;
@@ -41,7 +44,10 @@ void TValue::MovePayload(TValue&& other) noexcept {
 void TValue::DestroyPayload() noexcept {
   using TNames = std::shared_ptr<const std::vector<std::string>>;
   switch (kind_) {
-    case TValueKind::kString: string_.~basic_string(); break;
+    case TValueKind::kString:
+      memory_budget::Release(int64_t(string_.size()));
+      string_.~basic_string();
+      break;
     case TValueKind::kObject: object_.~shared_ptr(); break;
     case TValueKind::kArray: array_.~shared_ptr(); break;
     case TValueKind::kRecord: record_.~shared_ptr(); break;
@@ -121,9 +127,10 @@ TValue& TValue::operator=(const TValue& other) {
   return *this = std::move(copy);
 }
 
-std::string& TValue::MutableString() {
+void TValue::AppendString(std::string_view text) {
   if (kind_ != TValueKind::kString) Become(TValueKind::kString);
-  return string_;
+  memory_budget::Reserve(int64_t(text.size()));
+  string_ += text;
 }
 
 TValue TValue::Null() {
@@ -133,6 +140,7 @@ TValue TValue::Null() {
 }
 
 TValue TValue::String(std::string value) {
+  memory_budget::Reserve(int64_t(value.size()));
   TValue v;
   new (&v.string_) std::string(std::move(value));
   v.kind_ = TValueKind::kString;
@@ -154,6 +162,8 @@ TValue TValue::Set(std::bitset<256> bits) {
 }
 
 TValue TValue::Array(std::shared_ptr<TArrayData> array, bool dynamic) {
+  // Arrays are filled before they become values, and never change size afterwards.
+  if (array && array->charge.Bytes() == 0) array->charge.Grow(int64_t(array->items.size()) * kCellBytes);
   TValue v;
   new (&v.array_) std::shared_ptr<TArrayData>(std::move(array));
   v.kind_ = TValueKind::kArray;
@@ -162,6 +172,9 @@ TValue TValue::Array(std::shared_ptr<TArrayData> array, bool dynamic) {
 }
 
 TValue TValue::Record(std::shared_ptr<TRecordData> record) {
+  if (record && record->charge.Bytes() == 0) {
+    record->charge.Grow(int64_t(record->fields.size()) * (kCellBytes + int64_t(sizeof(std::string))));
+  }
   TValue v;
   new (&v.record_) std::shared_ptr<TRecordData>(std::move(record));
   v.kind_ = TValueKind::kRecord;

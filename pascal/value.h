@@ -6,7 +6,10 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "pascal/memory_budget.h"
 
 namespace varnelo::pascal {
 
@@ -17,11 +20,21 @@ using TCell = std::shared_ptr<TValue>;
 struct TArrayData {
   int64_t low = 0;
   std::vector<TCell> items;
+  TBudgetCharge charge;  // for the element cells, taken when the array becomes a value
 };
 
 struct TRecordData {
   std::vector<std::pair<std::string, TCell>> fields;  // lower-case names, declaration order
+  TBudgetCharge charge;
 };
+
+// What one element cell of an array or a record field takes besides the payload of its value.
+inline constexpr int64_t kCellBytes = int64_t(sizeof(TCell) + 2 * sizeof(void*) + 64);
+
+// What `count` cells take, without overflowing for any count.
+inline int64_t CellsBytes(int64_t count) {
+  return count > INT64_MAX / kCellBytes ? INT64_MAX : count < 0 ? 0 : count * kCellBytes;
+}
 
 class TNativeObject;
 
@@ -66,7 +79,7 @@ class TValue {
   const std::string& AsString() const { return kind_ == TValueKind::kString ? string_ : EmptyString(); }
   // For appending to a string variable in place instead of copying it on every `s := s + ...`; a value of
   // another kind becomes an empty string first.
-  std::string& MutableString();
+  void AppendString(std::string_view text);
   bool AsBoolean() const { return integer_ != 0; }
   const std::shared_ptr<TObjectData>& AsObject() const { return kind_ == TValueKind::kObject ? object_ : NoObject(); }
   const std::bitset<256>& AsSet() const { return kind_ == TValueKind::kSet ? set_ : NoSet(); }

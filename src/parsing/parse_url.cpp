@@ -248,8 +248,10 @@ bool TypeAccepted(const std::vector<std::string>& acceptedTypes, std::string_vie
                   [](const std::string& entry) { return entry == "*/*"; })) {
     return true;
   }
-  const auto [major, minor] = CutType(mimeType.empty() ? std::string_view("text/html") : mimeType);
+  // Structured bindings cannot be captured by clang 14's lambdas: the type is held whole.
+  const auto type = CutType(mimeType.empty() ? std::string_view("text/html") : mimeType);
   return std::any_of(acceptedTypes.begin(), acceptedTypes.end(), [&](const std::string& entry) {
+    const auto& [major, minor] = type;
     const auto [entryMajor, entryMinor] = CutType(entry);
     return base::EqualsIgnoringAsciiCase(entryMajor, major) && (entryMinor == minor || entryMinor == "*");
   });

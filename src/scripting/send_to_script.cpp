@@ -4,6 +4,8 @@
 #include <cctype>
 
 #include "base/text.h"
+#include "config/config_keys.h"
+#include "config/config_store.h"
 #include "pascal/native_object.h"
 #include "pascal/string_list.h"
 #include "platform/atomic_file.h"
@@ -36,6 +38,12 @@ std::optional<std::string> ReadJoinedLines(const std::filesystem::path& file) {
   return joined;
 }
 
+std::int64_t ReadScriptMemoryLimit(const std::filesystem::path& home) {
+  const config::TConfigStore store(home / config::kRobotConfigFile);
+  const int mebibytes = store.ReadInteger(config::section::kGeneral, kScriptMemoryLimitKey, 0);
+  return mebibytes >= 1 ? std::int64_t(mebibytes) * 1024 * 1024 : pascal::TInterpreter::kDefaultMemoryLimit;
+}
+
 TSendToScript::TSendToScript(std::filesystem::path home, std::string urlText, std::vector<std::string>* items,
                              std::filesystem::path scriptPath, TScriptHooks hooks)
     : home_(std::move(home)),
@@ -65,6 +73,7 @@ std::string TSendToScript::RunScript() {
   std::string outcome = std::string(kOutcomePrefix);
   try {
     pascal::TInterpreter interpreter(std::move(host));
+    interpreter.SetMemoryLimit(ReadScriptMemoryLimit(home_));
     outcome = OutcomeText(interpreter.Run(*source));
   } catch (const pascal::TScriptError& error) {
     outcome = ErrorOutcome(error);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pascal/interpreter.h"
@@ -54,6 +56,12 @@ private:
   std::shared_ptr<pascal::TStringList> itemsList_;
   pascal::TValue itemsObject_;
 };
+
+// The `[general]` key of the home's robotconfig.ini that sets, in MiB, what one script run may hold in
+// strings, lists, arrays and records; absent or below 1, the interpreter's default (1 GiB) applies.
+inline constexpr std::string_view kScriptMemoryLimitKey = "ScriptMemoryLimit";
+// The limit, in bytes, for scripts run from `home`.
+std::int64_t ReadScriptMemoryLimit(const std::filesystem::path& home);
 
 // The lines of a text file (CR LF, LF or CR end a line) joined with CR LF after every line; none
 // when the file cannot be read.

@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+#include "config/config_keys.h"
+#include "config/config_store.h"
+#include "scripting/send_to_script.h"
 #include "support/temp_dir.h"
 #include "support/temp_home.h"
 
@@ -73,6 +76,25 @@ TEST_F(ScriptCommandTest, WithoutItemsTheListIsNilAndAnUnreadableItemsFileIsRefu
   arguments.items = files.Path() / "missing.txt";
   EXPECT_EQ(Run("begin end.", arguments), 2);
   EXPECT_NE(errors.str().find("missing.txt"), std::string::npos);
+}
+
+TEST_F(ScriptCommandTest, TheHomeSetsTheScriptMemoryLimitAndPassingItExitsWithOne) {
+  const config::TConfigStore store(home.RobotConfigPath());
+  struct TCase {
+    const char* value;
+    std::int64_t bytes;
+  };
+  const TCase cases[] = {{"", std::int64_t(1) << 30}, {"64", std::int64_t(64) << 20}, {"0", std::int64_t(1) << 30},
+                         {"-3", std::int64_t(1) << 30}, {"lots", std::int64_t(1) << 30}, {"2048", std::int64_t(2) << 30}};
+  for (const TCase& c : cases) {
+    store.WriteString(config::section::kGeneral, scripting::kScriptMemoryLimitKey, c.value);
+    EXPECT_EQ(scripting::ReadScriptMemoryLimit(home.Path()), c.bytes) << c.value;
+  }
+  store.WriteString(config::section::kGeneral, scripting::kScriptMemoryLimitKey, "64");
+  EXPECT_EQ(Run("var l: TStringList; i: Integer;\r\nbegin\r\n  l := TStringList.Create;\r\n"
+                "  for i := 1 to 100 do l.Add(StringOfChar('x', 32 * 1024 * 1024));\r\nend.\r\n"),
+            1);
+  EXPECT_NE(out.str().find("Out of memory"), std::string::npos) << out.str();
 }
 
 }  // namespace
