@@ -14,6 +14,7 @@
 #include "network/transfer_fault.h"
 #include "network_fixture.h"
 #include "support/loopback_server.h"
+#include "support/peak_memory.h"
 
 namespace varnelo::network {
 namespace {
@@ -34,16 +35,6 @@ constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
 #endif
-
-std::int64_t PeakResidentBytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6)) * 1024;
-  }
-  ADD_FAILURE() << "no VmHWM in /proc/self/status";
-  return 0;
-}
 
 struct TCapCase {
   const char* name;
@@ -105,9 +96,9 @@ TEST_F(NetworkTest, EndlessBodyIsCutAtTheHeldCapWithoutGrowingPastIt) {
   TLoopbackServer server;
   // 300 MB without a length, generated while it is sent.
   server.AnswerOthers(TScriptedAnswer::Raw("HTTP/1.0 200 OK\r\n\r\n").SendRepeated(kBlock, 300'000'000 / kBlock.size()));
-  const std::int64_t before = PeakResidentBytes();
+  const std::int64_t before = test::PeakResidentBytes();
   const THttpDocument document = HttpGetDocument(server.Url("/flood"));
-  const std::int64_t growth = PeakResidentBytes() - before;
+  const std::int64_t growth = test::PeakResidentBytes() - before;
   EXPECT_FALSE(document.Success);
   EXPECT_THAT(document.Body, IsEmpty());
   EXPECT_EQ(document.FaultLine,
@@ -125,7 +116,7 @@ TEST_F(NetworkTest, StreamedBodyGoesThroughItsSinkInSmallStretches) {
   std::uint64_t streamed = 0;
   bool onlyBodyBytes = true;
   std::string typeSeen;
-  const std::int64_t before = PeakResidentBytes();
+  const std::int64_t before = test::PeakResidentBytes();
   const THttpDocument document = HttpGetDocument(
       server.Url("/file.zip"), nullptr,
       [&](const THttpClient& client) -> THttpClient::TBodySink {
@@ -137,7 +128,7 @@ TEST_F(NetworkTest, StreamedBodyGoesThroughItsSinkInSmallStretches) {
         };
       },
       std::numeric_limits<std::int64_t>::max());
-  const std::int64_t growth = PeakResidentBytes() - before;
+  const std::int64_t growth = test::PeakResidentBytes() - before;
   EXPECT_TRUE(document.Success);
   EXPECT_THAT(document.Body, IsEmpty());
   EXPECT_EQ(typeSeen, "application/zip");

@@ -23,6 +23,7 @@
 #include "retrieval/mht_archive.h"
 #include "retrieval/store_paths.h"
 #include "support/loopback_server.h"
+#include "support/peak_memory.h"
 #include "support/recording_ports.h"
 #include "support/scripted_answer.h"
 #include "support/temp_dir.h"
@@ -194,25 +195,15 @@ TEST_F(SpecifiedPagesTest, OtherDocumentsAreSavedInTheTemporaryDirectoryAndOpene
 }
 
 // The peak resident memory of this process so far, in bytes.
-std::int64_t PeakResidentBytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6)) * 1024;
-  }
-  ADD_FAILURE() << "no VmHWM in /proc/self/status";
-  return 0;
-}
-
 TEST_F(SpecifiedPagesTest, ALargeDocumentStreamsToItsFile) {
   Configure(saveDirectory_.string(), false);
   const std::string block(64 * 1024, 'z');
   constexpr std::uint64_t kBlocks = 1024;  // 64 MiB
   server_.Answer("/big.iso", TScriptedAnswer::Raw("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n\r\n")
                                  .SendRepeated(block, kBlocks));
-  const std::int64_t before = PeakResidentBytes();
+  const std::int64_t before = test::PeakResidentBytes();
   Run({server_.Url("/big.iso")});
-  EXPECT_THAT(PeakResidentBytes() - before, ::testing::Le(std::int64_t(32) * 1024 * 1024));
+  EXPECT_THAT(test::PeakResidentBytes() - before, ::testing::Le(std::int64_t(32) * 1024 * 1024));
   ASSERT_THAT(shellOpen_.opened, ElementsAre(temp_.Path() / "big.iso"));
   EXPECT_EQ(fs::file_size(temp_.Path() / "big.iso"), kBlocks * block.size());
   EXPECT_THAT(log_.lines, IsEmpty());
