@@ -13,6 +13,7 @@ BENCH ?=
 PACKAGES := cmake ninja-build g++ pkg-config make \
 	googletest libgtest-dev libgmock-dev libbenchmark-dev \
 	libssl-dev libpcre2-dev libxml2-dev libzip-dev libsqlite3-dev libicu-dev \
+	qt6-base-dev qt6-webengine-dev libgl-dev \
 	iproute2 util-linux curl nginx apache2-doc wget httrack fpc
 
 # What `make fuzz` needs besides: Debian 12's clang and its libFuzzer runtime.
@@ -44,7 +45,7 @@ build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR)
 
 run: build
-	$(BUILD_DIR)/bin/varnelo-cli list
+	$(BUILD_DIR)/bin/varnelo
 
 test: build
 	tools/isolated ctest --test-dir $(BUILD_DIR) $(CTEST_FLAGS)

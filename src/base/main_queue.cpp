@@ -66,6 +66,21 @@ size_t TMainQueue::RunPending() {
   }
 }
 
+bool TMainQueue::RunPendingFor(std::chrono::steady_clock::duration budget) {
+  const auto deadline = std::chrono::steady_clock::now() + budget;
+  for (bool first = true;; first = false) {
+    TCall call;
+    {
+      std::lock_guard lock(mutex_);
+      if (calls_.empty()) return false;
+      if (!first && std::chrono::steady_clock::now() >= deadline) return true;
+      call = std::move(calls_.front());
+      calls_.pop_front();
+    }
+    RunOne(call);
+  }
+}
+
 size_t TMainQueue::WaitAndRunPending(std::chrono::milliseconds timeout) {
   {
     std::unique_lock lock(mutex_);

@@ -32,6 +32,9 @@ public:
 
   // Main thread: runs the calls queued so far and those they queue; returns how many ran.
   size_t RunPending();
+  // Main thread: like RunPending, but returns once `budget` has passed (after one call at least), so
+  // that an event loop fed by busy workers still gets its turn; true when calls are left.
+  bool RunPendingFor(std::chrono::steady_clock::duration budget);
   // Main thread: runs queued calls, waiting for more, until `done` holds.
   void RunUntil(const std::function<bool()>& done);
   // Main thread: waits up to `timeout` for a call, then runs what is queued.

@@ -117,5 +117,17 @@ TEST(MainQueueTest, ManyWorkersHandOverWithoutLoss) {
   EXPECT_EQ(total, kWorkers * kCalls);
 }
 
+TEST(MainQueueTest, RunPendingForLeavesWhatItHadNoTimeFor) {
+  TMainQueue queue;
+  std::vector<int> ran;
+  for (int i = 0; i < 3; ++i) queue.Post([&ran, i] { ran.push_back(i); });
+  // No time at all still runs one call; the others stay queued in their order.
+  EXPECT_TRUE(queue.RunPendingFor(std::chrono::steady_clock::duration::zero()));
+  EXPECT_EQ(ran, (std::vector<int>{0}));
+  EXPECT_FALSE(queue.RunPendingFor(std::chrono::seconds(10)));
+  EXPECT_EQ(ran, (std::vector<int>{0, 1, 2}));
+  EXPECT_FALSE(queue.RunPendingFor(std::chrono::seconds(10)));
+}
+
 }  // namespace
 }  // namespace varnelo::base

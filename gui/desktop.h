@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "base/dialogs_port.h"
+#include "base/main_queue.h"
+#include "base/shell_open_port.h"
+#include "gui/app/application.h"
+#include "gui/base/dialogs.h"
+#include "gui/base/queue_pump.h"
+#include "gui/base/shell_open.h"
+#include "gui/forms/main_form.h"
+
+namespace varnelo::gui {
+
+// Where the desktop's dialogs and shell-open go; none means Qt's own (the tests record them instead).
+struct TDesktopPorts {
+  base::TDialogsPort* dialogs = nullptr;
+  base::TShellOpenPort* shellOpen = nullptr;
+};
+
+// The whole window program on one home: the core's main queue run from Qt's loop, the ports, the main
+// window and the views inside it, and the application-wide error dialog.
+class TDesktop {
+public:
+  TDesktop(const std::filesystem::path& home, TApplication& application, TDesktopPorts ports = {});
+  ~TDesktop();
+  TDesktop(const TDesktop&) = delete;
+  TDesktop& operator=(const TDesktop&) = delete;
+
+  // The core's start-up, then the window shows.
+  void Start();
+
+  base::TMainQueue& MainQueue() { return queue_; }
+  TMainForm& MainWindow() { return *mainWindow_; }
+  shell::TMainForm& Model() { return mainWindow_->Model(); }
+
+private:
+  TApplication& application_;
+  base::TMainQueue queue_;
+  TDialogs qtDialogs_;
+  TShellOpen qtShellOpen_;
+  base::TDialogsPort& dialogs_;
+  base::TShellOpenPort& shellOpen_;
+  TQueuePump pump_;
+  std::unique_ptr<TMainForm> mainWindow_;
+};
+
+}  // namespace varnelo::gui
