@@ -52,7 +52,7 @@ test: build
 
 # The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer, in a tree of its own.
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNELO_SANITIZE=ON -DVARNELO_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNELO_SANITIZE=ON -DVARNELO_BENCH=OFF -DVARNELO_GUI=OFF
 	cmake --build $(ASAN_BUILD_DIR)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		tools/isolated ctest --test-dir $(ASAN_BUILD_DIR) $(CTEST_FLAGS)

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -180,6 +183,48 @@ TEST(DesktopTest, ClosingAsksAndNoLeavesTheWindowOpen) {
   fixture.dialogs.answers.push_back(base::TDialogsPort::TAnswer::Yes);
   window.close();
   EXPECT_TRUE(fixture.desktop->Model().ShutdownComplete());
+}
+
+TEST(DesktopTest, TheWindowComesBackWithTheSizeAndPlaceItWasLeftWith) {
+  const QRect left(40, 30, 812, 577);
+  {
+    TDesktopFixture fixture;
+    fixture.desktop->Start();
+    fixture.desktop->MainWindow().setGeometry(left);
+    fixture.dialogs.answers.push_back(base::TDialogsPort::TAnswer::Yes);
+    fixture.desktop->MainWindow().close();
+    ASSERT_TRUE(fixture.desktop->Model().ShutdownComplete());
+  }
+  TDesktopFixture again;
+  again.desktop->Start();
+  EXPECT_EQ(again.desktop->MainWindow().geometry().size(), left.size());
+  EXPECT_EQ(again.desktop->MainWindow().geometry().topLeft(), left.topLeft());
+  // Not in the home: the window's place is the desktop's business.
+  EXPECT_FALSE(ReadFile(again.home.RobotConfigPath()).find("geometry") != std::string::npos);
+}
+
+TEST(DesktopTest, TheEditMenuActsOnTheFocusedField) {
+  TDesktopFixture fixture;
+  gui::TMainForm& window = fixture.desktop->MainWindow();
+  auto* from = new QLineEdit("mots cherchés");
+  auto* to = new QLineEdit;
+  auto* bar = new QWidget;
+  auto* layout = new QHBoxLayout(bar);
+  layout->addWidget(from);
+  layout->addWidget(to);
+  window.SetTopBar(bar);
+  fixture.desktop->Start();
+  window.activateWindow();
+  from->setFocus();
+  ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == from; }));
+  from->selectAll();
+  window.Action("Cut")->trigger();
+  EXPECT_EQ(from->text(), "");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("mots cherchés"));
+  to->setFocus();
+  ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == to; }));
+  window.Action("Paste")->trigger();
+  EXPECT_EQ(to->text(), QString::fromUtf8("mots cherchés"));
 }
 
 TEST(DesktopTest, HelpAndTipsOpenPagesOfTheHome) {
