@@ -149,7 +149,7 @@ bool ReadTunnelAnswer(TConnection& connection, int timeout) {
 
 }  // namespace
 
-THttpClient::THttpClient(const std::atomic<bool>* cancel) : Cancel(cancel) {
+THttpClient::THttpClient(TCancel cancel) : Cancel(cancel) {
   const TClientProxy proxy = ReadClientProxy();
   ProxyHost = proxy.Host;
   ProxyPort = proxy.Port;
@@ -316,7 +316,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
         body.GiveUp(TTransferFault::TooLarge);
       } else if (bodyLength > 0 && !readExactly(std::uint64_t(bodyLength))) {
         // A stop is no fault of the server's: the body is not whole, but nothing is to be logged.
-        if (CancelRequested(Cancel)) cutByStop = true;
+        if (CancelRequested(Cancel.Flag)) cutByStop = true;
         else body.GiveUp(TTransferFault::Truncated);
       }
       break;

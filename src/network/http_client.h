@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "network/cancel.h"
 #include "network/transfer_fault.h"
 
 namespace varnelo::network {
@@ -37,7 +38,7 @@ public:
   // second: the connection then fails like a refused one, or the reading ends like a time-out.
   // VARNELO_READ_TIMEOUT_MS and VARNELO_LOW_SPEED_TIME_MS, when set, replace Timeout and LowSpeedTime
   // (the tests shorten them).
-  explicit THttpClient(const std::atomic<bool>* cancel = nullptr);
+  explicit THttpClient(TCancel cancel = {});
   THttpClient(const THttpClient&) = delete;
   THttpClient& operator=(const THttpClient&) = delete;
 
@@ -83,7 +84,7 @@ public:
   int ConnectTimeout = kDefaultConnectTimeout;   // ms
   bool TlsVerify = true;                         // from [general] tlsverify ("0" turns checks off)
   std::string ExtraCaFile;                       // from VARNELO_EXTRA_CA_FILE: extra trusted CAs (PEM)
-  const std::atomic<bool>* Cancel = nullptr;
+  TCancel Cancel;
   std::int64_t MaxHeldBody = kMaxHeldBodyBytes;  // cap of a body kept in Document
   std::int64_t MaxStreamedBody = std::numeric_limits<std::int64_t>::max();  // cap of a body given to a sink
   std::int64_t MinRate = kDefaultMinRate;        // bytes per second; 0 turns the rate check off

@@ -314,6 +314,32 @@ TEST_F(CancelTest, EndsTheRedirectWalk) {
   EXPECT_FALSE(resolved);
 }
 
+// The grace after a stop is the caller's: a body that goes on arriving a second after the stop is
+// read whole within a long grace and given up without one.
+struct TCallerGrace {
+  const char* name;
+  std::chrono::milliseconds grace;
+  bool whole;
+};
+
+class CallerGraceTest : public CancelTest, public ::testing::WithParamInterface<TCallerGrace> {};
+
+TEST_P(CallerGraceTest, DecidesWhetherTheBodyUnderWayIsReadWhole) {
+  server_.AnswerOthers(TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nab")
+                           .WaitUntil([this] { return cancel_.load(); }, kStall)
+                           .Pause(1s)
+                           .Send("cd"));
+  THttpClient client(TCancel(&cancel_, GetParam().grace));
+  bool success = false;
+  EXPECT_THAT(TimeAfterCancel([&] { success = client.HttpMethod("GET", server_.Url("/")); }), Le(10s));
+  EXPECT_EQ(success, GetParam().whole);
+  EXPECT_EQ(client.Document, GetParam().whole ? "abcd" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Graces, CallerGraceTest,
+                         ::testing::Values(TCallerGrace{"None", 0ms, false}, TCallerGrace{"Long", 5s, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(CancelTest, RaisedBeforeTheRequestNothingIsSent) {
   cancel_ = true;
   const THttpDocument document = HttpGetDocument(server_.Url("/"), &cancel_);
