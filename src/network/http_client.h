@@ -48,10 +48,11 @@ public:
   // certificate check, a failure while sending, a host refused by the loopback guard, or a
   // cancellation before the answer's first line arrived; ResultCode then stays 500. A cancellation
   // later ends the reading like a time-out (what was read stays), except that a body shorter than
-  // its Content-Length is then a failure with no Fault and no Document. False also when the answer began
+  // its Content-Length or without its last chunk is then a failure with no Fault and no Document. False also when the answer began
   // but was given up (Fault says why; Headers and ResultCode stay, Document is emptied): a header
   // block that did not arrive whole within Timeout, a body past its cap, a body shorter than its
-  // Content-Length, a body below the minimum rate, a sink that failed.
+  // Content-Length, a chunked body that ended before its last chunk, a body below the minimum rate, a
+  // sink that failed.
   bool HttpMethod(std::string_view method, std::string_view url);
 
   // Before the request: extra header lines to send. After the answer: the status line, every header

@@ -85,6 +85,8 @@ struct TGivenUpCase {
   std::string line;  // "@" stands for the page's URL; empty: nothing logged
 };
 
+void PrintTo(const TGivenUpCase& c, std::ostream* out) { *out << c.name; }
+
 class HeadlessBrowserFaultTest : public HeadlessBrowserTest, public ::testing::WithParamInterface<TGivenUpCase> {};
 
 TEST_P(HeadlessBrowserFaultTest, LogsWhyAPageWasGivenUp) {
