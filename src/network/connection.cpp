@@ -8,9 +8,9 @@ namespace varnelo::network {
 template <typename TStep>
 TIoStatus TConnection::Honouring(TDeadline deadline, TStep step) {
   if (!graceEnd_) {
-    const TIoStatus status = step(deadline, cancel_);
+    const TIoStatus status = step(deadline, cancel_.Flag);
     if (status != TIoStatus::Cancelled) return status;
-    graceEnd_ = TClock::now() + kStopGrace;
+    graceEnd_ = TClock::now() + cancel_.Grace;
   }
   const TIoStatus status = step(std::min(deadline, *graceEnd_), nullptr);
   // Ended by the grace, not by the caller's own deadline: the stop ended it.
@@ -20,7 +20,7 @@ TIoStatus TConnection::Honouring(TDeadline deadline, TStep step) {
 
 TIoStatus TConnection::Connect(const std::string& host, const std::string& port, TDeadline deadline) {
   // Asked before the transfer began, the stop leaves it unbegun.
-  if (CancelRequested(cancel_)) return TIoStatus::Cancelled;
+  if (CancelRequested(cancel_.Flag)) return TIoStatus::Cancelled;
   return Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
     return socket_.Connect(host, port, bound, cancel);
   });

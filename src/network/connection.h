@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "network/cancel.h"
 #include "network/io_status.h"
 #include "network/tcp_socket.h"
 #include "network/tls_session.h"
@@ -17,11 +18,11 @@ namespace varnelo::network {
 
 // The byte stream under the HTTP client: a TCP connection, optionally with TLS on it, read through a
 // buffer in lines or in stretches. Every call honours a deadline and the cancellation flag: a stop
-// asked before the connection is made leaves it unmade; one that comes later gives the transfer a
-// short grace (an answer already arriving is read whole) and then ends each call as Cancelled.
+// asked before the connection is made leaves it unmade; one that comes later gives the transfer the
+// caller's grace (an answer already arriving is read whole) and then ends each call as Cancelled.
 class TConnection {
 public:
-  explicit TConnection(const std::atomic<bool>* cancel) : cancel_(cancel) {}
+  explicit TConnection(TCancel cancel) : cancel_(cancel) {}
   TConnection(const TConnection&) = delete;
   TConnection& operator=(const TConnection&) = delete;
 
@@ -46,8 +47,6 @@ private:
   static constexpr size_t kDirectReadMin = 16 * 1024;
   static constexpr size_t kDirectReadMax = 256 * 1024;
 
-  static constexpr std::chrono::milliseconds kStopGrace{500};
-
   // Runs `step` (given a deadline and a flag) under the stop's rule above.
   template <typename TStep>
   TIoStatus Honouring(TDeadline deadline, TStep step);
@@ -55,7 +54,7 @@ private:
   TIoStatus Fill(TDeadline deadline);
   TIoStatus ReadDirect(std::string& out, size_t maxBytes, TDeadline deadline);
 
-  const std::atomic<bool>* cancel_;
+  TCancel cancel_;
   TTcpSocket socket_;
   std::unique_ptr<TTlsSession> tls_;
   std::vector<char> buffer_ = std::vector<char>(64 * 1024);

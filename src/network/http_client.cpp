@@ -149,7 +149,7 @@ bool ReadTunnelAnswer(TConnection& connection, int timeout) {
 
 }  // namespace
 
-THttpClient::THttpClient(const std::atomic<bool>* cancel) : Cancel(cancel) {
+THttpClient::THttpClient(TCancel cancel) : Cancel(cancel) {
   const TClientProxy proxy = ReadClientProxy();
   ProxyHost = proxy.Host;
   ProxyPort = proxy.Port;
@@ -309,15 +309,18 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
   };
 
   bool cutByStop = false;
+  // A body that ended before it was whole. A stop is no fault of the server's: nothing is to be logged.
+  const auto cutShort = [&](TTransferFault fault) {
+    if (CancelRequested(Cancel.Flag)) cutByStop = true;
+    else body.GiveUp(fault);
+  };
   switch (bodyKind) {
     case TBodyKind::Length:
       // An announced length past the cap is refused before a byte of it is read.
       if (bodyLength > body.Cap()) {
         body.GiveUp(TTransferFault::TooLarge);
       } else if (bodyLength > 0 && !readExactly(std::uint64_t(bodyLength))) {
-        // A stop is no fault of the server's: the body is not whole, but nothing is to be logged.
-        if (CancelRequested(Cancel)) cutByStop = true;
-        else body.GiveUp(TTransferFault::Truncated);
+        cutShort(TTransferFault::Truncated);
       }
       break;
     case TBodyKind::Chunked:
@@ -329,10 +332,17 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
         do {
           read = body.ReadLine(line, kMaxHeaderBlockBytes - lineBytes, lineBytes);
         } while (read == TIoStatus::Ok && line.empty());
-        if (read != TIoStatus::Ok) break;
+        // Only the last (zero-size) chunk ends the body whole.
+        if (read != TIoStatus::Ok) {
+          cutShort(TTransferFault::UnendedChunks);
+          break;
+        }
         const auto size = ParseChunkSize(line);
         if (!size || *size == 0) break;  // the last chunk; trailer lines are not read
-        if (!readExactly(*size)) break;
+        if (!readExactly(*size)) {
+          cutShort(TTransferFault::UnendedChunks);
+          break;
+        }
       }
       break;
     case TBodyKind::UntilClose: {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "network/cancel.h"
 #include "network/transfer_fault.h"
 
 namespace varnelo::network {
@@ -37,7 +38,7 @@ public:
   // second: the connection then fails like a refused one, or the reading ends like a time-out.
   // VARNELO_READ_TIMEOUT_MS and VARNELO_LOW_SPEED_TIME_MS, when set, replace Timeout and LowSpeedTime
   // (the tests shorten them).
-  explicit THttpClient(const std::atomic<bool>* cancel = nullptr);
+  explicit THttpClient(TCancel cancel = {});
   THttpClient(const THttpClient&) = delete;
   THttpClient& operator=(const THttpClient&) = delete;
 
@@ -47,10 +48,11 @@ public:
   // certificate check, a failure while sending, a host refused by the loopback guard, or a
   // cancellation before the answer's first line arrived; ResultCode then stays 500. A cancellation
   // later ends the reading like a time-out (what was read stays), except that a body shorter than
-  // its Content-Length is then a failure with no Fault and no Document. False also when the answer began
+  // its Content-Length or without its last chunk is then a failure with no Fault and no Document. False also when the answer began
   // but was given up (Fault says why; Headers and ResultCode stay, Document is emptied): a header
   // block that did not arrive whole within Timeout, a body past its cap, a body shorter than its
-  // Content-Length, a body below the minimum rate, a sink that failed.
+  // Content-Length, a chunked body that ended before its last chunk, a body below the minimum rate, a
+  // sink that failed.
   bool HttpMethod(std::string_view method, std::string_view url);
 
   // Before the request: extra header lines to send. After the answer: the status line, every header
@@ -83,7 +85,7 @@ public:
   int ConnectTimeout = kDefaultConnectTimeout;   // ms
   bool TlsVerify = true;                         // from [general] tlsverify ("0" turns checks off)
   std::string ExtraCaFile;                       // from VARNELO_EXTRA_CA_FILE: extra trusted CAs (PEM)
-  const std::atomic<bool>* Cancel = nullptr;
+  TCancel Cancel;
   std::int64_t MaxHeldBody = kMaxHeldBodyBytes;  // cap of a body kept in Document
   std::int64_t MaxStreamedBody = std::numeric_limits<std::int64_t>::max();  // cap of a body given to a sink
   std::int64_t MinRate = kDefaultMinRate;        // bytes per second; 0 turns the rate check off

@@ -14,7 +14,7 @@ constexpr int kMaxHeadRequests = 6;
 enum class TWalkEnd { Failed, TooManyRedirects, Success, OtherStatus };
 
 TWalkEnd WalkRedirects(std::string& url, std::vector<std::string>* chain, std::string& mimeType,
-                       std::int64_t& contentLength, const std::atomic<bool>* cancel) {
+                       std::int64_t& contentLength, TCancel cancel) {
   for (int request = 0; request < kMaxHeadRequests; ++request) {
     THttpClient client(cancel);
     if (!client.HttpMethod("HEAD", url)) return TWalkEnd::Failed;
@@ -52,12 +52,12 @@ THttpDocument GetDocument(THttpClient& client, const std::string& url) {
 
 }  // namespace
 
-THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel) {
+THttpDocument HttpGetDocument(const std::string& url, TCancel cancel) {
   THttpClient client(cancel);
   return GetDocument(client, url);
 }
 
-THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel,
+THttpDocument HttpGetDocument(const std::string& url, TCancel cancel,
                               const std::function<THttpClient::TBodySink(const THttpClient&)>& sinkFor,
                               std::int64_t maxStreamed) {
   THttpClient client(cancel);
@@ -66,7 +66,7 @@ THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* c
   return GetDocument(client, url);
 }
 
-bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, const std::atomic<bool>* cancel,
+bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, TCancel cancel,
                   std::string* faultLine) {
   lines.clear();
   THttpClient client(cancel);
@@ -91,7 +91,7 @@ bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, const
 }
 
 bool HttpResolveChain(std::vector<TUrlChainEntry>& list, std::string& url, std::string& mimeType,
-                      std::int64_t& contentLength, const std::atomic<bool>* cancel) {
+                      std::int64_t& contentLength, TCancel cancel) {
   std::vector<std::string> chain{url};
   const TWalkEnd end = WalkRedirects(url, &chain, mimeType, contentLength, cancel);
   if (end == TWalkEnd::Failed || end == TWalkEnd::TooManyRedirects) return false;
@@ -100,12 +100,12 @@ bool HttpResolveChain(std::vector<TUrlChainEntry>& list, std::string& url, std::
 }
 
 bool HttpResolveFinal(std::string& url, std::int64_t& contentLength, std::string& mimeType,
-                      const std::atomic<bool>* cancel) {
+                      TCancel cancel) {
   return WalkRedirects(url, nullptr, mimeType, contentLength, cancel) == TWalkEnd::Success;
 }
 
 void HttpHeadOnce(const std::string& url, std::string& mimeType, std::int64_t& contentLength, std::string& urlToUse,
-                  const std::atomic<bool>* cancel) {
+                  TCancel cancel) {
   THttpClient client(cancel);
   if (!client.HttpMethod("HEAD", url)) return;
   const int code = client.ResultCode;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "network/cancel.h"
 #include "network/http_client.h"
 
 namespace varnelo::network {
@@ -13,8 +14,8 @@ namespace varnelo::network {
 // The transfers the robots make, built on THttpClient. Each creates and frees its own client(s); none
 // raises an error for a network failure. Each throws EProxySettingsError when the system proxy
 // settings cannot be used (no client can be created). `cancel` is the calling robot's
-// termination request (may be null): a cancelled operation ends within a second, as a failure when no
-// answer was read yet.
+// termination request (its flag may be null): a cancelled operation ends within its grace and a
+// tenth of a second, as a failure when no answer was read yet.
 
 // The record that the redirect-chain operation attaches to each URL of a chain.
 struct TUrlDesc {
@@ -37,11 +38,11 @@ struct THttpDocument {
 };
 
 // GET `url`. The body is held up to THttpClient::kMaxHeldBodyBytes.
-THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel = nullptr);
+THttpDocument HttpGetDocument(const std::string& url, TCancel cancel = {});
 
 // GET `url`; once the header block is read, `sinkFor` may give a sink that takes the body instead
 // of Body (no cap on it beyond `maxStreamed`).
-THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* cancel,
+THttpDocument HttpGetDocument(const std::string& url, TCancel cancel,
                               const std::function<THttpClient::TBodySink(const THttpClient&)>& sinkFor,
                               std::int64_t maxStreamed);
 
@@ -50,7 +51,7 @@ THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* c
 // the result. Only one such step. A body given up (past the held cap, shorter than its length, too
 // slow) is a failure; `faultLine`, when given, then receives its log line.
 bool HttpGetLines(const std::string& url, std::vector<std::string>& lines,
-                  const std::atomic<bool>* cancel = nullptr, std::string* faultLine = nullptr);
+                  TCancel cancel = {}, std::string* faultLine = nullptr);
 
 // Follows redirects with at most six HEAD requests from `url`, which is updated in place to each
 // Location (unchanged, not resolved). On a 2xx answer sets `mimeType` and `contentLength` and returns
@@ -58,16 +59,16 @@ bool HttpGetLines(const std::string& url, std::vector<std::string>& lines,
 // (not on a failed request or six redirects) appends each URL of the chain, the asked URL first, with
 // a descriptor holding the URL reached and `mimeType` (as it was, on failure).
 bool HttpResolveChain(std::vector<TUrlChainEntry>& list, std::string& url, std::string& mimeType,
-                      std::int64_t& contentLength, const std::atomic<bool>* cancel = nullptr);
+                      std::int64_t& contentLength, TCancel cancel = {});
 
 // The same walk without the list: `url` is updated in place to each Location; true only on a 2xx
 // answer, which sets `contentLength` and `mimeType`.
 bool HttpResolveFinal(std::string& url, std::int64_t& contentLength, std::string& mimeType,
-                      const std::atomic<bool>* cancel = nullptr);
+                      TCancel cancel = {});
 
 // One HEAD, following nothing. Failed request or status >= 400: nothing is set. 300..399: `urlToUse`
 // = the Location. Below 400 otherwise: `mimeType`, `contentLength` set, `urlToUse` = `url`.
 void HttpHeadOnce(const std::string& url, std::string& mimeType, std::int64_t& contentLength,
-                  std::string& urlToUse, const std::atomic<bool>* cancel = nullptr);
+                  std::string& urlToUse, TCancel cancel = {});
 
 }  // namespace varnelo::network

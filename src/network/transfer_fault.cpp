@@ -11,6 +11,8 @@ std::string TransferFaultLine(TTransferFault fault, std::string_view url, std::i
       return "Document larger than " + std::to_string(limit) + " bytes, not kept: " + where;
     case TTransferFault::Truncated:
       return "Document shorter than its Content-Length, not kept: " + where;
+    case TTransferFault::UnendedChunks:
+      return "Document ended before its last chunk, not kept: " + where;
     case TTransferFault::HeaderTimeout:
       return "Answer header not received in time: " + where;
     case TTransferFault::TooSlow:

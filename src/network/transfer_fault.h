@@ -12,6 +12,7 @@ enum class TTransferFault {
   None,
   TooLarge,       // the body went past the cap it was read with
   Truncated,      // the connection ended before the announced Content-Length
+  UnendedChunks,  // a chunked body ended before its last (zero-size) chunk
   HeaderTimeout,  // the header block did not arrive whole within the read time-out
   TooSlow,        // the body stayed below the minimum rate for the whole low-speed time
   SinkFailed,     // the file the body streamed into could not be written

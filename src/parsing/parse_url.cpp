@@ -98,7 +98,7 @@ std::int64_t TimesUnit(std::string_view number, std::int64_t unit) {
 
 TParseURL::TParseURL(std::mutex* lock, std::vector<std::string> acceptedTypes, std::string maxSize,
                      bool followLinks, std::string_view page, bool keepLinks, TUrlCache* cache,
-                     TFoundList* found, const std::vector<std::string>& sites, const std::atomic<bool>* cancel)
+                     TFoundList* found, const std::vector<std::string>& sites, network::TCancel cancel)
     : lock_(lock),
       acceptedTypes_(std::move(acceptedTypes)),
       maxSize_(std::move(maxSize)),

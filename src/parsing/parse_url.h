@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "network/cancel.h"
 #include "parsing/crawl_lists.h"
 #include "parsing/html_parser.h"
 #include "parsing/tag_node.h"
@@ -25,7 +26,7 @@ public:
   // outlive the extractor. `cancel` (may be null) is handed to the HEAD requests.
   TParseURL(std::mutex* lock, std::vector<std::string> acceptedTypes, std::string maxSize, bool followLinks,
             std::string_view page, bool keepLinks, TUrlCache* cache, TFoundList* found,
-            const std::vector<std::string>& sites, const std::atomic<bool>* cancel = nullptr);
+            const std::vector<std::string>& sites, network::TCancel cancel = {});
   TParseURL(const TParseURL&) = delete;
   TParseURL& operator=(const TParseURL&) = delete;
 
@@ -64,7 +65,7 @@ private:
   TUrlCache* cache_;
   TFoundList* found_;
   const std::vector<std::string>& sites_;
-  const std::atomic<bool>* cancel_;
+  network::TCancel cancel_;
 };
 
 // True when `finalUrl` lies inside the directory of a start URL of host `host`.

@@ -58,6 +58,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
 }
 
 void ReplaceFileAtomically(const std::filesystem::path& file, std::string_view content) {
+  ReplaceFileAtomically(file, [content](const TContentSink& sink) { sink(content); });
+}
+
+void ReplaceFileAtomically(const std::filesystem::path& file, const std::function<void(const TContentSink&)>& produce) {
   const std::string temporary = file.string() + ".tmp";
   struct stat existing {};
   const bool keepMode = ::stat(file.c_str(), &existing) == 0;
@@ -68,7 +72,7 @@ void ReplaceFileAtomically(const std::filesystem::path& file, std::string_view c
     if (!fd.Valid()) ThrowErrno(temporary);
     try {
       if (keepMode && ::fchmod(fd.Get(), existing.st_mode & 07777) != 0) ThrowErrno(temporary);
-      WriteAll(fd.Get(), content, temporary);
+      produce([&](std::string_view piece) { WriteAll(fd.Get(), piece, temporary); });
       if (::fsync(fd.Get()) != 0) ThrowErrno(temporary);
     } catch (...) {
       ::unlink(temporary.c_str());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,5 +16,11 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 // the new one is on disk when the call returns: write a temporary file beside it, fsync, rename, fsync
 // the folder. Callers serialise writers themselves. Throws std::system_error on failure.
 void ReplaceFileAtomically(const std::filesystem::path& file, std::string_view content);
+
+// Receives the content piece by piece from its producer.
+using TContentSink = std::function<void(std::string_view piece)>;
+// The same with a content that `produce` writes through the sink it is given, so that the content
+// need never be whole in memory. An exception from `produce` leaves the old file in place.
+void ReplaceFileAtomically(const std::filesystem::path& file, const std::function<void(const TContentSink&)>& produce);
 
 }  // namespace varnelo::platform

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/text.h"
+#include "network/fetch_log.h"
 #include "network/http_client.h"
 #include "network/redirect_target.h"
 #include "platform/atomic_file.h"
@@ -41,18 +42,27 @@ std::vector<std::string> HeaderLines(std::string_view headers) {
   return lines;
 }
 
+// Sends the request; an answer given up for a reason no status tells (past the held cap, shorter than
+// its length, too slow) says why in the fetch log, which reaches the program's log while robots run.
+bool Request(network::THttpClient& client, std::string_view method, const std::string& url) {
+  if (client.HttpMethod(method, url)) return true;
+  const std::string line = network::TransferFaultLine(client.Fault, url, client.FaultLimit);
+  if (!line.empty()) network::ReportFetch(line);
+  return false;
+}
+
 // One request and, after a 302 or 303, one GET of its Location, as HttpGetLines does.
 TLoaded Transfer(std::string_view method, const std::string& url, const std::string& body,
                  const std::vector<std::string>& headerLines, const std::atomic<bool>* cancel) {
   network::THttpClient client(cancel);
   client.Headers = headerLines;
   client.RequestBody = body;
-  if (!client.HttpMethod(method, url)) return {"", url, false};
+  if (!Request(client, method, url)) return {"", url, false};
   if (client.ResultCode == 302 || client.ResultCode == 303) {
     const std::optional<std::string> location = network::RedirectTarget(url, client.Location);
     if (!location) return {"", url, false};
     network::THttpClient second(cancel);
-    if (!second.HttpMethod("GET", *location)) return {"", *location, false};
+    if (!Request(second, "GET", *location)) return {"", *location, false};
     return {std::move(second.Document), *location, true};
   }
   return {std::move(client.Document), url, true};

@@ -90,6 +90,7 @@ TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlTe
   // A file that could not be written is listed in errorsaving.log, as any other store write.
   if (writer && (page.Success || client.Fault == network::TTransferFault::SinkFailed)) {
     page.Stored = CommitStoreFile(home, *writer, client.LastModified);
+    if (page.Stored) page.BodyFile = writer->Path();
     page.Success = page.Success && page.Stored;
   }
   if (client.ResultCode >= 400) {
@@ -99,7 +100,11 @@ TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlTe
   page.MimeType = client.MimeType;
   if (client.ResultCode == 304 && copyTime) {
     if (!NamesAType(client.Headers)) page.MimeType = StoredCopyType(knownType, storedCopy, client.MimeType);
-    page.Body = platform::ReadWholeFile(storedCopy).value_or(std::string());
+    if (storeOtherDocuments && !IsHtmlType(page.MimeType)) {
+      page.BodyFile = storedCopy;
+    } else {
+      page.Body = platform::ReadWholeFile(storedCopy).value_or(std::string());
+    }
   } else if (client.ResultCode >= 200 && client.ResultCode <= 299) {
     page.Body = std::move(client.Document);
     page.LastModified = client.LastModified;

@@ -21,6 +21,9 @@ struct TFetchedPage {
   std::string MimeType;
   std::string FaultLine;  // the log line when the answer was given up (too large, short, slow); else ""
   bool Stored = false;    // the body went straight to the page store, not into Body
+  // The file that holds the body instead of Body: the page store's file when Stored, the stored copy
+  // of a 304 that is not HTML when other documents are stored; else empty.
+  std::filesystem::path BodyFile;
 };
 
 // GETs `url` (redirects are not followed) asking the server, when the page store of site `site`
@@ -30,7 +33,8 @@ struct TFetchedPage {
 // else the type of the stored file's extension, else the client's default. A body past `maxBytes`
 // is a failure, and so is one shorter than its length. With `storeOtherDocuments`, the body of a 2xx
 // answer that is not HTML streams to its file in the page store (as SaveStreamToStore would write
-// it, Stored set); any other body is held, never past the client's held cap. `cancel` (the crawl's
+// it, Stored set), and a 304 that is not HTML leaves its stored copy where it is (BodyFile) instead
+// of reading it; any other body is held, never past the client's held cap. `cancel` (the crawl's
 // termination request, may be null) ends the transfer within a second.
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view url, std::string_view site,
                        std::string_view knownType = {}, std::int64_t maxBytes = network::THttpClient::kMaxHeldBodyBytes,

@@ -3,7 +3,10 @@
 #include <openssl/evp.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <fstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "parsing/html_parser.h"
 #include "platform/atomic_file.h"
@@ -14,6 +17,9 @@ namespace {
 
 constexpr std::string_view kBoundaryLine = "--------=_frontiere0";
 constexpr size_t kHeaderLines = 12;
+// A file's bytes are encoded in stretches of this many, a multiple of three so that the stretches'
+// base64 texts join into the base64 of the whole.
+constexpr size_t kFileStretch = size_t{3} << 14;
 
 std::string Prefixed(std::string_view prefix, std::string_view text) {
   std::string line;
@@ -37,24 +43,70 @@ void AppendPartHead(tstringlistimp& archive, std::string_view contentType, std::
   archive.Add("");
 }
 
+void WriteBase64Of(const std::filesystem::path& file, const platform::TContentSink& sink) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    const int error = errno;
+    std::error_code ignored;
+    if (!std::filesystem::exists(file, ignored)) return;
+    throw std::system_error(error, std::generic_category(), file.string());
+  }
+  std::string stretch(kFileStretch, '\0');
+  while (in) {
+    in.read(stretch.data(), std::streamsize(stretch.size()));
+    const auto got = static_cast<size_t>(in.gcount());
+    if (got > 0) sink(EncodeBase64(std::string_view(stretch.data(), got)));
+  }
+  if (in.bad()) throw std::system_error(EIO, std::generic_category(), file.string());
+}
+
 }  // namespace
 
 void tstringlistimp::Insert(size_t index, std::string line) {
   if (index > lines_.size()) throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), std::move(line));
+  for (auto& [at, file] : files_) {
+    if (at >= index) ++at;
+  }
+}
+
+void tstringlistimp::InsertBase64Of(size_t index, std::filesystem::path file) {
+  Insert(index, std::string());
+  const auto after = std::find_if(files_.begin(), files_.end(), [index](const auto& entry) { return entry.first > index; });
+  files_.insert(after, {index, std::move(file)});
+}
+
+void tstringlistimp::Clear() {
+  lines_.clear();
+  files_.clear();
+}
+
+const std::filesystem::path* tstringlistimp::FileAt(size_t index) const {
+  const auto found = std::find_if(files_.begin(), files_.end(), [index](const auto& entry) { return entry.first == index; });
+  return found == files_.end() ? nullptr : &found->second;
+}
+
+void tstringlistimp::Write(const platform::TContentSink& sink) const {
+  auto file = files_.begin();
+  for (size_t index = 0; index < lines_.size(); ++index) {
+    if (file != files_.end() && file->first == index) {
+      WriteBase64Of(file->second, sink);
+      ++file;
+    } else {
+      sink(lines_[index]);
+    }
+    sink("\r\n");
+  }
 }
 
 std::string tstringlistimp::Text() const {
-  size_t size = 0;
-  for (const std::string& line : lines_) size += line.size() + 2;
   std::string text;
-  text.reserve(size);
-  for (const std::string& line : lines_) text.append(line).append("\r\n");
+  Write([&text](std::string_view piece) { text.append(piece); });
   return text;
 }
 
 void tstringlistimp::SaveToFile(const std::filesystem::path& file) const {
-  platform::ReplaceFileAtomically(file, Text());
+  platform::ReplaceFileAtomically(file, [this](const platform::TContentSink& sink) { Write(sink); });
 }
 
 std::string EncodeBase64(std::string_view bytes) {
@@ -91,22 +143,38 @@ void BeginArchive(tstringlistimp& archive, std::string_view url) {
   archive.Add("");
 }
 
-void AddFirstPart(tstringlistimp& archive, std::string_view contentType, const parsing::TTagNode* root,
-                  std::string_view url, std::string_view bytes) {
+namespace {
+
+// Sets the part counter to 2 and inserts the head of the first part; where its body line goes.
+size_t InsertFirstPartHead(tstringlistimp& archive, std::string_view contentType, std::string_view encoding,
+                           std::string_view url) {
   archive.SetPartCounter(2);
-  const bool html = IsHtmlType(contentType);
   std::string lines[] = {
       std::string(kBoundaryLine),
       Prefixed("Content-Type: ", contentType),
-      html ? "Content-Transfer-Encoding: 7bit" : "Content-Transfer-Encoding: base64",
+      Prefixed("Content-Transfer-Encoding: ", encoding),
       "Content-Disposition: inline",
       Prefixed("Content-Location: ", url),
       "",
-      html ? (root != nullptr ? parsing::THTMLParser::GetHTML(*root) : std::string()) : EncodeBase64(bytes),
   };
   // An archive without its header (none was begun) takes the part at its end.
   size_t at = std::min(kHeaderLines, archive.Count());
   for (std::string& line : lines) archive.Insert(at++, std::move(line));
+  return at;
+}
+
+}  // namespace
+
+void AddFirstPart(tstringlistimp& archive, std::string_view contentType, const parsing::TTagNode* root,
+                  std::string_view url, std::string_view bytes) {
+  const bool html = IsHtmlType(contentType);
+  const size_t at = InsertFirstPartHead(archive, contentType, html ? "7bit" : "base64", url);
+  archive.Insert(at, html ? (root != nullptr ? parsing::THTMLParser::GetHTML(*root) : std::string()) : EncodeBase64(bytes));
+}
+
+void AddFirstPart(tstringlistimp& archive, std::string_view contentType, std::string_view url,
+                  const std::filesystem::path& file) {
+  archive.InsertBase64Of(InsertFirstPartHead(archive, contentType, "base64", url), file);
 }
 
 void AddHtmlPart(std::mutex* lock, tstringlistimp& archive, std::string html, std::string_view url,
@@ -126,6 +194,15 @@ void AddBinaryPart(std::mutex* lock, tstringlistimp& archive, std::string_view b
   if (!archive.TakePart()) return;
   AppendPartHead(archive, contentType, "base64", url);
   archive.Add(std::move(encoded));
+  archive.Add("");
+}
+
+void AddBinaryFilePart(std::mutex* lock, tstringlistimp& archive, const std::filesystem::path& file,
+                       std::string_view url, std::string_view contentType) {
+  const auto guard = LockIfGiven(lock);
+  if (!archive.TakePart()) return;
+  AppendPartHead(archive, contentType, "base64", url);
+  archive.AddBase64Of(file);
   archive.Add("");
 }
 

@@ -50,9 +50,9 @@ void TRetrieve::Execute() {
 }
 
 void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool firstPage) {
-  // Without an archive to fill, files other than pages need not be held: they stream to the store.
+  // Files other than pages are never held: they stream to the store, and the archive takes them from there.
   TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
-                                parsing::SizeLimitBytes(settings_.MaxSize), mhtPath_.empty(), &TerminatedFlag());
+                                parsing::SizeLimitBytes(settings_.MaxSize), true, &TerminatedFlag());
   if (!page.FaultLine.empty()) Log(page.FaultLine);
   if (!page.Success) return;
   url record;
@@ -78,12 +78,19 @@ void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool f
   }
   if (firstPage) ShowFirstPage(page.StorePath);
   if (mhtPath_.empty()) return;
+  const bool inFile = !html && !page.BodyFile.empty();
   if (firstPage) {
     const std::lock_guard<std::mutex> guard(state.Lock);
-    AddFirstPart(archive_, page.MimeType, html ? &extractor->Parser.Root() : nullptr, pageUrl, page.Body);
+    if (inFile) {
+      AddFirstPart(archive_, page.MimeType, pageUrl, page.BodyFile);
+    } else {
+      AddFirstPart(archive_, page.MimeType, html ? &extractor->Parser.Root() : nullptr, pageUrl, page.Body);
+    }
   } else if (html) {
     AddHtmlPart(&state.Lock, archive_, parsing::THTMLParser::GetHTML(extractor->Parser.Root()), pageUrl,
                 page.MimeType);
+  } else if (inFile) {
+    AddBinaryFilePart(&state.Lock, archive_, page.BodyFile, pageUrl, page.MimeType);
   } else {
     AddBinaryPart(&state.Lock, archive_, page.Body, pageUrl, page.MimeType);
   }

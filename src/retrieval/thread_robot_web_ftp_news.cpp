@@ -28,8 +28,9 @@ constexpr std::string_view kAcceptEveryType = "*/*";
 constexpr std::string_view kNoSizeLimit = "10000M";
 
 // How long the URL in hand may go on after a stop: long enough for a page and its parts from a server
-// that answers, short enough that a stalled one does not hold the stop.
-constexpr std::chrono::seconds kUrlGrace{1};
+// that answers, short enough that with the flag's look (50 ms) and a socket's (100 ms) a stalled one
+// still lets the stop end within a second.
+constexpr std::chrono::milliseconds kUrlGrace{700};
 
 constexpr std::filesystem::perms kExecuteBits =
     std::filesystem::perms::owner_exec | std::filesystem::perms::group_exec | std::filesystem::perms::others_exec;
@@ -53,6 +54,9 @@ bool HasExtension(std::string_view name) {
   const size_t dot = name.rfind('.');
   return dot != std::string_view::npos && dot + 1 < name.size();
 }
+
+// `cut` is raised once the URL's grace is spent: its transfers get no grace of their own on top.
+network::TCancel Graceless(const std::atomic<bool>& cut) { return {&cut, std::chrono::milliseconds::zero()}; }
 
 }  // namespace
 
@@ -97,7 +101,7 @@ bool TThreadRobotWebFtpNews::ProcessUrl(const std::string& url, const std::atomi
   std::string finalUrl = url;
   std::int64_t contentLength = 0;
   std::string mimeType;
-  const bool resolved = network::HttpResolveFinal(finalUrl, contentLength, mimeType, &cut);
+  const bool resolved = network::HttpResolveFinal(finalUrl, contentLength, mimeType, Graceless(cut));
   if (cut.load()) return false;
   if (!resolved) return true;
   // A page is held to be archived; any other document streams to its file, so that its size costs
@@ -117,7 +121,7 @@ bool TThreadRobotWebFtpNews::ProcessUrl(const std::string& url, const std::atomi
     };
   };
   const network::THttpDocument document =
-      network::HttpGetDocument(finalUrl, &cut, sinkFor, std::numeric_limits<std::int64_t>::max());
+      network::HttpGetDocument(finalUrl, Graceless(cut), sinkFor, std::numeric_limits<std::int64_t>::max());
   std::error_code error;
   if (cut.load()) {
     if (!file.empty()) {
@@ -143,7 +147,7 @@ bool TThreadRobotWebFtpNews::ArchivePage(const std::string& bookmarkUrl, const s
                                          const network::THttpDocument& page, const std::atomic<bool>& cut) {
   sites_.push_back(pageUrl);
   parsing::TParseURL extractor(nullptr, {std::string(kAcceptEveryType)}, std::string(kNoSizeLimit), true, page.Body,
-                               false, nullptr, nullptr, sites_, &cut);
+                               false, nullptr, nullptr, sites_, Graceless(cut));
   extractor.ExtractLinks(pageUrl);
   if (cut.load()) return false;
 
@@ -152,7 +156,7 @@ bool TThreadRobotWebFtpNews::ArchivePage(const std::string& bookmarkUrl, const s
   AddHtmlPart(nullptr, archive, parsing::THTMLParser::GetHTML(extractor.Parser.Root()), pageUrl, page.MimeType);
   // Linked parts go in as fetched: one archive holds the page and what it links to directly.
   for (const std::string& link : extractor.Found().Items()) {
-    const network::THttpDocument part = network::HttpGetDocument(link, &cut);
+    const network::THttpDocument part = network::HttpGetDocument(link, Graceless(cut));
     if (cut.load()) return false;
     if (!part.FaultLine.empty()) Log(part.FaultLine);
     if (!part.Success) continue;

@@ -1,8 +1,10 @@
 #include "search/thread_search_engine.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
+#include "base/delayed_flag.h"
 #include "base/text.h"
 #include "config/config_keys.h"
 #include "network/http_operations.h"
@@ -14,6 +16,10 @@ namespace varnelo::search {
 namespace {
 
 constexpr std::string_view kMozillaBrowser = "firefox";
+
+// How long the script may go on after a termination request: a short script still gives the answer
+// it was started for, a long one does not hold the stop past a second.
+constexpr std::chrono::milliseconds kScriptGrace{500};
 
 }  // namespace
 
@@ -43,7 +49,10 @@ void TThreadSearchEngine::Execute() {
   }
   if (!sendToScript_) return;
   std::vector<std::string> lines = CollectAnswer();
-  Synchronize([&] { scripting::RunLoggedScript(ports_, job_.engineUrl, &lines, scriptName_); });
+  // Run here rather than on the main thread, whose loop is what takes a stop: there, a script that
+  // never ends could never be ended. Its log lines and dialogs are handed to the main thread.
+  const base::TDelayedFlag stop(TerminatedFlag(), kScriptGrace);
+  scripting::RunLoggedScript(ports_, job_.engineUrl, &lines, scriptName_, &stop.Flag());
 }
 
 bool TThreadSearchEngine::ShowFeed() {

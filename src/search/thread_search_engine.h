@@ -31,9 +31,10 @@ struct TSearchEngineJob {
 inline constexpr std::string_view kPostHeaders = "Content-type: application/x-www-form-urlencoded; charset=UTF-8\n\r";
 
 // One engine of a search engine run: shows the answer in an RSS list or a browser tab and hands it to
-// the robot's script. Tabs, browsers and the script are reached on the main thread; fetching a feed or
-// a page for the script and waiting for a browser happen on the worker's own thread, so that the
-// window stays responsive. It does not look at the termination request.
+// the robot's script. Tabs and browsers are reached on the main thread; fetching a feed or a page,
+// waiting for a browser and running the script happen on the worker's own thread, so that the window
+// stays responsive. Its steps run to their end after a termination request, except that a transfer
+// under way and a script still running a moment later are then cut short.
 class TThreadSearchEngine : public base::TWorker {
 public:
   // How long the hand-over to the script waits for the browser to finish loading; after that the

@@ -103,5 +103,21 @@ TEST_F(StopE2eTest, ScriptRobotInAnEndlessLoopExitsSoonAfterSigint) {
   EXPECT_THAT(LinesOf(err), Contains("starting thread(Boucle)")) << err;
 }
 
+TEST_F(StopE2eTest, SearchEngineScriptInAnEndlessLoopExitsSoonAfterSigint) {
+  const fs::path script = home_.Path() / "boucle.pas";
+  WriteFile(script, "var i: Integer;\r\nbegin\r\n  WriteLn('en boucle');\r\n  while True do Inc(i);\r\nend.\r\n");
+  WriteConfig("[general]\r\nnextrobot=1\r\n[dictionary]\r\n[Moteurs]\r\nDataFrom=Search engine functionality\r\n"
+              "robotno=0\r\nnbsimul=1\r\nSeeOnScreen=0\r\nSendToScript=1\r\nScriptName=" + script.string() + "\r\n");
+  const fs::path engines = home_.Path() / "Robot Definitions" / "Moteurs";
+  fs::create_directories(engines);
+  WriteFile(engines / "page.def", "[Properties]\r\ngetquery=" + server_.Url("/page") + "\r\nrss=0\r\n");
+  server_.AnswerOthers(TScriptedAnswer::Ok("ligne\r\n"));
+
+  std::string err;
+  const auto looping = [](const TCliProcess& cli) { return cli.Err().find("en boucle") != std::string::npos; };
+  EXPECT_EQ(StopWhen("Moteurs", looping, err), 130) << err;
+  EXPECT_THAT(LinesOf(err), Contains("Robot Moteurs s'est terminé")) << err;
+}
+
 }  // namespace
 }  // namespace varnelo::test

@@ -85,6 +85,17 @@ INSTANTIATE_TEST_SUITE_P(
         TCapCase{"shorterThanItsLength",
                  [] { return TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n0123456789"); }, kMiB,
                  TTransferFault::Truncated, ""},
+        TCapCase{"chunksClosedBeforeTheLastChunk",
+                 [] { return TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n"); },
+                 kMiB, TTransferFault::UnendedChunks, ""},
+        TCapCase{"chunkClosedInsideItsData",
+                 [] {
+                   return TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\na\r\n01");
+                 },
+                 kMiB, TTransferFault::UnendedChunks, ""},
+        TCapCase{"chunksWithTheirLastChunk",
+                 [] { return TScriptedAnswer::Chunked("HTTP/1.1 200 OK", "", {"abc", "01234"}); }, kMiB,
+                 TTransferFault::None, "abc01234"},
         TCapCase{"lengthLargerThanAnyCapThenClose",
                  [] {
                    return TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Length: 4611686018427387904\r\n\r\nabc");

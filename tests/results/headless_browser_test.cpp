@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -12,6 +13,7 @@
 
 #include "base/main_queue.h"
 #include "base/signal.h"
+#include "network/fetch_log.h"
 #include "platform/file_url.h"
 #include "results/headless_browser.h"
 #include "results/post_proxy.h"
@@ -74,6 +76,60 @@ TEST_F(HeadlessBrowserTest, LoadsAPageOnItsOwnThreadAndReportsTheEndOnTheMainThr
   ASSERT_EQ(server.Requests().size(), 1u);
   EXPECT_EQ(server.Requests()[0].RequestLine(), "GET /page HTTP/1.1");
 }
+
+// A page given up (past the held cap, shorter than its length) is an empty failed load whose reason
+// reaches the fetch log once; a page that loads, or a redirect to one, logs nothing.
+struct TGivenUpCase {
+  const char* name;
+  std::string answer;
+  std::string line;  // "@" stands for the page's URL; empty: nothing logged
+};
+
+void PrintTo(const TGivenUpCase& c, std::ostream* out) { *out << c.name; }
+
+class HeadlessBrowserFaultTest : public HeadlessBrowserTest, public ::testing::WithParamInterface<TGivenUpCase> {};
+
+TEST_P(HeadlessBrowserFaultTest, LogsWhyAPageWasGivenUp) {
+  std::vector<std::string> lines;
+  std::mutex linesLock;
+  const network::TScopedFetchLog log([&](std::string_view line) {
+    const std::lock_guard guard(linesLock);
+    lines.emplace_back(line);
+  });
+  server.Answer("/page", TScriptedAnswer::Raw(GetParam().answer));
+  server.Answer("/next", TScriptedAnswer::Raw(GetParam().answer));
+  server.Answer("/moved", TScriptedAnswer::Redirect(302, server.Url("/next")));
+  browser->Navigate(server.Url("/page"));
+  ASSERT_TRUE(RunUntilCompleted(1));
+  browser->Navigate(server.Url("/moved"));
+  ASSERT_TRUE(RunUntilCompleted(2));
+
+  const bool givenUp = !GetParam().line.empty();
+  EXPECT_EQ(finished, (std::vector<bool>{!givenUp, !givenUp}));
+  const std::lock_guard guard(linesLock);
+  if (!givenUp) {
+    EXPECT_TRUE(lines.empty());
+    return;
+  }
+  EXPECT_EQ(browser->DocumentSource(), "");
+  std::vector<std::string> expected;
+  for (const char* path : {"/page", "/next"}) {
+    std::string line = GetParam().line;
+    line.replace(line.find('@'), 1, server.Url(path));
+    expected.push_back(line);
+  }
+  EXPECT_EQ(lines, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, HeadlessBrowserFaultTest,
+    ::testing::Values(
+        TGivenUpCase{"PastTheHeldCap", "HTTP/1.1 200 OK\r\nContent-Length: 300000000\r\n\r\nabc",
+                     "Document larger than 268435456 bytes, not kept: @"},
+        TGivenUpCase{"Short", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc",
+                     "Document shorter than its Content-Length, not kept: @"},
+        TGivenUpCase{"Whole", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HeadlessBrowserTest, LoadStartsAtOnceAndFinishesAfterTheOtherSignals) {
   server.Answer("/page", TScriptedAnswer::Ok("<title>T</title>"));

@@ -251,5 +251,54 @@ TEST(StringListTest, SavesEveryLineWithCrLfReplacingTheFile) {
   EXPECT_THROW(archive.SaveToFile(dir.Path() / "missing" / "page.mht"), std::system_error);
 }
 
+// A part taken from a file is written as the same part made of its bytes, whatever the file's size
+// against the stretches it is read in; the file is read only when the archive is written.
+TEST(MhtFilePartTest, WritesTheSameBytesAsAPartOfTheFilesBytes) {
+  const test::TTempDir dir;
+  constexpr size_t kStretch = size_t{3} << 14;
+  for (const size_t size : {size_t{0}, size_t{1}, size_t{2}, kStretch - 1, kStretch, kStretch + 1, 2 * kStretch + 2}) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = char(i * 7 + i / 251);
+    const auto file = dir.Path() / ("part" + std::to_string(size));
+    tstringlistimp fromFile;
+    BeginArchive(fromFile, "http://site.test/");
+    AddFirstPart(fromFile, "application/pdf", "http://site.test/", file);
+    AddBinaryFilePart(nullptr, fromFile, file, "http://site.test/b", "image/png");
+    EndArchive(fromFile);
+    test::WriteFile(file, bytes);
+
+    tstringlistimp fromBytes;
+    BeginArchive(fromBytes, "http://site.test/");
+    AddFirstPart(fromBytes, "application/pdf", nullptr, "http://site.test/", bytes);
+    AddBinaryPart(nullptr, fromBytes, bytes, "http://site.test/b", "image/png");
+    EndArchive(fromBytes);
+
+    EXPECT_EQ(fromFile.Text(), fromBytes.Text()) << size;
+    EXPECT_EQ(fromFile.Count(), fromBytes.Count()) << size;
+    const auto saved = dir.Path() / "a.mht";
+    fromFile.SaveToFile(saved);
+    EXPECT_EQ(test::ReadFile(saved), fromBytes.Text()) << size;
+  }
+}
+
+TEST(MhtFilePartTest, LinesInsertedBeforeAFileKeepItInItsPlaceAndAGoneFileIsEmpty) {
+  const test::TTempDir dir;
+  test::WriteFile(dir.Path() / "x", "abc");
+  tstringlistimp list;
+  list.Add("one");
+  list.AddBase64Of(dir.Path() / "x");
+  list.AddBase64Of(dir.Path() / "gone");
+  list.Insert(0, "zero");
+  EXPECT_EQ(list.FileAt(0), nullptr);
+  ASSERT_NE(list.FileAt(2), nullptr);
+  EXPECT_EQ(*list.FileAt(2), dir.Path() / "x");
+  EXPECT_EQ(list.Strings(2), "");
+  EXPECT_EQ(list.Text(), "zero\r\none\r\nYWJj\r\n\r\n");
+  list.Clear();
+  list.Add("only");
+  EXPECT_EQ(list.FileAt(0), nullptr);
+  EXPECT_EQ(list.Text(), "only\r\n");
+}
+
 }  // namespace
 }  // namespace varnelo::retrieval
