@@ -71,8 +71,8 @@ TEST(CliListTest, MissingHomeIsCreatedFromTheTemplate) {
   const auto home = dir.Path() / "new-home";
   const TRun run = RunCli({"list"}, "VARNELO_HOME=" + Quote(home.string()));
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(test::ReadFile(home / "robotconfig.ini"), "[general]\r\n[dictionary]\r\n");
+  EXPECT_EQ(run.out, "Recherche(idle)\tSearch engine functionality\n");
+  EXPECT_TRUE(std::filesystem::is_regular_file(home / "Robot Definitions" / "Recherche" / "activeengine"));
 }
 
 TEST(CliListTest, DefaultHomeIsUnderXdgDataHome) {

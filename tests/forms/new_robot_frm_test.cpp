@@ -73,7 +73,7 @@ protected:
     return file;
   }
 
-  test::TTempHome home_;
+  test::TTempHome home_{test::kNoRobots};
   TChooserDialogs dialogs_;
   search::TQuickSearchMenu menu_;
   std::vector<std::string> registered_;

@@ -79,8 +79,11 @@ TEST(EnsureHomeTest, MissingHomeIsMadeFromTheTemplate) {
   test::TTempDir dir;
   const fs::path home = dir.Path() / "a" / "b";
   EnsureHome(home, FindTemplate());
-  EXPECT_EQ(test::ReadFile(home / "robotconfig.ini"), "[general]\r\n[dictionary]\r\n");
-  EXPECT_EQ(test::ReadFile(home / "Category.ini"), "[General]\r\n");
+  EXPECT_TRUE(test::ReadFile(home / "robotconfig.ini").starts_with("[general]\r\nnextrobot=1\r\n[dictionary]\r\n"));
+  EXPECT_EQ(test::ReadFile(home / "Category.ini"), "[General]\r\niconfile=google.ico\r\n");
+  for (std::string_view file : {"license.txt", "postproxy.html", "favicon/google.ico"}) {
+    EXPECT_EQ(test::ReadFile(home / file), test::ReadFile(FindTemplate() / file)) << file;
+  }
   for (std::string_view folder : kInstallationFolders) EXPECT_TRUE(fs::is_directory(home / folder)) << folder;
 }
 

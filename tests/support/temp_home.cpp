@@ -13,7 +13,10 @@ TTempHome::TTempHome() : home_(dir_.Path() / "home") {
   platform::EnsureHome(home_, platform::FindTemplate());
 }
 
-TTempHome::TTempHome(std::string_view robotConfig) : TTempHome() { WriteFile(RobotConfigPath(), robotConfig); }
+TTempHome::TTempHome(std::string_view robotConfig) : TTempHome() {
+  WriteFile(RobotConfigPath(), robotConfig);
+  for (const fs::directory_entry& entry : fs::directory_iterator(home_ / "Robot Definitions")) fs::remove_all(entry);
+}
 
 std::string ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);

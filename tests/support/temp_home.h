@@ -8,8 +8,11 @@
 
 namespace varnelo::test {
 
-// A home directory made from the template, with robotconfig.ini replaced by the given content when
-// there is one.
+// A robotconfig.ini without robots.
+inline constexpr std::string_view kNoRobots = "[general]\r\n[dictionary]\r\n";
+
+// A home directory made from the template. Given a robotconfig.ini content, the home has it in place
+// of the template's and keeps none of the template robots' definition folders.
 class TTempHome {
 public:
   TTempHome();
