@@ -81,7 +81,7 @@ TEST(EnsureHomeTest, MissingHomeIsMadeFromTheTemplate) {
   EnsureHome(home, FindTemplate());
   EXPECT_TRUE(test::ReadFile(home / "robotconfig.ini").starts_with("[general]\r\nnextrobot=1\r\n[dictionary]\r\n"));
   EXPECT_EQ(test::ReadFile(home / "Category.ini"), "[General]\r\niconfile=google.ico\r\n");
-  for (std::string_view file : {"license.txt", "postproxy.html", "favicon/google.ico"}) {
+  for (std::string_view file : {"license.txt", "postproxy.html", "favicon/google.ico", "help/index.html"}) {
     EXPECT_EQ(test::ReadFile(home / file), test::ReadFile(FindTemplate() / file)) << file;
   }
   for (std::string_view folder : kInstallationFolders) EXPECT_TRUE(fs::is_directory(home / folder)) << folder;

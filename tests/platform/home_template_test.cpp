@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <string_view>
 
@@ -174,6 +175,33 @@ TEST_F(HomeTemplateTest, TheIconsAreIcoFilesHoldingPngImages) {
       EXPECT_EQ(uint8_t(png.at(23)), size);
     }
   }
+}
+
+// The help is opened from files in the home, so every link between its pages must name a page that is
+// there, and every page must be reachable from the table of contents.
+TEST_F(HomeTemplateTest, EveryHelpLinkNamesAPageOfTheHelp) {
+  const fs::path help = Home() / "help";
+  const std::string contents = test::ReadFile(help / "index.html");
+  const std::regex link(R"re(href="([^"#]*)(#[^"]*)?")re");
+  size_t pages = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(help)) {
+    if (entry.path().extension() != ".html") continue;
+    ++pages;
+    const std::string name = entry.path().filename().string();
+    if (name != "index.html") EXPECT_NE(contents.find("href=\"" + name + "\""), std::string::npos) << name;
+    const std::string page = test::ReadFile(entry.path());
+    EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos) << name;
+    for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it) {
+      const std::string target = (*it)[1];
+      EXPECT_TRUE(fs::is_regular_file(help / target)) << name << " links to " << target;
+      if ((*it)[2].matched && !target.empty()) {
+        const std::string id = std::string((*it)[2]).substr(1);
+        EXPECT_NE(test::ReadFile(help / target).find("id=\"" + id + "\""), std::string::npos) << name << " -> " << id;
+      }
+    }
+  }
+  EXPECT_TRUE(fs::is_regular_file(help / "trucs-de-recherche.html"));
+  EXPECT_GT(pages, 1u);
 }
 
 }  // namespace
