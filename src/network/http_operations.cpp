@@ -67,26 +67,30 @@ THttpDocument HttpGetDocument(const std::string& url, const std::atomic<bool>* c
 }
 
 bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, const std::atomic<bool>* cancel,
-                  std::string* faultLine) {
+                  std::string* faultLine, int* resultCode) {
   lines.clear();
   THttpClient client(cancel);
   bool success = client.HttpMethod("GET", url);
   std::string body = std::move(client.Document);
   std::string fault = FaultLineOf(client, url);
+  int code = client.ResultCode;
   if (success && (client.ResultCode == 302 || client.ResultCode == 303)) {
     const std::optional<std::string> target = RedirectTarget(url, client.Location);
     body.clear();
     success = false;
     fault.clear();
+    code = 0;
     if (target) {
       THttpClient second(cancel);
       success = second.HttpMethod("GET", *target);
       body = std::move(second.Document);
       fault = FaultLineOf(second, *target);
+      code = second.ResultCode;
     }
   }
   if (success) lines = base::SplitLines(body);
   if (faultLine != nullptr) *faultLine = std::move(fault);
+  if (resultCode != nullptr) *resultCode = code;
   return success;
 }
 

@@ -8,12 +8,14 @@
 #include "network/http_operations.h"
 #include "results/post_proxy.h"
 #include "scripting/logged_script_run.h"
+#include "search/feed_check.h"
 #include "search/query_marker.h"
 
 namespace varnelo::search {
 namespace {
 
 constexpr std::string_view kMozillaBrowser = "firefox";
+constexpr std::string_view kUnreadableFeed = "Flux illisible pour ";
 
 }  // namespace
 
@@ -49,10 +51,18 @@ void TThreadSearchEngine::Execute() {
 bool TThreadSearchEngine::ShowFeed() {
   if (!job_.allRssInOneTab) Synchronize([this] { OpenRssTab(); });
   const base::TTabId target = job_.allRssInOneTab ? job_.sharedRssTab : tab_;
-  const std::vector<std::string> lines = GetEngineLines();  // a failed request leaves no lines, so no feed
+  int resultCode = 0;
+  const std::vector<std::string> lines = GetEngineLines(&resultCode);  // a failed request leaves no lines
   feed_ = ParseFeed(lines);
+  // A failed request or an error page stays as silent as ever; what the server sent as its answer and
+  // is no feed would otherwise leave an empty tab without a word.
+  if (resultCode >= 200 && resultCode <= 299) {
+    if (const std::string reason = NotAFeedReason(lines, feed_.get()); !reason.empty()) {
+      Synchronize([&] { ports_.log.AppendLine(std::string(kUnreadableFeed) + DisplayName() + ": " + reason); });
+    }
+  }
   if (!feed_) return false;
-  const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_);
+  const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_, job_.engineUrl);
   if (!items) return false;
   std::vector<base::TListRow> rows;
   rows.reserve(items->size());
@@ -127,10 +137,13 @@ std::vector<std::string> TThreadSearchEngine::CollectAnswer() {
   return BrowserSource();
 }
 
-std::vector<std::string> TThreadSearchEngine::GetEngineLines() {
+std::vector<std::string> TThreadSearchEngine::GetEngineLines(int* resultCode) {
   std::vector<std::string> lines;
   std::string faultLine;
-  network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag(), &faultLine);
+  int code = 0;
+  if (network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag(), &faultLine, &code) && resultCode) {
+    *resultCode = code;
+  }
   if (!faultLine.empty()) Synchronize([&] { ports_.log.AppendLine(faultLine); });
   return lines;
 }

@@ -73,7 +73,8 @@ private:
   // The answer as lines for the script.
   std::vector<std::string> CollectAnswer();
   // The engine's answer in lines (none when the request failed); a body given up is logged.
-  std::vector<std::string> GetEngineLines();
+  // `resultCode` receives the status of a request that succeeded, and is left as it was otherwise.
+  std::vector<std::string> GetEngineLines(int* resultCode = nullptr);
   std::vector<std::string> BrowserSource();
   std::string DisplayName() const;
 
