@@ -51,18 +51,18 @@ void TThreadSearchEngine::Execute() {
 bool TThreadSearchEngine::ShowFeed() {
   if (!job_.allRssInOneTab) Synchronize([this] { OpenRssTab(); });
   const base::TTabId target = job_.allRssInOneTab ? job_.sharedRssTab : tab_;
-  int resultCode = 0;
-  const std::vector<std::string> lines = GetEngineLines(&resultCode);  // a failed request leaves no lines
+  network::TLinesSource source;
+  const std::vector<std::string> lines = GetEngineLines(&source);  // a failed request leaves no lines
   feed_ = ParseFeed(lines);
   // A failed request or an error page stays as silent as ever; what the server sent as its answer and
   // is no feed would otherwise leave an empty tab without a word.
-  if (resultCode >= 200 && resultCode <= 299) {
+  if (source.ResultCode >= 200 && source.ResultCode <= 299) {
     if (const std::string reason = NotAFeedReason(lines, feed_.get()); !reason.empty()) {
       Synchronize([&] { ports_.log.AppendLine(std::string(kUnreadableFeed) + DisplayName() + ": " + reason); });
     }
   }
   if (!feed_) return false;
-  const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_, job_.engineUrl);
+  const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_, source.Url);
   if (!items) return false;
   std::vector<base::TListRow> rows;
   rows.reserve(items->size());
@@ -137,13 +137,10 @@ std::vector<std::string> TThreadSearchEngine::CollectAnswer() {
   return BrowserSource();
 }
 
-std::vector<std::string> TThreadSearchEngine::GetEngineLines(int* resultCode) {
+std::vector<std::string> TThreadSearchEngine::GetEngineLines(network::TLinesSource* source) {
   std::vector<std::string> lines;
   std::string faultLine;
-  int code = 0;
-  if (network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag(), &faultLine, &code) && resultCode) {
-    *resultCode = code;
-  }
+  network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag(), &faultLine, source);
   if (!faultLine.empty()) Synchronize([&] { ports_.log.AppendLine(faultLine); });
   return lines;
 }

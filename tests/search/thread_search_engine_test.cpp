@@ -319,6 +319,15 @@ INSTANTIATE_TEST_SUITE_P(
                       {{"Near", {"LOOPBACK/feeds/entries/7", ""}, {}}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(SearchEngineWorkerTest, AtomLinksResolveAgainstTheAddressARedirectLeadsTo) {
+  Robot({{"SeeOnScreen", "1"}});
+  server.Answer("/old/feed", TScriptedAnswer::Redirect(302, server.Url("/new/atom.xml")));
+  server.Answer("/new/atom.xml", TScriptedAnswer::Ok("<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry>"
+                                                     "<title>moved</title><link href=\"e/1\"/></entry></feed>"));
+  Run(Engine("feed", "/old/feed", true));
+  EXPECT_EQ(OnlyTab().Content.Rows, (std::vector<TListRow>{{"moved", {server.Url("/new/e/1"), ""}, {}}}));
+}
+
 // What the server sent as its answer and is no feed: the tab opens as ever, empty, and the log says why.
 struct TNotAFeedCase {
   const char* name;
