@@ -70,6 +70,43 @@ std::optional<std::vector<TFeedItem>> RssItems(const TFeedDocument& feed) {
   return items;
 }
 
+// libxml2 writes the names of namespaces as they are, so a name that holds "<" would not read back as
+// XML (a "&" is kept as "&#38;" and quotes are taken care of). Whether any element declares such a name:
+bool DeclaresRawNamespaceName(const xmlNode* first) {
+  for (const xmlNode* node = first; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    for (const xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
+      if (ns->href != nullptr && std::string_view(reinterpret_cast<const char*>(ns->href)).find('<') !=
+                                     std::string_view::npos) {
+        return true;
+      }
+    }
+    if (DeclaresRawNamespaceName(node->children)) return true;
+  }
+  return false;
+}
+
+// Gives every namespace name declared from `first` on its "<" escaped, for the writer to leave as it is.
+void EscapeNamespaceNames(xmlNode* first) {
+  for (xmlNode* node = first; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    for (xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
+      if (ns->href == nullptr) continue;
+      std::string escaped;
+      for (const char c : std::string_view(reinterpret_cast<const char*>(ns->href))) {
+        if (c == '<') {
+          escaped += "&lt;";
+        } else {
+          escaped += c;
+        }
+      }
+      xmlFree(const_cast<xmlChar*>(ns->href));
+      ns->href = xmlStrdup(reinterpret_cast<const xmlChar*>(escaped.c_str()));
+    }
+    EscapeNamespaceNames(node->children);
+  }
+}
+
 }  // namespace
 
 TFeedDocumentPtr ParseFeed(const std::vector<std::string>& lines) {
@@ -92,9 +129,17 @@ std::optional<std::vector<TFeedItem>> FeedItems(const TFeedDocument& feed, std::
 }
 
 std::vector<std::string> FeedText(const TFeedDocument& feed) {
+  xmlDoc* written = feed.document.get();
+  TXmlDocPtr escapedCopy;
+  if (DeclaresRawNamespaceName(written->children)) {
+    escapedCopy.reset(xmlCopyDoc(written, 1));
+    if (!escapedCopy) return {};
+    EscapeNamespaceNames(escapedCopy->children);
+    written = escapedCopy.get();
+  }
   xmlChar* dumped = nullptr;
   int size = 0;
-  xmlDocDumpMemoryEnc(feed.document.get(), &dumped, &size, "UTF-8");
+  xmlDocDumpMemoryEnc(written, &dumped, &size, "UTF-8");
   const TXmlText owned(dumped);
   if (!owned) return {};
   return base::SplitLines(std::string_view(reinterpret_cast<const char*>(owned.get()), size_t(size)));

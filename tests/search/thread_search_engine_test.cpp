@@ -316,7 +316,10 @@ INSTANTIATE_TEST_SUITE_P(
         TAtomFeedCase{"NoXmlBase",
                       "<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>Near</title>"
                       "<link href=\"entries/7\"/></entry></feed>",
-                      {{"Near", {"LOOPBACK/feeds/entries/7", ""}, {}}}}),
+                      {{"Near", {"LOOPBACK/feeds/entries/7", ""}, {}}}},
+        // A feed cut short is still a feed: no rows and, as for RSS, no word.
+        TAtomFeedCase{"CutShort",
+                      "<?xml version=\"1.0\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>half", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SearchEngineWorkerTest, AtomLinksResolveAgainstTheAddressARedirectLeadsTo) {
