@@ -1,10 +1,13 @@
 #include "gui/forms/frm_dock_arrow_button.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 
 #include "gui/base/text.h"
 #include "gui/forms/quick_search_bar.h"
@@ -30,7 +33,7 @@ TFrmDockArrowButton::TFrmDockArrowButton(runner::TFrmDockArrowButton& model, run
       robotListBox_(new QListWidget(this)),
       buttons_(new QWidget(this)) {
   setObjectName("FrmDockArrowButton");
-  setWindowTitle("Robots");
+  setWindowTitle("Configurer les Actions");
   setModal(true);
 
   robotListBox_->setObjectName("RobotListBox");
@@ -66,6 +69,11 @@ TFrmDockArrowButton::TFrmDockArrowButton(runner::TFrmDockArrowButton& model, run
           [this] { model_.CloseTabsBtnClick(); });
   connect(AddButton("OkButton", "Arrêter"), &QPushButton::clicked, this, [this] { model_.ButtonOKClick(); });
   static_cast<QGridLayout*>(buttons_->layout())->setRowStretch(buttons_->layout()->count(), 1);
+  // One width for the column, with room for the menu arrows that the size hints leave out.
+  int width = 0;
+  for (QPushButton* button : buttons_->findChildren<QPushButton*>()) width = std::max(width, button->sizeHint().width());
+  width += style()->pixelMetric(QStyle::PM_MenuButtonIndicator) + 8;
+  for (QPushButton* button : buttons_->findChildren<QPushButton*>()) button->setMinimumWidth(width);
 
   listening_ += robotList_.RobotAdded.Connect([this](const std::string&) { ShowList(); });
   listening_ += robotList_.RobotRemoved.Connect([this](const std::string&) { ShowList(); });

@@ -1,5 +1,6 @@
 #include "gui/forms/quick_search_bar.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <QHBoxLayout>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 
 #include "gui/base/text.h"
@@ -48,6 +50,7 @@ TQuickSearchBar::TQuickSearchBar(search::TQuickSearchBar& model, search::TQuickS
       engineMenuButton_(new QToolButton(this)),
       popupMenu_(new QMenu(this)) {
   setObjectName("QuickSearchBar");
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(4, 3, 4, 3);
   layout->setSpacing(4);
@@ -77,7 +80,6 @@ TQuickSearchBar::TQuickSearchBar(search::TQuickSearchBar& model, search::TQuickS
   engineMenuButton_->setPopupMode(QToolButton::InstantPopup);
   engineMenuButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   engineMenuButton_->setMenu(popupMenu_);
-  engineMenuButton_->setMinimumWidth(200);
 
   layout->addWidget(backButton_);
   layout->addWidget(forwardButton_);
@@ -96,6 +98,9 @@ void TQuickSearchBar::ShowModel() {
   backButton_->setEnabled(model_.BackEnabled());
   forwardButton_->setEnabled(model_.ForwardEnabled());
   engineMenuButton_->setText(LiteralCaption(model_.ChosenRobot()));
+  // The size hint leaves no room for the menu arrow, which would cover the caption's end.
+  engineMenuButton_->setMinimumWidth(std::max(
+      200, engineMenuButton_->sizeHint().width() + style()->pixelMetric(QStyle::PM_MenuButtonIndicator) + 4));
 }
 
 void TQuickSearchBar::RebuildMenu() {
