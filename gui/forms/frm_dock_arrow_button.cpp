@@ -70,10 +70,11 @@ TFrmDockArrowButton::TFrmDockArrowButton(runner::TFrmDockArrowButton& model, run
   connect(AddButton("OkButton", "Arrêter"), &QPushButton::clicked, this, [this] { model_.ButtonOKClick(); });
   static_cast<QGridLayout*>(buttons_->layout())->setRowStretch(buttons_->layout()->count(), 1);
   // One width for the column, with room for the menu arrows that the size hints leave out.
+  const QList<QPushButton*> buttons = buttons_->findChildren<QPushButton*>();
   int width = 0;
-  for (QPushButton* button : buttons_->findChildren<QPushButton*>()) width = std::max(width, button->sizeHint().width());
+  for (QPushButton* button : buttons) width = std::max(width, button->sizeHint().width());
   width += style()->pixelMetric(QStyle::PM_MenuButtonIndicator) + 8;
-  for (QPushButton* button : buttons_->findChildren<QPushButton*>()) button->setMinimumWidth(width);
+  for (QPushButton* button : buttons) button->setMinimumWidth(width);
 
   listening_ += robotList_.RobotAdded.Connect([this](const std::string&) { ShowList(); });
   listening_ += robotList_.RobotRemoved.Connect([this](const std::string&) { ShowList(); });
