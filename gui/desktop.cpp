@@ -1,5 +1,7 @@
 #include "gui/desktop.h"
 
+#include <QLineEdit>
+
 namespace varnelo::gui {
 
 TDesktop::TDesktop(const std::filesystem::path& home, TApplication& application, TDesktopPorts ports)
@@ -12,9 +14,17 @@ TDesktop::TDesktop(const std::filesystem::path& home, TApplication& application,
   const auto showError = [this](const std::exception& error) { Model().ShowException(error); };
   queue_.SetErrorHandler(showError);
   application_.SetErrorHandler(showError);
+
+  quickSearchBar_ = new TQuickSearchBar(Model().QuickSearchBar(), Model().QuickSearchMenu(), mainWindow_.get());
+  mainWindow_->SetTopBar(quickSearchBar_);
+  robotPanel_ = new TFrmDockArrowButton(Model().Panel(), Model().RobotList(), Model().Runner(), mainWindow_.get());
+  QObject::connect(mainWindow_.get(), &TMainForm::RobotPanelRequested, robotPanel_, [this] { Model().Panel().Show(); });
 }
 
 TDesktop::~TDesktop() {
+  // The views go before the window's core, whose parts they show (Qt would delete them after it).
+  delete robotPanel_;
+  delete quickSearchBar_;
   application_.SetErrorHandler(nullptr);
   queue_.SetErrorHandler(nullptr);
 }
@@ -22,6 +32,8 @@ TDesktop::~TDesktop() {
 void TDesktop::Start() {
   mainWindow_->Create();
   mainWindow_->show();
+  // A user types the words and presses Enter at once.
+  quickSearchBar_->EditSearchTerm()->setFocus();
 }
 
 }  // namespace varnelo::gui

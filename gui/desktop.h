@@ -10,7 +10,9 @@
 #include "gui/base/dialogs.h"
 #include "gui/base/queue_pump.h"
 #include "gui/base/shell_open.h"
+#include "gui/forms/frm_dock_arrow_button.h"
 #include "gui/forms/main_form.h"
+#include "gui/forms/quick_search_bar.h"
 
 namespace varnelo::gui {
 
@@ -35,6 +37,8 @@ public:
   base::TMainQueue& MainQueue() { return queue_; }
   TMainForm& MainWindow() { return *mainWindow_; }
   shell::TMainForm& Model() { return mainWindow_->Model(); }
+  TQuickSearchBar& QuickSearchBar() { return *quickSearchBar_; }
+  TFrmDockArrowButton& RobotPanel() { return *robotPanel_; }
 
 private:
   TApplication& application_;
@@ -45,6 +49,9 @@ private:
   base::TShellOpenPort& shellOpen_;
   TQueuePump pump_;
   std::unique_ptr<TMainForm> mainWindow_;
+  // Both are children of the main window, which deletes them.
+  TQuickSearchBar* quickSearchBar_ = nullptr;
+  TFrmDockArrowButton* robotPanel_ = nullptr;
 };
 
 }  // namespace varnelo::gui
