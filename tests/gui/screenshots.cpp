@@ -97,14 +97,12 @@ int Run(const fs::path& folder) {
     }
     return rows > 0 && page && desktop.Model().Runner().RunningWorkerCount() == 0;
   };
-  if (!test::WaitUntil(loaded, 60s)) {
-    std::cerr << "the search did not fill its tabs\n";
-    return 1;
-  }
+  // The pictures are still taken when the search fails, to show what went wrong.
+  bool ok = test::WaitUntil(loaded, 30s);
+  if (!ok) std::cerr << "the search did not fill its tabs\n";
   // Let the page paint.
   test::WaitUntil([] { return false; }, 1500ms);
 
-  bool ok = true;
   auto* tabWidget = window.findChild<QTabWidget*>();
   for (int i = 0; tabWidget != nullptr && i < tabWidget->count(); ++i) {
     tabWidget->setCurrentIndex(i);
@@ -122,14 +120,17 @@ int Run(const fs::path& folder) {
   ok = Save(log, folder, "log_window.png") && ok;
   log.hide();
 
-  // The robot panel, shown as the menu shows it but without waiting in its modal loop.
-  QTimer::singleShot(400ms, [&] {
-    if (auto* panel = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-      ok = Save(*panel, folder, "robot_panel.png") && ok;
-      panel->reject();
-    }
-  });
+  // The robot panel, as the menu shows it (a window-modal dialog that does not block).
   window.Action("RobotPanel")->trigger();
+  test::WaitUntil([] { return false; }, 400ms);
+  if (auto* panel = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+    ok = Save(*panel, folder, "robot_panel.png") && ok;
+    panel->reject();
+  } else {
+    std::cerr << "the robot panel did not open\n";
+    ok = false;
+  }
+  test::WaitUntil([] { return false; }, 200ms);
 
   QTimer::singleShot(400ms, [&] {
     if (auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
