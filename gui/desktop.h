@@ -9,7 +9,9 @@
 #include "gui/app/application.h"
 #include "gui/base/dialogs.h"
 #include "gui/base/queue_pump.h"
+#include "gui/base/result_tabs_view.h"
 #include "gui/base/shell_open.h"
+#include "gui/base/web_browser.h"
 #include "gui/forms/main_form.h"
 
 namespace varnelo::gui {
@@ -35,6 +37,8 @@ public:
   base::TMainQueue& MainQueue() { return queue_; }
   TMainForm& MainWindow() { return *mainWindow_; }
   shell::TMainForm& Model() { return mainWindow_->Model(); }
+  TResultTabsView& TabsView() { return *tabsView_; }
+  TWebProfile& WebProfile() { return webProfile_; }
 
 private:
   TApplication& application_;
@@ -44,7 +48,11 @@ private:
   base::TDialogsPort& dialogs_;
   base::TShellOpenPort& shellOpen_;
   TQueuePump pump_;
+  // Before the window: the tabs' browsers and their pages go before the profile they use.
+  TWebProfile webProfile_;
+  TWebBrowserFactory browserFactory_;
   std::unique_ptr<TMainForm> mainWindow_;
+  TResultTabsView* tabsView_;
 };
 
 }  // namespace varnelo::gui
