@@ -134,15 +134,17 @@ TEST_F(WebBrowserTest, HistoryMovesAreToldWhenTheyChange) {
   EXPECT_TRUE(state_[base::kCommandBack]);
   EXPECT_FALSE(state_[base::kCommandForward]);
 
+  // Each move is told once the page it goes to has come.
+  const auto at = [&](const std::string& path, bool back, bool forward) {
+    return WaitUntil([&] {
+      return browser_->LocationUrl() == server.Url(path) && state_[base::kCommandBack] == back &&
+             state_[base::kCommandForward] == forward;
+    });
+  };
   browser_->GoBack();
-  ASSERT_TRUE(WaitUntil([&] { return state_[base::kCommandForward]; }));
-  EXPECT_FALSE(state_[base::kCommandBack]);
-  EXPECT_EQ(browser_->LocationUrl(), server.Url("/a"));
-
+  EXPECT_TRUE(at("/a", false, true));
   browser_->GoForward();
-  ASSERT_TRUE(WaitUntil([&] { return !state_[base::kCommandForward]; }));
-  EXPECT_TRUE(state_[base::kCommandBack]);
-  EXPECT_EQ(browser_->LocationUrl(), server.Url("/b"));
+  EXPECT_TRUE(at("/b", true, false));
   // Only changes are told: never the same state twice in a row for one command.
   std::map<int, bool> last;
   for (const auto& [command, enabled] : commands_) {
