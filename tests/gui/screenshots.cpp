@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -86,7 +87,10 @@ int Run(const fs::path& folder) {
   window.resize(1100, 700);
 
   desktop.Model().QuickSearchBar().ChooseRobot("Recherche");
-  desktop.Model().QuickSearchBar().Go("robots");
+  // As a user searches: words in the field, then Enter.
+  QLineEdit* field = desktop.QuickSearchBar().EditSearchTerm();
+  field->setText("robots");
+  Q_EMIT field->returnPressed();
   const base::TResultTabs& tabs = desktop.Model().Tabs();
   const auto loaded = [&] {
     size_t rows = 0;
