@@ -34,8 +34,9 @@ TDesktop::~TDesktop() {
   queue_.SetErrorHandler(nullptr);
 }
 
-void TDesktop::Start() {
+void TDesktop::Start(bool newHome) {
   mainWindow_->Create();
+  if (newHome) Model().ChooseFirstSearchRobot();
   mainWindow_->show();
   // A user types the words and presses Enter at once.
   quickSearchBar_->EditSearchTerm()->setFocus();

@@ -33,8 +33,8 @@ public:
   TDesktop(const TDesktop&) = delete;
   TDesktop& operator=(const TDesktop&) = delete;
 
-  // The core's start-up, then the window shows.
-  void Start();
+  // The core's start-up, then the window shows; on a home made just now, the bar offers its ready robot.
+  void Start(bool newHome = false);
 
   base::TMainQueue& MainQueue() { return queue_; }
   TMainForm& MainWindow() { return *mainWindow_; }

@@ -78,7 +78,7 @@ TEST(ResolveHomeTest, NothingToGoOnIsAnError) {
 TEST(EnsureHomeTest, MissingHomeIsMadeFromTheTemplate) {
   test::TTempDir dir;
   const fs::path home = dir.Path() / "a" / "b";
-  EnsureHome(home, FindTemplate());
+  EXPECT_TRUE(EnsureHome(home, FindTemplate()));
   EXPECT_EQ(test::ReadFile(home / "robotconfig.ini"), "[general]\r\n[dictionary]\r\n");
   EXPECT_EQ(test::ReadFile(home / "Category.ini"), "[General]\r\n");
   for (std::string_view folder : kInstallationFolders) EXPECT_TRUE(fs::is_directory(home / folder)) << folder;
@@ -86,14 +86,14 @@ TEST(EnsureHomeTest, MissingHomeIsMadeFromTheTemplate) {
 
 TEST(EnsureHomeTest, EmptyFolderIsFilled) {
   test::TTempDir dir;
-  EnsureHome(dir.Path(), FindTemplate());
+  EXPECT_TRUE(EnsureHome(dir.Path(), FindTemplate()));
   EXPECT_TRUE(fs::exists(dir.Path() / "robotconfig.ini"));
 }
 
 TEST(EnsureHomeTest, ExistingHomeIsNeverTouched) {
   test::TTempDir dir;
   test::WriteFile(dir.Path() / "robotconfig.ini", "[mine]\r\n");
-  EnsureHome(dir.Path(), FindTemplate());
+  EXPECT_FALSE(EnsureHome(dir.Path(), FindTemplate()));
   EXPECT_EQ(test::ReadFile(dir.Path() / "robotconfig.ini"), "[mine]\r\n");
   EXPECT_FALSE(fs::exists(dir.Path() / "Category.ini"));
   EXPECT_FALSE(fs::exists(dir.Path() / "website"));
