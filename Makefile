@@ -21,7 +21,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps build run test test-asan bench fuzz fuzz-build clean
+.PHONY: all deps fuzz-deps build run test test-asan bench fuzz fuzz-build screenshots clean
 
 all: build
 
@@ -56,6 +56,11 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD_DIR)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		tools/isolated ctest --test-dir $(ASAN_BUILD_DIR) $(CTEST_FLAGS)
+
+# Pictures of the windows, rendered offscreen from loopback servers, into $(BUILD_DIR)/screenshots/.
+screenshots: build
+	cmake --build $(BUILD_DIR) --target gui_screenshots
+	tools/isolated $(BUILD_DIR)/bin/gui_screenshots $(BUILD_DIR)/screenshots
 
 bench: build
 	@if [ -n "$(BENCH)" ]; then set -- "$(BUILD_DIR)/bin/$(BENCH)"; \

@@ -47,9 +47,10 @@ int main(int argc, char** argv) {
   }
 
   std::filesystem::path home;
+  bool newHome = false;
   try {
     home = platform::ResolveHome(line.home);
-    platform::EnsureHome(home, platform::FindTemplate());
+    newHome = platform::EnsureHome(home, platform::FindTemplate());
     network::SetTlsConfigFile(home / config::kRobotConfigFile);
   } catch (const platform::EHomeError& error) {
     return Fail(error.what());
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
     gui::TDesktop desktop(home, application);
     QObject::connect(&instance, &gui::TSingleInstance::RaiseRequested, &application,
                      [&desktop] { desktop.MainWindow().Restore(); });
-    desktop.Start();
+    desktop.Start(newHome);
     splash.close();
     status = application.exec();
   }

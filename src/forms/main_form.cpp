@@ -69,6 +69,15 @@ std::unique_ptr<config::TNewRobotFrm> TMainForm::OpenRobotEditor(const std::opti
   return editor;
 }
 
+void TMainForm::ChooseFirstSearchRobot() {
+  for (const search::TQuickSearchMenu::TCategoryEntry& category : quickSearchMenu_.Entries()) {
+    if (!category.robots.empty()) {
+      quickSearchBar_.ChooseRobot(category.robots.front().caption);
+      return;
+    }
+  }
+}
+
 bool TMainForm::CloseQuery() {
   if (ports_.dialogs.Question(kCloseQuestion, "Question", false) != base::TDialogsPort::TAnswer::Yes) return false;
   BeginShutdown();

@@ -57,6 +57,9 @@ public:
   // its message and asks the front end to close the window (CloseRequested); the creation goes on.
   void Create();
   bool CloseRequested() const { return closeRequested_; }
+  // On a home made just now from the template, the bar offers the first search engine robot of its
+  // menu instead of a caption that names no robot, so that a new user's first search works.
+  void ChooseFirstSearchRobot();
 
   // Closing the window: asks "Fermer le programme ?"; on Yes begins the shutdown and returns true.
   bool CloseQuery();

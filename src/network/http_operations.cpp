@@ -66,27 +66,32 @@ THttpDocument HttpGetDocument(const std::string& url, TCancel cancel,
   return GetDocument(client, url);
 }
 
-bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, TCancel cancel,
-                  std::string* faultLine) {
+bool HttpGetLines(const std::string& url, std::vector<std::string>& lines, TCancel cancel, std::string* faultLine,
+                  TLinesSource* source) {
   lines.clear();
   THttpClient client(cancel);
   bool success = client.HttpMethod("GET", url);
   std::string body = std::move(client.Document);
   std::string fault = FaultLineOf(client, url);
+  TLinesSource from{url, client.ResultCode};
   if (success && (client.ResultCode == 302 || client.ResultCode == 303)) {
     const std::optional<std::string> target = RedirectTarget(url, client.Location);
     body.clear();
     success = false;
     fault.clear();
+    from = TLinesSource{target.value_or(""), 0};
     if (target) {
       THttpClient second(cancel);
       success = second.HttpMethod("GET", *target);
       body = std::move(second.Document);
       fault = FaultLineOf(second, *target);
+      from.ResultCode = second.ResultCode;
     }
   }
   if (success) lines = base::SplitLines(body);
   if (faultLine != nullptr) *faultLine = std::move(fault);
+  if (!success) from.ResultCode = 0;
+  if (source != nullptr) *source = std::move(from);
   return success;
 }
 

@@ -49,9 +49,14 @@ THttpDocument HttpGetDocument(const std::string& url, TCancel cancel,
 // GET `url`; `lines` is emptied, then on success filled with the body cut into lines (CR LF, LF or CR).
 // On 302 or 303, one more GET with a fresh client to the first answer's Location gives the lines and
 // the result. Only one such step. A body given up (past the held cap, shorter than its length, too
-// slow) is a failure; `faultLine`, when given, then receives its log line.
+// slow) is a failure; `faultLine`, when given, then receives its log line. `source`, when given,
+// receives where the lines came from.
+struct TLinesSource {
+  std::string Url;     // the URL of the answer that gave the lines, after the redirect step
+  int ResultCode = 0;  // its status; 0 when the GET failed
+};
 bool HttpGetLines(const std::string& url, std::vector<std::string>& lines,
-                  TCancel cancel = {}, std::string* faultLine = nullptr);
+                  TCancel cancel = {}, std::string* faultLine = nullptr, TLinesSource* source = nullptr);
 
 // Follows redirects with at most six HEAD requests from `url`, which is updated in place to each
 // Location (unchanged, not resolved). On a 2xx answer sets `mimeType` and `contentLength` and returns

@@ -44,10 +44,10 @@ fs::path FindTemplate() {
   throw EHomeError("the home template was not found beside " + executable.string());
 }
 
-void EnsureHome(const fs::path& home, const fs::path& templateDir) {
+bool EnsureHome(const fs::path& home, const fs::path& templateDir) {
   if (!MissingOrEmpty(home)) {
     if (!fs::is_directory(home)) throw EHomeError(home.string() + " is not a directory");
-    return;
+    return false;
   }
   try {
     fs::create_directories(home);
@@ -56,6 +56,7 @@ void EnsureHome(const fs::path& home, const fs::path& templateDir) {
   } catch (const fs::filesystem_error& error) {
     throw EHomeError("cannot create the home directory " + home.string() + ": " + error.code().message());
   }
+  return true;
 }
 
 }  // namespace varnelo::platform

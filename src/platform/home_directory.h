@@ -31,7 +31,7 @@ std::filesystem::path ResolveHome(const std::optional<std::filesystem::path>& co
 std::filesystem::path FindTemplate();
 
 // Creates `home` from `templateDir` when it does not exist or is empty; an existing home is never
-// touched. Throws EHomeError with the reason when it cannot be created.
-void EnsureHome(const std::filesystem::path& home, const std::filesystem::path& templateDir);
+// touched. True when the home was made now. Throws EHomeError with the reason when it cannot be created.
+bool EnsureHome(const std::filesystem::path& home, const std::filesystem::path& templateDir);
 
 }  // namespace varnelo::platform

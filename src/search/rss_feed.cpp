@@ -1,6 +1,5 @@
 #include "search/rss_feed.h"
 
-#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
@@ -9,21 +8,10 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "search/atom_feed.h"
+#include "search/feed_document.h"
 
 namespace varnelo::search {
-
-namespace {
-
-struct TXmlDocFree {
-  void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
-};
-
-}  // namespace
-
-struct TFeedDocument {
-  std::unique_ptr<xmlDoc, TXmlDocFree> document;
-  size_t size = 0;  // the bytes of the feed as it came
-};
 
 namespace {
 
@@ -37,8 +25,6 @@ void InitParserOnce() {
   static std::once_flag once;
   std::call_once(once, [] { xmlInitParser(); });
 }
-
-std::string_view NameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
 
 // Qualified names are compared, as a DOM's node names are: a prefixed element ("dc:title") is not a
 // "title".
@@ -61,60 +47,64 @@ const xmlNode* FirstChildNamed(const xmlNode* parent, std::string_view name) {
   return nullptr;
 }
 
-// How many bytes of entity text the items of one feed may hold: their own text is bounded by the feed,
-// but a few references to an entity that refers to others again would give gigabytes.
-class TEntityBudget {
-public:
-  explicit TEntityBudget(size_t bytes) : left_(bytes) {}
-  // Whether `size` more bytes fit; once one text did not fit, nothing does.
-  bool Take(size_t size) {
-    if (size > left_) {
-      left_ = 0;
-      return false;
-    }
-    left_ -= size;
-    return true;
-  }
-
-private:
-  size_t left_;
-};
-
-// Entities within entities deeper than this give no text (the parser's own limit is lower).
-constexpr int kMaxEntityDepth = 64;
-
-// Appends the text under the nodes from `first` on, as xmlNodeGetContent gathers it, except that the text
-// an entity stands for is taken only while `budget` lasts. `entityDepth` counts the entities around.
-void AppendText(const xmlNode* first, std::string& out, TEntityBudget& budget, int entityDepth) {
-  for (const xmlNode* node = first; node != nullptr; node = node->next) {
-    switch (node->type) {
-      case XML_TEXT_NODE:
-      case XML_CDATA_SECTION_NODE: {
-        if (node->content == nullptr) break;
-        const std::string_view text(reinterpret_cast<const char*>(node->content));
-        if (entityDepth == 0 || budget.Take(text.size())) out.append(text);
-        break;
-      }
-      case XML_ELEMENT_NODE:
-        AppendText(node->children, out, budget, entityDepth);
-        break;
-      case XML_ENTITY_REF_NODE:
-        if (const xmlEntity* entity = xmlGetDocEntity(node->doc, node->name); entity && entityDepth < kMaxEntityDepth) {
-          AppendText(entity->children, out, budget, entityDepth + 1);
-        }
-        break;
-      default:
-        break;
-    }
-  }
-}
-
 std::string ChildText(const xmlNode* item, std::string_view name, TEntityBudget& budget) {
   const xmlNode* child = FirstChildNamed(item, name);
   if (child == nullptr) return "";
   std::string text;
-  AppendText(child->children, text, budget, 0);
+  AppendText(child->children, text, budget);
   return text;
+}
+
+std::optional<std::vector<TFeedItem>> RssItems(const TFeedDocument& feed) {
+  const xmlNode* root = xmlDocGetRootElement(feed.document.get());
+  if (root == nullptr) return std::nullopt;
+  const xmlNode* channel = FirstChildElement(root);
+  if (channel == nullptr) return std::nullopt;
+  TEntityBudget budget(feed.size);
+  std::vector<TFeedItem> items;
+  for (const xmlNode* node = FirstChildNamed(channel, "item"); node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    items.push_back(TFeedItem{ChildText(node, "title", budget), ChildText(node, "link", budget),
+                              ChildText(node, "description", budget)});
+  }
+  return items;
+}
+
+// libxml2 writes the names of namespaces as they are, so a name that holds "<" would not read back as
+// XML (a "&" is kept as "&#38;" and quotes are taken care of). Whether any element declares such a name:
+bool DeclaresRawNamespaceName(const xmlNode* first) {
+  for (const xmlNode* node = first; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    for (const xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
+      if (ns->href != nullptr && std::string_view(reinterpret_cast<const char*>(ns->href)).find('<') !=
+                                     std::string_view::npos) {
+        return true;
+      }
+    }
+    if (DeclaresRawNamespaceName(node->children)) return true;
+  }
+  return false;
+}
+
+// Gives every namespace name declared from `first` on its "<" escaped, for the writer to leave as it is.
+void EscapeNamespaceNames(xmlNode* first) {
+  for (xmlNode* node = first; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    for (xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
+      if (ns->href == nullptr) continue;
+      std::string escaped;
+      for (const char c : std::string_view(reinterpret_cast<const char*>(ns->href))) {
+        if (c == '<') {
+          escaped += "&lt;";
+        } else {
+          escaped += c;
+        }
+      }
+      xmlFree(const_cast<xmlChar*>(ns->href));
+      ns->href = xmlStrdup(reinterpret_cast<const xmlChar*>(escaped.c_str()));
+    }
+    EscapeNamespaceNames(node->children);
+  }
 }
 
 }  // namespace
@@ -133,25 +123,23 @@ TFeedDocumentPtr ParseFeed(const std::vector<std::string>& lines) {
   return feed;
 }
 
-std::optional<std::vector<TFeedItem>> FeedItems(const TFeedDocument& feed) {
-  const xmlNode* root = xmlDocGetRootElement(feed.document.get());
-  if (root == nullptr) return std::nullopt;
-  const xmlNode* channel = FirstChildElement(root);
-  if (channel == nullptr) return std::nullopt;
-  TEntityBudget budget(feed.size);
-  std::vector<TFeedItem> items;
-  for (const xmlNode* node = FirstChildNamed(channel, "item"); node != nullptr; node = node->next) {
-    if (node->type != XML_ELEMENT_NODE) continue;
-    items.push_back(TFeedItem{ChildText(node, "title", budget), ChildText(node, "link", budget),
-                              ChildText(node, "description", budget)});
-  }
-  return items;
+std::optional<std::vector<TFeedItem>> FeedItems(const TFeedDocument& feed, std::string_view documentUrl) {
+  if (IsAtomDocument(feed)) return AtomEntries(feed, documentUrl);
+  return RssItems(feed);
 }
 
 std::vector<std::string> FeedText(const TFeedDocument& feed) {
+  xmlDoc* written = feed.document.get();
+  TXmlDocPtr escapedCopy;
+  if (DeclaresRawNamespaceName(written->children)) {
+    escapedCopy.reset(xmlCopyDoc(written, 1));
+    if (!escapedCopy) return {};
+    EscapeNamespaceNames(escapedCopy->children);
+    written = escapedCopy.get();
+  }
   xmlChar* dumped = nullptr;
   int size = 0;
-  xmlDocDumpMemoryEnc(feed.document.get(), &dumped, &size, "UTF-8");
+  xmlDocDumpMemoryEnc(written, &dumped, &size, "UTF-8");
   const TXmlText owned(dumped);
   if (!owned) return {};
   return base::SplitLines(std::string_view(reinterpret_cast<const char*>(owned.get()), size_t(size)));

@@ -10,12 +10,14 @@
 #include "network/http_operations.h"
 #include "results/post_proxy.h"
 #include "scripting/logged_script_run.h"
+#include "search/feed_check.h"
 #include "search/query_marker.h"
 
 namespace varnelo::search {
 namespace {
 
 constexpr std::string_view kMozillaBrowser = "firefox";
+constexpr std::string_view kUnreadableFeed = "Flux illisible pour ";
 
 // How long the script may go on after a termination request: a short script still gives the answer
 // it was started for, a long one does not hold the stop past a second.
@@ -58,10 +60,18 @@ void TThreadSearchEngine::Execute() {
 bool TThreadSearchEngine::ShowFeed() {
   if (!job_.allRssInOneTab) Synchronize([this] { OpenRssTab(); });
   const base::TTabId target = job_.allRssInOneTab ? job_.sharedRssTab : tab_;
-  const std::vector<std::string> lines = GetEngineLines();  // a failed request leaves no lines, so no feed
+  network::TLinesSource source;
+  const std::vector<std::string> lines = GetEngineLines(&source);  // a failed request leaves no lines
   feed_ = ParseFeed(lines);
+  // A failed request or an error page stays as silent as ever; what the server sent as its answer and
+  // is no feed would otherwise leave an empty tab without a word.
+  if (source.ResultCode >= 200 && source.ResultCode <= 299) {
+    if (const std::string reason = NotAFeedReason(lines, feed_.get()); !reason.empty()) {
+      Synchronize([&] { ports_.log.AppendLine(std::string(kUnreadableFeed) + DisplayName() + ": " + reason); });
+    }
+  }
   if (!feed_) return false;
-  const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_);
+  const std::optional<std::vector<TFeedItem>> items = FeedItems(*feed_, source.Url);
   if (!items) return false;
   std::vector<base::TListRow> rows;
   rows.reserve(items->size());
@@ -136,10 +146,10 @@ std::vector<std::string> TThreadSearchEngine::CollectAnswer() {
   return BrowserSource();
 }
 
-std::vector<std::string> TThreadSearchEngine::GetEngineLines() {
+std::vector<std::string> TThreadSearchEngine::GetEngineLines(network::TLinesSource* source) {
   std::vector<std::string> lines;
   std::string faultLine;
-  network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag(), &faultLine);
+  network::HttpGetLines(job_.engineUrl, lines, &TerminatedFlag(), &faultLine, source);
   if (!faultLine.empty()) Synchronize([&] { ports_.log.AppendLine(faultLine); });
   return lines;
 }

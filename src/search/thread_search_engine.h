@@ -10,6 +10,7 @@
 #include "base/robot_ports.h"
 #include "base/signal.h"
 #include "base/worker.h"
+#include "network/http_operations.h"
 #include "search/desc_url.h"
 #include "search/rss_feed.h"
 #include "search/search_engine_definition.h"
@@ -74,7 +75,8 @@ private:
   // The answer as lines for the script.
   std::vector<std::string> CollectAnswer();
   // The engine's answer in lines (none when the request failed); a body given up is logged.
-  std::vector<std::string> GetEngineLines();
+  // `source` receives the URL and status of the answer that gave them.
+  std::vector<std::string> GetEngineLines(network::TLinesSource* source = nullptr);
   std::vector<std::string> BrowserSource();
   std::string DisplayName() const;
 

@@ -82,6 +82,25 @@ TEST_F(MainFormTest, BuildsTheQuickSearchMenuFromTheCategories) {
   EXPECT_EQ(Form().QuickSearchMenu().Entries()[1].robots[0].caption, "g");
 }
 
+TEST_F(MainFormTest, ANewHomeOffersTheFirstSearchRobotOfTheMenu) {
+  SetRobotConfig(
+      "[general]\r\n[dictionary]\r\n[script]\r\nDataFrom=Script (use it for database request)\r\n"
+      "[sport]\r\nDataFrom=Search engine functionality\r\nCategory=Sport\r\n"
+      "[news]\r\nDataFrom=Search engine functionality\r\nCategory=News\r\n");
+  test::WriteFile(home_.Path() / "Category.ini", "[General]\r\n[News]\r\n[Sport]\r\n");
+  Form().Create();
+  EXPECT_EQ(Form().QuickSearchBar().ChosenRobot(), search::kInitialChosenRobot);
+  Form().ChooseFirstSearchRobot();
+  // The first category that has one, in the menu's order.
+  EXPECT_EQ(Form().QuickSearchBar().ChosenRobot(), "news");
+}
+
+TEST_F(MainFormTest, WithoutSearchRobotsTheBarKeepsItsCaption) {
+  Form().Create();
+  Form().ChooseFirstSearchRobot();
+  EXPECT_EQ(Form().QuickSearchBar().ChosenRobot(), search::kInitialChosenRobot);
+}
+
 TEST_F(MainFormTest, TheEditorRegistersANewRobotWithThePanelAndTheRunner) {
   SetRobotConfig("[general]\r\nnextrobot=1\r\n[dictionary]\r\n[old]\r\nrobotno=0\r\n");
   Form().Create();

@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
   std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
   ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   ::setenv("XDG_CONFIG_HOME", (scratch.Path() / "config").c_str(), 1);
+  ::setenv("XDG_CACHE_HOME", (scratch.Path() / "cache").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (scratch.Path() / "data").c_str(), 1);
   varnelo::gui::PrepareWebEngine();
   varnelo::gui::TApplication application(argc, argv);
   return RUN_ALL_TESTS();

@@ -83,8 +83,12 @@ TEST_P(GetLinesRedirectTest, FollowsOneStepWithAFreshRequest) {
                                                  "Location: " + server_.Url("/second") + "\r\n", "first body"));
   server_.Answer("/second", TScriptedAnswer::Ok("second\nbody"));
   std::vector<std::string> lines;
-  EXPECT_TRUE(HttpGetLines(server_.Url("/first"), lines));
+  TLinesSource source;
+  EXPECT_TRUE(HttpGetLines(server_.Url("/first"), lines, nullptr, nullptr, &source));
   EXPECT_THAT(lines, ElementsAre("second", "body"));
+  // The answer that gave the lines.
+  EXPECT_EQ(source.Url, server_.Url("/second"));
+  EXPECT_EQ(source.ResultCode, 200);
   EXPECT_THAT(RequestLines(), ElementsAre("GET /first HTTP/1.1", "GET /second HTTP/1.1"));
   EXPECT_EQ(server_.Connections(), 2);
 }
@@ -96,8 +100,11 @@ TEST_F(OperationsTest, GetLinesOnAPermanentRedirectGivesItsOwnBody) {
                                                  "Location: " + server_.Url("/second") + "\r\n", "moved\nhere"));
   server_.Answer("/second", TScriptedAnswer::Ok("second"));
   std::vector<std::string> lines;
-  EXPECT_TRUE(HttpGetLines(server_.Url("/first"), lines));
+  TLinesSource source;
+  EXPECT_TRUE(HttpGetLines(server_.Url("/first"), lines, nullptr, nullptr, &source));
   EXPECT_THAT(lines, ElementsAre("moved", "here"));
+  EXPECT_EQ(source.Url, server_.Url("/first"));
+  EXPECT_EQ(source.ResultCode, 301);
   EXPECT_THAT(RequestLines(), ElementsAre("GET /first HTTP/1.1"));
 }
 
@@ -112,10 +119,14 @@ TEST_F(OperationsTest, GetLinesMakesOnlyOneRedirectStep) {
 }
 
 TEST_F(OperationsTest, GetLinesTakesTheResultOfTheSecondRequest) {
-  server_.Answer("/first", TScriptedAnswer::Redirect(302, RefusedUrl("/gone")));
+  const std::string gone = RefusedUrl("/gone");
+  server_.Answer("/first", TScriptedAnswer::Redirect(302, gone));
   std::vector<std::string> lines;
-  EXPECT_FALSE(HttpGetLines(server_.Url("/first"), lines));
+  TLinesSource source{"left over", -1};
+  EXPECT_FALSE(HttpGetLines(server_.Url("/first"), lines, nullptr, nullptr, &source));
   EXPECT_THAT(lines, IsEmpty());
+  EXPECT_EQ(source.Url, gone);
+  EXPECT_EQ(source.ResultCode, 0);
 }
 
 // A chain of `redirects` answers /0 -> /1 -> ... then a 200 at the end.

@@ -78,7 +78,7 @@ TEST(ResolveHomeTest, NothingToGoOnIsAnError) {
 TEST(EnsureHomeTest, MissingHomeIsMadeFromTheTemplate) {
   test::TTempDir dir;
   const fs::path home = dir.Path() / "a" / "b";
-  EnsureHome(home, FindTemplate());
+  EXPECT_TRUE(EnsureHome(home, FindTemplate()));
   EXPECT_TRUE(test::ReadFile(home / "robotconfig.ini").starts_with("[general]\r\nnextrobot=1\r\n[dictionary]\r\n"));
   EXPECT_EQ(test::ReadFile(home / "Category.ini"), "[General]\r\niconfile=google.ico\r\n");
   for (std::string_view file : {"license.txt", "postproxy.html", "favicon/google.ico", "help/index.html"}) {
@@ -89,14 +89,14 @@ TEST(EnsureHomeTest, MissingHomeIsMadeFromTheTemplate) {
 
 TEST(EnsureHomeTest, EmptyFolderIsFilled) {
   test::TTempDir dir;
-  EnsureHome(dir.Path(), FindTemplate());
+  EXPECT_TRUE(EnsureHome(dir.Path(), FindTemplate()));
   EXPECT_TRUE(fs::exists(dir.Path() / "robotconfig.ini"));
 }
 
 TEST(EnsureHomeTest, ExistingHomeIsNeverTouched) {
   test::TTempDir dir;
   test::WriteFile(dir.Path() / "robotconfig.ini", "[mine]\r\n");
-  EnsureHome(dir.Path(), FindTemplate());
+  EXPECT_FALSE(EnsureHome(dir.Path(), FindTemplate()));
   EXPECT_EQ(test::ReadFile(dir.Path() / "robotconfig.ini"), "[mine]\r\n");
   EXPECT_FALSE(fs::exists(dir.Path() / "Category.ini"));
   EXPECT_FALSE(fs::exists(dir.Path() / "website"));

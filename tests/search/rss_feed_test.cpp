@@ -180,5 +180,17 @@ TEST(RssFeedTest, TextForTheScriptIsTheFeedWrittenAgainInUtf8) {
   EXPECT_EQ(ItemsOf(text[0] + "\n" + text[1] + text[2] + text[3]), FeedItems(*feed));
 }
 
+TEST(RssFeedTest, TextForTheScriptReadsBackWhateverItsNamespaceNamesHold) {
+  const std::string source =
+      "<rss xmlns:x=\"urn:a&lt;b&amp;c&quot;d\"><channel><x:y/><item><title>t</title></item></channel></rss>";
+  const TFeedDocumentPtr feed = ParseFeed(Lines(source));
+  ASSERT_NE(feed, nullptr);
+  const TFeedDocumentPtr again = ParseFeed(FeedText(*feed));
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(FeedItems(*again), FeedItems(*feed));
+  EXPECT_EQ(FeedText(*again), FeedText(*feed));
+  EXPECT_NE(FeedText(*feed)[1].find("urn:a&lt;b"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace varnelo::search

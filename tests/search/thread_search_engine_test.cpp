@@ -162,6 +162,220 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"Caf\xc3\xa9", {"http://d/\xc3\xa9", "cr\xc3\xa8me"}, {}}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Atom feeds as a video channel, a code forge and the arXiv API write them. "LOOPBACK" in an expected link
+// stands for the test server's address, which relative links resolve against.
+struct TAtomFeedCase {
+  const char* name;
+  std::string body;
+  std::vector<base::TListRow> rows;
+};
+void PrintTo(const TAtomFeedCase& c, std::ostream* os) { *os << c.name; }
+
+class SearchEngineAtomTest : public SearchEngineWorkerTest, public ::testing::WithParamInterface<TAtomFeedCase> {};
+
+TEST_P(SearchEngineAtomTest, EntriesBecomeRowsOfTheEnginesOwnTab) {
+  Robot({{"SeeOnScreen", "1"}});
+  server.Answer("/feeds/atom.xml", TScriptedAnswer::Ok(GetParam().body, "Content-Type: application/atom+xml\r\n"));
+  Run(Engine("Flux.rss", "/feeds/atom.xml", true));
+  std::vector<base::TListRow> expected = GetParam().rows;
+  const std::string origin = server.Url("/");
+  for (base::TListRow& row : expected) {
+    std::string& link = row.SubItems.at(0);
+    if (link.starts_with("LOOPBACK")) link = origin + link.substr(std::string_view("LOOPBACK/").size());
+  }
+  const base::TTabSheet& tab = OnlyTab();
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::ListViewRSS);
+  EXPECT_EQ(tab.Caption, "Flux");
+  EXPECT_EQ(tab.Content.Rows, expected);
+  EXPECT_TRUE(run.log.lines.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Feeds, SearchEngineAtomTest,
+    ::testing::Values(
+        // Only media:description describes a video: an Atom entry without summary or content shows none.
+        TAtomFeedCase{
+            "VideoChannel",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<feed xmlns:yt=\"http://www.youtube.com/xml/schemas/2015\" xmlns:media=\"http://search.yahoo.com/mrss/\" "
+            "xmlns=\"http://www.w3.org/2005/Atom\">\n"
+            " <link rel=\"self\" href=\"http://www.youtube.com/feeds/videos.xml?channel_id=UCw8aT1l\"/>\n"
+            " <id>yt:channel:w8aT1l</id>\n <yt:channelId>w8aT1l</yt:channelId>\n <title>Atelier Bois</title>\n"
+            " <link rel=\"alternate\" href=\"https://www.youtube.com/channel/UCw8aT1l\"/>\n"
+            " <author>\n  <name>Atelier Bois</name>\n  <uri>https://www.youtube.com/channel/UCw8aT1l</uri>\n </author>\n"
+            " <published>2019-03-01T10:00:00+00:00</published>\n"
+            " <entry>\n  <id>yt:video:Qx7bA2</id>\n  <yt:videoId>Qx7bA2</yt:videoId>\n"
+            "  <yt:channelId>UCw8aT1l</yt:channelId>\n  <title>Un tabouret en ch\xc3\xaane</title>\n"
+            "  <link rel=\"alternate\" href=\"https://www.youtube.com/watch?v=Qx7bA2\"/>\n"
+            "  <author>\n   <name>Atelier Bois</name>\n   <uri>https://www.youtube.com/channel/UCw8aT1l</uri>\n"
+            "  </author>\n  <published>2024-04-02T16:00:11+00:00</published>\n"
+            "  <updated>2024-04-03T08:12:40+00:00</updated>\n  <media:group>\n"
+            "   <media:title>Un tabouret en ch\xc3\xaane</media:title>\n"
+            "   <media:content url=\"https://www.youtube.com/v/Qx7bA2?version=3\" type=\"application/x-shockwave-flash\""
+            " width=\"640\" height=\"390\"/>\n"
+            "   <media:thumbnail url=\"https://i1.ytimg.com/vi/Qx7bA2/hqdefault.jpg\" width=\"480\" height=\"360\"/>\n"
+            "   <media:description>Assemblage \xc3\xa0 tenons et mortaises.\nMat\xc3\xa9riel : ciseaux</media:description>\n"
+            "   <media:community>\n    <media:starRating count=\"12\" average=\"5.00\" min=\"1\" max=\"5\"/>\n"
+            "    <media:statistics views=\"345\"/>\n   </media:community>\n  </media:group>\n </entry>\n"
+            " <entry>\n  <id>yt:video:Zr81pp</id>\n  <yt:videoId>Zr81pp</yt:videoId>\n"
+            "  <title>Aff\xc3\xbbter un rabot</title>\n"
+            "  <link rel=\"alternate\" href=\"https://www.youtube.com/watch?v=Zr81pp\"/>\n"
+            "  <media:group><media:title>Aff\xc3\xbbter un rabot</media:title>"
+            "<media:description>Pierres \xc3\xa0 eau</media:description></media:group>\n </entry>\n</feed>\n",
+            {{"Un tabouret en ch\xc3\xaane", {"https://www.youtube.com/watch?v=Qx7bA2", ""}, {}},
+             {"Aff\xc3\xbbter un rabot", {"https://www.youtube.com/watch?v=Zr81pp", ""}, {}}}},
+        // Release notes come as escaped HTML, named entities of HTML included.
+        TAtomFeedCase{
+            "ForgeReleases",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<feed xmlns=\"http://www.w3.org/2005/Atom\" xmlns:media=\"http://search.yahoo.com/mrss/\" "
+            "xml:lang=\"en-US\">\n"
+            "  <id>tag:github.com,2008:https://github.com/acme/widget/releases</id>\n"
+            "  <link type=\"text/html\" rel=\"alternate\" href=\"https://github.com/acme/widget/releases\"/>\n"
+            "  <link type=\"application/atom+xml\" rel=\"self\" href=\"https://github.com/acme/widget/releases.atom\"/>\n"
+            "  <title>Release notes from widget</title>\n  <updated>2024-05-02T09:12:44Z</updated>\n"
+            "  <entry>\n    <id>tag:github.com,2008:Repository/1/v2.1.0</id>\n"
+            "    <updated>2024-05-02T09:12:44Z</updated>\n"
+            "    <link rel=\"alternate\" type=\"text/html\" href=\"https://github.com/acme/widget/releases/tag/v2.1.0\"/>\n"
+            "    <title>v2.1.0</title>\n"
+            "    <content type=\"html\">&lt;h2&gt;What&amp;#39;s Changed&lt;/h2&gt;\n&lt;ul&gt;\n"
+            "&lt;li&gt;Faster &lt;code&gt;parse()&lt;/code&gt; by &lt;a class=&quot;user-mention notranslate&quot; "
+            "href=&quot;https://github.com/ann&quot;&gt;@ann&lt;/a&gt;&lt;/li&gt;\n"
+            "&lt;li&gt;Fix &amp;lt;br&amp;gt; handling&lt;/li&gt;\n&lt;/ul&gt;</content>\n"
+            "    <author>\n      <name>ann</name>\n    </author>\n"
+            "    <media:thumbnail height=\"30\" width=\"30\" url=\"https://avatars.githubusercontent.com/u/1?s=60&amp;v=4\"/>\n"
+            "  </entry>\n"
+            "  <entry>\n    <id>tag:github.com,2008:Repository/1/v2.0.0</id>\n"
+            "    <link rel=\"alternate\" type=\"text/html\" href=\"/acme/widget/releases/tag/v2.0.0\"/>\n"
+            "    <title>v2.0.0 &#8211; caf\xc3\xa9</title>\n"
+            "    <content type=\"html\">&lt;p&gt;Caf&amp;eacute; &amp;mdash; first&amp;nbsp;cut&lt;/p&gt;</content>\n"
+            "  </entry>\n</feed>\n",
+            {{"v2.1.0",
+              {"https://github.com/acme/widget/releases/tag/v2.1.0", "What's Changed Faster parse() by @ann Fix <br> handling"},
+              {}},
+             {"v2.0.0 \xe2\x80\x93 caf\xc3\xa9",
+              {"LOOPBACK/acme/widget/releases/tag/v2.0.0", "Caf\xc3\xa9 \xe2\x80\x94 first\xc2\xa0" "cut"},
+              {}}}},
+        // Several links per entry, the page of the paper not first among them; opensearch elements beside
+        // the entries.
+        TAtomFeedCase{
+            "ArxivQuery",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">\n"
+            "  <link href=\"http://arxiv.org/api/query?search_query%3Dall%3Aelectron%26id_list%3D%26start%3D0%26"
+            "max_results%3D2\" rel=\"self\" type=\"application/atom+xml\"/>\n"
+            "  <title type=\"html\">ArXiv Query: search_query=all:electron&amp;id_list=&amp;start=0&amp;"
+            "max_results=2</title>\n  <id>http://arxiv.org/api/cHxbiOdZaP56ODnBPIenZhzg5f8</id>\n"
+            "  <updated>2024-06-07T00:00:00-04:00</updated>\n"
+            "  <opensearch:totalResults xmlns:opensearch=\"http://a9.com/-/spec/opensearch/1.1/\">1000"
+            "</opensearch:totalResults>\n"
+            "  <opensearch:startIndex xmlns:opensearch=\"http://a9.com/-/spec/opensearch/1.1/\">0"
+            "</opensearch:startIndex>\n"
+            "  <opensearch:itemsPerPage xmlns:opensearch=\"http://a9.com/-/spec/opensearch/1.1/\">2"
+            "</opensearch:itemsPerPage>\n"
+            "  <entry>\n    <id>http://arxiv.org/abs/hep-ex/0307015v1</id>\n"
+            "    <published>2003-07-07T13:46:39-04:00</published>\n"
+            "    <title>Multi-Electron Production at High Transverse Momenta in ep Collisions at\n  HERA</title>\n"
+            "    <summary>  Multi-electron production is studied at high electron transverse momentum\n"
+            "in positron- and electron-proton collisions using the H1 detector at HERA.\n</summary>\n"
+            "    <author>\n      <name>H1 Collaboration</name>\n    </author>\n"
+            "    <arxiv:comment xmlns:arxiv=\"http://arxiv.org/schemas/atom\">23 pages, 8 figures</arxiv:comment>\n"
+            "    <link title=\"doi\" href=\"http://dx.doi.org/10.1140/epjc/s2003-01326-x\" rel=\"related\"/>\n"
+            "    <link href=\"http://arxiv.org/abs/hep-ex/0307015v1\" rel=\"alternate\" type=\"text/html\"/>\n"
+            "    <link title=\"pdf\" href=\"http://arxiv.org/pdf/hep-ex/0307015v1\" rel=\"related\" "
+            "type=\"application/pdf\"/>\n"
+            "    <arxiv:primary_category xmlns:arxiv=\"http://arxiv.org/schemas/atom\" term=\"hep-ex\" "
+            "scheme=\"http://arxiv.org/schemas/atom\"/>\n"
+            "    <category term=\"hep-ex\" scheme=\"http://arxiv.org/schemas/atom\"/>\n  </entry>\n"
+            "  <entry>\n    <id>http://arxiv.org/abs/astro-ph/0608371v1</id>\n"
+            "    <title>Electron thermal conductivity owing to collisions between degenerate\n"
+            "  electrons</title>\n"
+            "    <summary>  We calculate the thermal conductivity of electrons.\n</summary>\n"
+            "    <link href=\"http://arxiv.org/abs/astro-ph/0608371v1\" rel=\"alternate\" type=\"text/html\"/>\n"
+            "    <link title=\"pdf\" href=\"http://arxiv.org/pdf/astro-ph/0608371v1\" rel=\"related\" "
+            "type=\"application/pdf\"/>\n  </entry>\n</feed>\n",
+            {{"Multi-Electron Production at High Transverse Momenta in ep Collisions at HERA",
+              {"http://arxiv.org/abs/hep-ex/0307015v1",
+               "Multi-electron production is studied at high electron transverse momentum in positron- and "
+               "electron-proton collisions using the H1 detector at HERA."},
+              {}},
+             {"Electron thermal conductivity owing to collisions between degenerate electrons",
+              {"http://arxiv.org/abs/astro-ph/0608371v1", "We calculate the thermal conductivity of electrons."},
+              {}}}},
+        // Relative links and xml:base resolve against the address the feed came from.
+        TAtomFeedCase{
+            "XmlBase",
+            "<?xml version=\"1.0\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:base=\"/blog/\">\n"
+            "<title>Blog</title>\n"
+            "<entry xml:base=\"2024/\"><title>In a year</title><link href=\"post.html\"/></entry>\n"
+            "<entry><title>Up</title><link href=\"../about\"/></entry>\n"
+            "<entry xml:base=\"http://mirror.test/m/\"><title>Mirror</title><link href=\"p?id=3\"/></entry>\n"
+            "</feed>\n",
+            {{"In a year", {"LOOPBACK/blog/2024/post.html", ""}, {}},
+             {"Up", {"LOOPBACK/about", ""}, {}},
+             {"Mirror", {"http://mirror.test/m/p?id=3", ""}, {}}}},
+        TAtomFeedCase{"NoXmlBase",
+                      "<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>Near</title>"
+                      "<link href=\"entries/7\"/></entry></feed>",
+                      {{"Near", {"LOOPBACK/feeds/entries/7", ""}, {}}}},
+        // A feed cut short is still a feed: no rows and, as for RSS, no word.
+        TAtomFeedCase{"CutShort",
+                      "<?xml version=\"1.0\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>half", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SearchEngineWorkerTest, AtomLinksResolveAgainstTheAddressARedirectLeadsTo) {
+  Robot({{"SeeOnScreen", "1"}});
+  server.Answer("/old/feed", TScriptedAnswer::Redirect(302, server.Url("/new/atom.xml")));
+  server.Answer("/new/atom.xml", TScriptedAnswer::Ok("<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry>"
+                                                     "<title>moved</title><link href=\"e/1\"/></entry></feed>"));
+  Run(Engine("feed", "/old/feed", true));
+  EXPECT_EQ(OnlyTab().Content.Rows, (std::vector<TListRow>{{"moved", {server.Url("/new/e/1"), ""}, {}}}));
+}
+
+// What the server sent as its answer and is no feed: the tab opens as ever, empty, and the log says why.
+struct TNotAFeedCase {
+  const char* name;
+  std::string contentType;
+  std::string body;
+  std::string line;
+};
+void PrintTo(const TNotAFeedCase& c, std::ostream* os) { *os << c.name; }
+
+class SearchEngineNotAFeedTest : public SearchEngineWorkerTest, public ::testing::WithParamInterface<TNotAFeedCase> {};
+
+TEST_P(SearchEngineNotAFeedTest, LogsOneLineAndLeavesTheTabEmpty) {
+  Robot({{"SeeOnScreen", "1"}});
+  server.Answer("/feed", TScriptedAnswer::Ok(GetParam().body, "Content-Type: " + GetParam().contentType + "\r\n"));
+  Run(Engine("Le Monde.rss", "/feed", true));
+  const base::TTabSheet& tab = OnlyTab();
+  EXPECT_EQ(tab.Content.Template, base::TTabTemplate::ListViewRSS);
+  EXPECT_EQ(tab.Caption, "Le Monde");
+  EXPECT_TRUE(tab.Content.Rows.empty());
+  EXPECT_EQ(run.log.lines, std::vector<std::string>{GetParam().line});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, SearchEngineNotAFeedTest,
+    ::testing::Values(
+        TNotAFeedCase{"HtmlPage", "text/html; charset=utf-8",
+                      "<!DOCTYPE html>\n<html lang=\"fr\">\n<head>\n<meta charset=\"utf-8\">\n<title>Accueil</title>\n"
+                      "<link rel=\"alternate\" type=\"application/rss+xml\" href=\"/rss\">\n</head>\n"
+                      "<body><p>Bienvenue<br>sur le site</p></body>\n</html>\n",
+                      "Flux illisible pour Le Monde: ni RSS ni Atom (\xc3\xa9l\xc3\xa9ment racine <html>)"},
+        TNotAFeedCase{"WellFormedXhtml", "application/xhtml+xml",
+                      "<?xml version=\"1.0\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>t</title>"
+                      "</head><body><p>x</p></body></html>\n",
+                      "Flux illisible pour Le Monde: ni RSS ni Atom (\xc3\xa9l\xc3\xa9ment racine <html>)"},
+        // An Atom 0.3 feed is of another namespace.
+        TNotAFeedCase{"OldAtomNamespace", "application/xml",
+                      "<feed version=\"0.3\" xmlns=\"http://purl.org/atom/ns#\"><title>old</title>"
+                      "<entry><title>e</title></entry></feed>",
+                      "Flux illisible pour Le Monde: ni RSS ni Atom (\xc3\xa9l\xc3\xa9ment racine <feed>)"},
+        TNotAFeedCase{"Json", "application/json", "{\"items\": [{\"title\": \"a\", \"url\": \"http://a/1\"}]}\n",
+                      "Flux illisible pour Le Monde: ce n'est pas du XML"},
+        TNotAFeedCase{"EmptyBody", "text/xml", "", "Flux illisible pour Le Monde: document vide"},
+        TNotAFeedCase{"BlankBody", "text/xml", "\r\n  \r\n", "Flux illisible pour Le Monde: document vide"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SearchEngineWorkerTest, DoubleClickOnARowOfTheEnginesTabOpensItsLink) {
   Robot({{"SeeOnScreen", "1"}});
   server.Answer("/feed", TScriptedAnswer::Ok("<rss><channel><item><link>http://a/1</link></item>"
