@@ -58,6 +58,8 @@ protected:
     WriteFile(fixture_.home.Path() / "Category.ini", "[General]\r\niconfile=general.png\r\n[News]\r\n");
     WriteIcon(fixture_.home.Path() / "favicon" / "a.png", kRed);
     WriteIcon(fixture_.home.Path() / "favicon" / "general.png", kBlue);
+    // News names no icon, and without the template's google.ico it falls back to the built-in image.
+    std::filesystem::remove(fixture_.home.Path() / "favicon" / "google.ico");
     fixture_.desktop->Start();
   }
 
