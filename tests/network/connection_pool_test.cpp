@@ -14,6 +14,7 @@
 #include "network/tls_session_cache.h"
 #include "network/transport_counters.h"
 #include "network_fixture.h"
+#include "support/delay_relay.h"
 #include "support/loopback_server.h"
 #include "support/test_certificate.h"
 
@@ -125,7 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n12345").Pause(5s), 300, false,
                     false},
         TUnkeptCase{"HeaderTimesOut", true, TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\n").Pause(5s), 300, false, false},
-        TUnkeptCase{"ExtraBytesAfterTheBody", true, TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nokHTTP/1.1")},
+        TUnkeptCase{"ExtraBytesAfterTheBody", true,
+                    TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nokHTTP/1.1")},
         TUnkeptCase{"ChunkSizeNotANumber", true,
                     TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\nzz\r\n")}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -186,6 +188,22 @@ TEST_F(ConnectionPoolTest, ThreeWorkersNeverShareAConnection) {
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(server.Requests().size(), size_t(kWorkers * kEach));
   EXPECT_LE(server.Connections(), kWorkers);
+}
+
+TEST_F(ConnectionPoolTest, RequestsThroughADelayRelayKeepTheirConnection) {
+  TLoopbackServer server({.keepAlive = true});
+  const std::string large(300 * 1024, 'x');  // more than one read of the relay
+  server.Answer("/a", TScriptedAnswer::Ok("first"));
+  server.Answer("/large", TScriptedAnswer::Ok(large));
+  const test::TDelayRelay relay(server.Port(), {.roundTrip = 10ms, .bytesPerSecond = 16 * 1024 * 1024});
+  THttpClient first;
+  ASSERT_TRUE(first.HttpMethod("GET", "http://" + relay.Authority() + "/a"));
+  EXPECT_EQ(first.Document, "first");
+  THttpClient second;
+  ASSERT_TRUE(second.HttpMethod("GET", "http://" + relay.Authority() + "/large"));
+  EXPECT_EQ(second.Document, large);
+  EXPECT_EQ(relay.Connections(), 1);
+  EXPECT_EQ(server.Connections(), 1);
 }
 
 class TlsResumptionTest : public ConnectionPoolTest {
