@@ -151,7 +151,7 @@ bool ReadTunnelAnswer(TConnection& connection, int timeout) {
 
 // A chunked body's trailer should follow its last chunk at once; a server that holds it back only
 // costs its connection, not the answer.
-constexpr int kTrailerWait = 1000;
+constexpr int kTrailerWait = 200;
 
 // Reads the trailer lines after the last chunk up to the empty line that ends them; false when they
 // do not end within `timeout` ms.
@@ -264,8 +264,10 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
   if (!HostAllowed(parts.Host) || (!ProxyHost.empty() && !HostAllowed(ProxyHost))) return false;
 
   const TPoolKey poolKey = PoolKeyFor(*this, parts);
-  // A request with a body is never sent twice: it always goes on a fresh connection.
-  std::unique_ptr<TConnection> connection = RequestBody.empty() ? ConnectionPool().Take(poolKey, Cancel) : nullptr;
+  // A request with a body is never sent twice: it always goes on a fresh connection. A stop asked
+  // already leaves the transfer unbegun, which only a fresh connection does.
+  std::unique_ptr<TConnection> connection =
+      RequestBody.empty() && !CancelRequested(Cancel.Flag) ? ConnectionPool().Take(poolKey, Cancel) : nullptr;
   bool reused = connection != nullptr;
   if (!connection && !(connection = OpenConnection(*this, parts))) return false;
 

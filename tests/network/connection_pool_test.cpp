@@ -148,6 +148,19 @@ TEST_F(ConnectionPoolTest, KeptConnectionClosedByTheServerIsRetriedOnce) {
   EXPECT_THAT(Targets(server), ElementsAre("/a", "/b", "/b"));
 }
 
+TEST_F(ConnectionPoolTest, StopAskedBeforeTheRequestLeavesAKeptConnectionUnused) {
+  TLoopbackServer server({.keepAlive = true});
+  server.AnswerOthers(TScriptedAnswer::Ok("page"));
+  THttpClient first;
+  ASSERT_TRUE(first.HttpMethod("GET", server.Url("/a")));
+  ASSERT_EQ(ConnectionPool().IdleCount(), 1u);
+  const std::atomic<bool> stop{true};
+  THttpClient stopped(&stop);
+  EXPECT_FALSE(stopped.HttpMethod("GET", server.Url("/b")));
+  EXPECT_EQ(stopped.ResultCode, 500);
+  EXPECT_THAT(Targets(server), ElementsAre("/a"));
+}
+
 TEST_F(ConnectionPoolTest, FreshConnectionClosedWithoutAnswerIsNotRetried) {
   TLoopbackServer server;
   server.Answer("/a", TScriptedAnswer::Raw(""));
