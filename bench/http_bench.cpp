@@ -1,5 +1,6 @@
 // The HTTP client against curl on the same loopback server in the same run: 1,000 sequential fetches
-// of a 10 KB page, and one download of 100 MB.
+// of a 10 KB page, and one download of 100 MB; then 1,000 small fetches through a relay that adds a
+// 50 ms round trip, where both keep their connection.
 //
 // Fairness. Our operations open a new connection for every call, so curl must too: the server closes
 // every connection after one answer and says "Connection: close", so curl cannot reuse one. curl runs
@@ -9,6 +10,10 @@
 // pages go to /dev/null. The large download must end in memory for us, as the operation returns the
 // body: curl writes it to a file in a memory file system (/dev/shm), which costs it the same fresh
 // pages; the ratio is taken against that, and curl to /dev/null (the transfer alone) is printed too.
+//
+// Through the relay the server keeps its connections alive and says nothing about closing, so curl
+// (one process over the URL list) and our pool may each reuse one connection for every fetch. A
+// round trip costs far more than a loopback fetch, so one round is timed.
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -25,8 +30,10 @@
 #include <vector>
 
 #include "network/http_operations.h"
+#include "support/delay_relay.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
+#include "support/transport_tally.h"
 
 extern char** environ;
 
@@ -86,6 +93,13 @@ double TimeOf(TRun&& run) {
   return Seconds(TClock::now() - start);
 }
 
+// A list of `count` fetches of `url` for curl's --config.
+void WriteCurlList(const std::filesystem::path& file, const std::string& url, int count) {
+  std::ofstream list(file);
+  for (int i = 0; i < count; ++i) list << "url = \"" << url << "\"\noutput = \"/dev/null\"\n";
+  if (!list.flush()) throw std::runtime_error("cannot write the curl list");
+}
+
 void FetchSmallPages(const std::string& url) {
   for (int i = 0; i < kSmallFetches; ++i) {
     const varnelo::network::THttpDocument document = varnelo::network::HttpGetDocument(url);
@@ -119,11 +133,7 @@ int main() {
     const std::string largeUrl = server.Url("/large");
 
     const auto listFile = scratch.Path() / "small-urls.curl";
-    {
-      std::ofstream list(listFile);
-      for (int i = 0; i < kSmallFetches; ++i) list << "url = \"" << smallUrl << "\"\noutput = \"/dev/null\"\n";
-      if (!list.flush()) throw std::runtime_error("cannot write the curl list");
-    }
+    WriteCurlList(listFile, smallUrl, kSmallFetches);
 
     // Warm both up once (page cache for curl's binary and libraries, our TLS-free path).
     FetchSmallPages(smallUrl);
@@ -135,6 +145,7 @@ int main() {
     const TRemoveAtEnd removeCopy(largeCopy);
 
     std::vector<double> oursSmall, curlSmall, curlStart, oursLarge, curlLarge, curlLargeNull;
+    const auto loopbackStart = varnelo::test::TTransportTally::Now();
     for (int round = 0; round < kRounds; ++round) {
       oursSmall.push_back(TimeOf([&] { FetchSmallPages(smallUrl); }));
       curlSmall.push_back(TimeOf([&] { RunCurl({"--config", listFile.string()}); }));
@@ -143,6 +154,22 @@ int main() {
       curlLarge.push_back(TimeOf([&] { RunCurl({"--output", largeCopy, largeUrl}); }));
       curlLargeNull.push_back(TimeOf([&] { RunCurl({"--output", "/dev/null", largeUrl}); }));
     }
+
+    const auto loopbackTally = varnelo::test::TTransportTally::Now().Since(loopbackStart);
+
+    // The same small page through a 50 ms round trip, on a server that keeps its connections.
+    TLoopbackServer keptServer({.keepAlive = true});
+    keptServer.Answer("/small", TScriptedAnswer::Ok(std::string(kSmallSize, 's')));
+    const varnelo::test::TDelayRelay relay(keptServer.Port(), {.roundTrip = std::chrono::milliseconds(50)});
+    const std::string farUrl = "http://" + relay.Authority() + "/small";
+    const auto farList = scratch.Path() / "far-urls.curl";
+    WriteCurlList(farList, farUrl, kSmallFetches);
+    const auto farStart = varnelo::test::TTransportTally::Now();
+    const double oursFar = TimeOf([&] { FetchSmallPages(farUrl); });
+    const auto farTally = varnelo::test::TTransportTally::Now().Since(farStart);
+    const int oursFarConnections = relay.Connections();
+    const double curlFar = TimeOf([&] { RunCurl({"--config", farList.string()}); });
+    const int curlFarConnections = relay.Connections() - oursFarConnections;
 
     const double small = Median(oursSmall), peerSmall = Median(curlSmall);
     const double large = Median(oursLarge), peerLarge = Median(curlLarge);
@@ -157,8 +184,18 @@ int main() {
     std::printf("    curl  %8.3f s  %7.0f MB/s (to a file in memory)\n", peerLarge, megabytes / peerLarge);
     std::printf("    curl  %8.3f s  %7.0f MB/s (to /dev/null, the transfer alone)\n", Median(curlLargeNull),
                 megabytes / Median(curlLargeNull));
+    std::printf("  our transport over the loopback rounds (warm-up excluded):\n");
+    loopbackTally.Print("    ");
+    std::printf("  %d x 10 KB pages through a relay adding a 50 ms round trip, kept connections allowed:\n",
+                kSmallFetches);
+    std::printf("    ours  %8.3f s  %7.1f ms/fetch  %d connections through the relay\n", oursFar,
+                oursFar * 1e3 / kSmallFetches, oursFarConnections);
+    farTally.Print("          ");
+    std::printf("    curl  %8.3f s  %7.1f ms/fetch  %d connections through the relay\n", curlFar,
+                curlFar * 1e3 / kSmallFetches, curlFarConnections);
     std::printf("RATIO http-small %.2f\n", small / peerSmall);
     std::printf("RATIO http-large %.2f\n", large / peerLarge);
+    std::printf("RATIO http-small-rtt50 %.2f\n", oursFar / curlFar);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "http_bench: %s\n", error.what());
     return 1;

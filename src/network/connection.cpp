@@ -1,7 +1,11 @@
 #include "network/connection.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cstring>
+
+#include "network/transport_counters.h"
 
 namespace varnelo::network {
 
@@ -21,19 +25,32 @@ TIoStatus TConnection::Honouring(TDeadline deadline, TStep step) {
 TIoStatus TConnection::Connect(const std::string& host, const std::string& port, TDeadline deadline) {
   // Asked before the transfer began, the stop leaves it unbegun.
   if (CancelRequested(cancel_.Flag)) return TIoStatus::Cancelled;
-  return Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
+  const TIoStatus status = Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
     return socket_.Connect(host, port, bound, cancel);
   });
+  if (status == TIoStatus::Ok) ++TransportCounters().ConnectionsOpened;
+  return status;
 }
 
-TIoStatus TConnection::StartTls(const std::string& host, bool verify, const std::string& extraCaFile,
-                                TDeadline deadline) {
+TIoStatus TConnection::StartTls(const std::string& host, const std::string& port, bool verify,
+                                const std::string& extraCaFile, TDeadline deadline) {
   // Bytes already buffered after a tunnel's answer would belong to the TLS stream; a proxy sends none.
   if (begin_ != end_) return TIoStatus::Failed;
   tls_ = std::make_unique<TTlsSession>();
   return Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
-    return tls_->Handshake(socket_.Fd(), host, verify, extraCaFile, bound, cancel);
+    return tls_->Handshake(socket_.Fd(), host, port, verify, extraCaFile, bound, cancel);
   });
+}
+
+void TConnection::Rebind(TCancel cancel) {
+  cancel_ = cancel;
+  graceEnd_.reset();
+}
+
+bool TConnection::Quiet() const {
+  if (!socket_.Connected() || begin_ != end_ || (tls_ && tls_->HasPending())) return false;
+  pollfd ready{socket_.Fd(), POLLIN, 0};
+  return ::poll(&ready, 1, 0) == 0;
 }
 
 TIoStatus TConnection::WriteAll(std::string_view data, TDeadline deadline) {

@@ -28,7 +28,14 @@ public:
 
   TIoStatus Connect(const std::string& host, const std::string& port, TDeadline deadline);
   // Starts TLS on the open connection (after a CONNECT tunnel when there is one).
-  TIoStatus StartTls(const std::string& host, bool verify, const std::string& extraCaFile, TDeadline deadline);
+  TIoStatus StartTls(const std::string& host, const std::string& port, bool verify, const std::string& extraCaFile,
+                     TDeadline deadline);
+
+  // A connection kept for another request answers to that request's stop.
+  void Rebind(TCancel cancel);
+  // Nothing buffered, nothing waiting on the socket and the peer has not closed: the stream stands
+  // exactly between two answers.
+  bool Quiet() const;
 
   TIoStatus WriteAll(std::string_view data, TDeadline deadline);
 

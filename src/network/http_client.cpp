@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "network/connection.h"
+#include "network/connection_pool.h"
 #include "network/host_guard.h"
 #include "network/http_answer.h"
 #include "network/http_date.h"
@@ -13,6 +14,7 @@
 #include "network/internet_settings.h"
 #include "network/tls_settings.h"
 #include "network/transfer_rate.h"
+#include "network/transport_counters.h"
 #include "network/url_parts.h"
 
 namespace varnelo::network {
@@ -147,6 +149,70 @@ bool ReadTunnelAnswer(TConnection& connection, int timeout) {
   return status->ResultCode >= 200 && status->ResultCode <= 299;
 }
 
+// A chunked body's trailer should follow its last chunk at once; a server that holds it back only
+// costs its connection, not the answer.
+constexpr int kTrailerWait = 200;
+
+// Reads the trailer lines after the last chunk up to the empty line that ends them; false when they
+// do not end within `timeout` ms.
+bool SkipTrailer(TConnection& connection, int timeout) {
+  const TDeadline deadline = DeadlineIn(timeout);
+  size_t consumed = 0;
+  std::string line;
+  while (true) {
+    if (connection.ReadLine(line, kMaxHeaderBlockBytes - consumed, consumed, deadline) != TIoStatus::Ok) return false;
+    if (line.empty()) return true;
+  }
+}
+
+// A status line of version 1.1, the only one that keeps its connection open by default.
+bool IsHttp11(std::string_view statusLine) { return base::AsciiUppered(statusLine.substr(0, 9)) == "HTTP/1.1 "; }
+
+TPoolKey PoolKeyFor(const THttpClient& client, const TUrlParts& parts) {
+  TPoolKey key;
+  key.Scheme = parts.Scheme;
+  key.Host = parts.Host;
+  key.Port = parts.Port;
+  if (!client.ProxyHost.empty()) {
+    key.ProxyHost = client.ProxyHost;
+    key.ProxyPort = client.ProxyPort;
+    key.ProxyUser = client.ProxyUser;
+    key.ProxyPass = client.ProxyPass;
+  }
+  if (parts.Scheme == "https") {
+    key.TlsVerify = client.TlsVerify;
+    key.ExtraCaFile = client.ExtraCaFile;
+  }
+  return key;
+}
+
+// A fresh connection for the request: to the host, or to the proxy; for https through the proxy's
+// tunnel, then TLS. Null when any step fails.
+std::unique_ptr<TConnection> OpenConnection(const THttpClient& client, const TUrlParts& parts) {
+  auto connection = std::make_unique<TConnection>(client.Cancel);
+  const bool https = parts.Scheme == "https";
+  const bool viaProxy = !client.ProxyHost.empty();
+  const TDeadline connectDeadline = DeadlineIn(client.ConnectTimeout);
+  if (viaProxy) {
+    if (connection->Connect(client.ProxyHost, client.ProxyPort, connectDeadline) != TIoStatus::Ok) return nullptr;
+  } else if (connection->Connect(parts.Host, parts.Port, connectDeadline) != TIoStatus::Ok) {
+    return nullptr;
+  }
+  if (https) {
+    if (viaProxy) {
+      const std::string tunnel = BuildConnectRequest(parts.Host, parts.Port, client.ProxyUser, client.ProxyPass);
+      if (connection->WriteAll(tunnel, DeadlineIn(client.Timeout)) != TIoStatus::Ok) return nullptr;
+      if (!ReadTunnelAnswer(*connection, client.Timeout)) return nullptr;
+    }
+    const TDeadline handshakeDeadline = DeadlineIn(std::min(client.Timeout, client.ConnectTimeout));
+    if (connection->StartTls(parts.Host, parts.Port, client.TlsVerify, client.ExtraCaFile, handshakeDeadline) !=
+        TIoStatus::Ok) {
+      return nullptr;
+    }
+  }
+  return connection;
+}
+
 }  // namespace
 
 THttpClient::THttpClient(TCancel cancel) : Cancel(cancel) {
@@ -192,56 +258,68 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
   fields.ExtraHeaders = Headers;
   fields.Body = RequestBody;
   const std::string request = BuildRequest(fields);
-  const bool https = parts.Scheme == "https";
-  const bool viaProxy = !ProxyHost.empty();
   const bool isHead = base::AsciiUppered(method) == "HEAD";
 
   // The loopback guard refuses before any lookup, like a refused connection.
-  if (!HostAllowed(parts.Host) || (viaProxy && !HostAllowed(ProxyHost))) return false;
+  if (!HostAllowed(parts.Host) || (!ProxyHost.empty() && !HostAllowed(ProxyHost))) return false;
 
-  TConnection connection(Cancel);
-  const TDeadline connectDeadline = DeadlineIn(ConnectTimeout);
-  if (viaProxy) {
-    if (connection.Connect(ProxyHost, ProxyPort, connectDeadline) != TIoStatus::Ok) return false;
-  } else if (connection.Connect(parts.Host, parts.Port, connectDeadline) != TIoStatus::Ok) {
-    return false;
-  }
-  if (https) {
-    if (viaProxy) {
-      const std::string tunnel = BuildConnectRequest(parts.Host, parts.Port, ProxyUser, ProxyPass);
-      if (connection.WriteAll(tunnel, DeadlineIn(Timeout)) != TIoStatus::Ok) return false;
-      if (!ReadTunnelAnswer(connection, Timeout)) return false;
-    }
-    const TDeadline handshakeDeadline = DeadlineIn(std::min(Timeout, ConnectTimeout));
-    if (connection.StartTls(parts.Host, TlsVerify, ExtraCaFile, handshakeDeadline) != TIoStatus::Ok) return false;
-  }
-  if (connection.WriteAll(request, DeadlineIn(Timeout)) != TIoStatus::Ok) return false;
+  const TPoolKey poolKey = PoolKeyFor(*this, parts);
+  // A request with a body is never sent twice: it always goes on a fresh connection. A stop asked
+  // already leaves the transfer unbegun, which only a fresh connection does.
+  std::unique_ptr<TConnection> connection =
+      RequestBody.empty() && !CancelRequested(Cancel.Flag) ? ConnectionPool().Take(poolKey, Cancel) : nullptr;
+  bool reused = connection != nullptr;
+  if (!connection && !(connection = OpenConnection(*this, parts))) return false;
 
-  // The answer. From here on the request has succeeded: whatever arrives is the answer.
-  Document.clear();
-  Headers.clear();
-  MimeType = "text/html";
   size_t headerBytes = 0;
   std::string line;
   bool broken = false;  // the header reading ended on an error: no body follows
   // The header block comes whole within one time-out, so a server sending a byte now and then
   // cannot hold the worker line after line.
-  const TDeadline headerDeadline = DeadlineIn(Timeout);
+  TDeadline headerDeadline;
   const auto readHeaderLine = [&] {
-    return connection.ReadLine(line, kMaxHeaderBlockBytes - headerBytes, headerBytes, headerDeadline);
+    return connection->ReadLine(line, kMaxHeaderBlockBytes - headerBytes, headerBytes, headerDeadline);
   };
   const auto headerTimedOut = [&] {
     Fault = TTransferFault::HeaderTimeout;
     return false;
   };
-
-  // The status line (interim 1xx answers other than 101 are passed over with their headers).
-  std::optional<TStatusLine> status;
-  while (true) {
+  const auto readFirstLine = [&] {
     TIoStatus read;
     do {
       read = readHeaderLine();
     } while (read == TIoStatus::Ok && line.empty());
+    return read;
+  };
+
+  // Sends the request and waits for the first line of the answer. A kept connection that the server
+  // closed before a byte of the answer came (its idle limit may end just as the request leaves) gets
+  // the request once more, on a fresh connection.
+  TIoStatus read;
+  while (true) {
+    auto& counters = TransportCounters();
+    ++counters.RequestsSent;
+    if (reused) ++counters.ConnectionsReused;
+    const TIoStatus sent = connection->WriteAll(request, DeadlineIn(Timeout));
+    if (sent == TIoStatus::Ok) {
+      // The answer. From here on the request has succeeded: whatever arrives is the answer.
+      Document.clear();
+      Headers.clear();
+      MimeType = "text/html";
+      headerBytes = 0;
+      headerDeadline = DeadlineIn(Timeout);
+      read = readFirstLine();
+      if (!reused || headerBytes != 0 || (read != TIoStatus::Closed && read != TIoStatus::Failed)) break;
+    } else if (!reused || (sent != TIoStatus::Failed && sent != TIoStatus::Closed)) {
+      return false;
+    }
+    reused = false;
+    if (!(connection = OpenConnection(*this, parts))) return false;
+  }
+
+  // The status line (interim 1xx answers other than 101 are passed over with their headers).
+  std::optional<TStatusLine> status;
+  while (true) {
     if (read == TIoStatus::Cancelled) return false;  // stopped before any answer: no answer at all
     if (read == TIoStatus::TimedOut) return headerTimedOut();
     if (read != TIoStatus::Ok && (read != TIoStatus::Closed || line.empty())) {
@@ -254,7 +332,18 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     while ((read = readHeaderLine()) == TIoStatus::Ok && !line.empty()) {
     }
     if (read == TIoStatus::TimedOut) return headerTimedOut();
+    read = readFirstLine();
   }
+
+  // Whether the connection may serve another request once the body is read whole.
+  bool keepable = status && KeepAlive && Protocol == "1.1" && status->ResultCode != 101 && IsHttp11(line);
+  // Returns the connection to the pool when the answer left it exactly between two answers and no
+  // stop came meanwhile.
+  const auto keepConnection = [&] {
+    if (keepable && !CancelRequested(Cancel.Flag) && connection->Quiet()) {
+      ConnectionPool().Put(poolKey, std::move(connection));
+    }
+  };
 
   TBodyKind bodyKind = TBodyKind::UntilClose;
   std::int64_t bodyLength = 0;
@@ -286,6 +375,8 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
         MimeType = std::string(HeaderValue(line));
       } else if (HeaderIs(line, "TRANSFER-ENCODING:")) {
         if (base::AsciiUppered(HeaderValue(line)).find("CHUNKED") != std::string::npos) bodyKind = TBodyKind::Chunked;
+      } else if (HeaderIs(line, "CONNECTION:")) {
+        if (base::AsciiUppered(HeaderValue(line)).find("CLOSE") != std::string::npos) keepable = false;
       } else if (HeaderIs(line, "SET-COOKIE:")) {
         if (auto cookie = ParseSetCookie(HeaderValue(line))) Cookies.push_back(std::move(*cookie));
       }
@@ -297,10 +388,14 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     Document += "\r\n";
   }
 
-  if (broken || isHead || ResultCode == 204 || ResultCode == 304) return true;
+  if (broken) return true;
+  if (isHead || ResultCode == 204 || ResultCode == 304) {
+    keepConnection();
+    return true;
+  }
 
   // An answer without a status line has begun its body in Document already: it stays there.
-  TBodyReader body(connection, *this, BodySinkFor && status ? BodySinkFor(*this) : THttpClient::TBodySink());
+  TBodyReader body(*connection, *this, BodySinkFor && status ? BodySinkFor(*this) : THttpClient::TBodySink());
   // Reads `count` bytes of body; false when fewer came.
   const auto readExactly = [&](std::uint64_t count) {
     size_t got = 0;
@@ -308,6 +403,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     return count == 0;
   };
 
+  bool whole = false;  // the body ended where the answer said it ends
   bool cutByStop = false;
   // A body that ended before it was whole. A stop is no fault of the server's: nothing is to be logged.
   const auto cutShort = [&](TTransferFault fault) {
@@ -321,6 +417,8 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
         body.GiveUp(TTransferFault::TooLarge);
       } else if (bodyLength > 0 && !readExactly(std::uint64_t(bodyLength))) {
         cutShort(TTransferFault::Truncated);
+      } else {
+        whole = true;
       }
       break;
     case TBodyKind::Chunked:
@@ -338,7 +436,13 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
           break;
         }
         const auto size = ParseChunkSize(line);
-        if (!size || *size == 0) break;  // the last chunk; trailer lines are not read
+        if (!size) break;
+        if (*size == 0) {
+          // The last chunk. Its trailer lines are no part of the answer; they are passed over only so
+          // that the connection can serve again.
+          whole = SkipTrailer(*connection, std::min(Timeout, kTrailerWait));
+          break;
+        }
         if (!readExactly(*size)) {
           cutShort(TTransferFault::UnendedChunks);
           break;
@@ -356,6 +460,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     Document = std::string();  // nothing of a body given up is kept, nor its memory
     return false;
   }
+  if (whole) keepConnection();
   return true;
 }
 

@@ -15,7 +15,9 @@
 
 namespace varnelo::network {
 
-// The HTTP client: one request (one fresh client per request), its answer in the fields.
+// The HTTP client: one request (one fresh client per request), its answer in the fields. The
+// connection below may come from the process's pool and go back to it when the answer leaves it
+// between two answers (see connection_pool.h); the request bytes and answer fields are the same.
 class THttpClient {
 public:
   // Default limit for each read.

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <tuple>
 
+#include "network/tls_session_cache.h"
+
 namespace varnelo::network {
 namespace {
 
@@ -24,6 +26,7 @@ std::shared_ptr<SSL_CTX> MakeContext(bool verify, const std::string& extraCaFile
   // Many servers close without close_notify; a body read until the close must end cleanly then.
   SSL_CTX_set_options(context.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
   SSL_CTX_set_mode(context.get(), SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+  EnableSessionCache(context.get());
   if (verify) {
     SSL_CTX_set_verify(context.get(), SSL_VERIFY_PEER, nullptr);
     SSL_CTX_set_default_verify_paths(context.get());

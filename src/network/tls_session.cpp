@@ -5,11 +5,14 @@
 #include <openssl/x509v3.h>
 #include <poll.h>
 #include <pthread.h>
+#include <signal.h>
 
 #include <cerrno>
 #include <ctime>
 
 #include "network/tls_context.h"
+#include "network/tls_session_cache.h"
+#include "network/transport_counters.h"
 
 namespace varnelo::network {
 namespace {
@@ -19,15 +22,25 @@ bool IsIpAddress(const std::string& host) {
   return inet_pton(AF_INET, host.c_str(), buffer) == 1 || inet_pton(AF_INET6, host.c_str(), buffer) == 1;
 }
 
-}  // namespace
-
-TTlsSession::~TTlsSession() {
-  if (ssl_ && established_) {
-    SSL_shutdown(ssl_.get());  // one non-blocking try at close_notify; the socket closes anyway
-    ssl_.reset();
+// Blocks SIGPIPE on this thread for its life; a SIGPIPE that was not pending before and is pending
+// at the end came from our own writes and is consumed.
+class TSigpipeBlock {
+public:
+  TSigpipeBlock() {
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigpending(&pending);
+    wasPending_ = sigismember(&pending, SIGPIPE) == 1;
+    sigset_t pipeOnly;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    blocked_ = pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous_) == 0;
   }
-  if (sigpipeBlocked_) {
-    if (!sigpipeWasPending_) {
+  TSigpipeBlock(const TSigpipeBlock&) = delete;
+  TSigpipeBlock& operator=(const TSigpipeBlock&) = delete;
+  ~TSigpipeBlock() {
+    if (!blocked_) return;
+    if (!wasPending_) {
       sigset_t pending;
       sigemptyset(&pending);
       if (sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE)) {
@@ -39,25 +52,33 @@ TTlsSession::~TTlsSession() {
         }
       }
     }
-    pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+
+private:
+  bool blocked_ = false;
+  bool wasPending_ = false;
+  sigset_t previous_{};
+};
+
+// Sessions are resumed only under the same host, port and checks they were made with.
+std::string SessionKey(const std::string& host, const std::string& port, bool verify, const std::string& caFile) {
+  return host + '\n' + port + '\n' + (verify ? "1" : "0") + '\n' + caFile;
+}
+
+}  // namespace
+
+TTlsSession::~TTlsSession() {
+  if (ssl_ && established_) {
+    const TSigpipeBlock block;
+    SSL_shutdown(ssl_.get());  // one non-blocking try at close_notify; the socket closes anyway
+    ssl_.reset();
   }
 }
 
-void TTlsSession::BlockSigpipe() {
-  if (sigpipeBlocked_) return;
-  sigset_t pending;
-  sigemptyset(&pending);
-  sigpending(&pending);
-  sigpipeWasPending_ = sigismember(&pending, SIGPIPE) == 1;
-  sigset_t pipeOnly;
-  sigemptyset(&pipeOnly);
-  sigaddset(&pipeOnly, SIGPIPE);
-  sigpipeBlocked_ = pthread_sigmask(SIG_BLOCK, &pipeOnly, &previousMask_) == 0;
-}
-
-TIoStatus TTlsSession::Handshake(int fd, const std::string& host, bool verify, const std::string& extraCaFile,
-                                 TDeadline deadline, const std::atomic<bool>* cancel) {
-  BlockSigpipe();
+TIoStatus TTlsSession::Handshake(int fd, const std::string& host, const std::string& port, bool verify,
+                                 const std::string& extraCaFile, TDeadline deadline, const std::atomic<bool>* cancel) {
+  const TSigpipeBlock block;
   fd_ = fd;
   context_ = AcquireTlsContext(verify, extraCaFile);
   if (!context_) return TIoStatus::Failed;
@@ -71,11 +92,14 @@ TIoStatus TTlsSession::Handshake(int fd, const std::string& host, bool verify, c
     SSL_set_tlsext_host_name(ssl_.get(), host.c_str());
     if (verify && SSL_set1_host(ssl_.get(), host.c_str()) != 1) return TIoStatus::Failed;
   }
+  PrepareSessionResumption(ssl_.get(), SessionKey(host, port, verify, verify ? extraCaFile : std::string()));
   ERR_clear_error();
   while (true) {
     const int result = SSL_connect(ssl_.get());
     if (result == 1) {
       established_ = true;
+      auto& counters = TransportCounters();
+      ++(SSL_session_reused(ssl_.get()) == 1 ? counters.ResumedHandshakes : counters.FullHandshakes);
       return TIoStatus::Ok;
     }
     const TIoStatus status = Continue(result, deadline, cancel);
@@ -106,6 +130,7 @@ TIoStatus TTlsSession::Continue(int result, TDeadline deadline, const std::atomi
 
 TIoStatus TTlsSession::Read(char* data, size_t size, size_t& received, TDeadline deadline,
                             const std::atomic<bool>* cancel) {
+  const TSigpipeBlock block;
   while (true) {
     if (CancelRequested(cancel)) return TIoStatus::Cancelled;
     size_t count = 0;
@@ -119,6 +144,7 @@ TIoStatus TTlsSession::Read(char* data, size_t size, size_t& received, TDeadline
 }
 
 TIoStatus TTlsSession::WriteAll(std::string_view data, TDeadline deadline, const std::atomic<bool>* cancel) {
+  const TSigpipeBlock block;
   while (!data.empty()) {
     if (CancelRequested(cancel)) return TIoStatus::Cancelled;
     size_t count = 0;

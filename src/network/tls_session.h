@@ -1,7 +1,6 @@
 #pragma once
 
 #include <openssl/ssl.h>
-#include <signal.h>
 
 #include <atomic>
 #include <cstddef>
@@ -14,8 +13,10 @@
 namespace varnelo::network {
 
 // TLS over a connected non-blocking socket that the caller keeps open for the session's life. SNI and
-// host-name (or IP address) verification are set from `host`. While the session lives, SIGPIPE is
-// blocked on its thread (OpenSSL writes with write(2)); a SIGPIPE raised meanwhile is consumed.
+// host-name (or IP address) verification are set from `host`; a session made earlier with the same
+// host, port and checks is offered for resumption. During each call SIGPIPE is blocked on the calling
+// thread (OpenSSL writes with write(2)) and a SIGPIPE raised meanwhile is consumed, so that a session
+// may be used by one thread after another (pooled connections).
 class TTlsSession {
 public:
   TTlsSession() = default;
@@ -24,15 +25,16 @@ public:
   ~TTlsSession();
 
   // Failed on a handshake or certificate failure.
-  TIoStatus Handshake(int fd, const std::string& host, bool verify, const std::string& extraCaFile,
-                      TDeadline deadline, const std::atomic<bool>* cancel);
+  TIoStatus Handshake(int fd, const std::string& host, const std::string& port, bool verify,
+                      const std::string& extraCaFile, TDeadline deadline, const std::atomic<bool>* cancel);
+  // Bytes decrypted and not yet read.
+  bool HasPending() const { return ssl_ && SSL_has_pending(ssl_.get()) == 1; }
   TIoStatus Read(char* data, size_t size, size_t& received, TDeadline deadline, const std::atomic<bool>* cancel);
   TIoStatus WriteAll(std::string_view data, TDeadline deadline, const std::atomic<bool>* cancel);
 
 private:
   // Waits for what OpenSSL asked for after `result`; Ok means "try again".
   TIoStatus Continue(int result, TDeadline deadline, const std::atomic<bool>* cancel);
-  void BlockSigpipe();
 
   struct TSslFree {
     void operator()(SSL* ssl) const { SSL_free(ssl); }
@@ -41,9 +43,6 @@ private:
   std::unique_ptr<SSL, TSslFree> ssl_;
   int fd_ = -1;
   bool established_ = false;
-  bool sigpipeBlocked_ = false;
-  bool sigpipeWasPending_ = false;
-  sigset_t previousMask_{};
 };
 
 }  // namespace varnelo::network

@@ -72,6 +72,11 @@ int TLoopbackServer::Connections() const {
   return connections_;
 }
 
+int TLoopbackServer::ResumedHandshakes() const {
+  const std::lock_guard lock(mutex_);
+  return resumedHandshakes_;
+}
+
 int TLoopbackServer::MaxInFlight(const std::string& method) const {
   const std::lock_guard lock(mutex_);
   const auto found = maxInFlight_.find(method);
@@ -109,8 +114,18 @@ void TLoopbackServer::Serve(platform::TUniqueFd socket, const TStopSignal& stop)
   TLoopbackStream stream =
       context_ ? TLoopbackStream(std::move(socket), context_.get(), stop) : TLoopbackStream(std::move(socket), stop);
   if (!stream.Handshake(kRequestTimeout)) return;
+  if (stream.Resumed()) {
+    const std::lock_guard lock(mutex_);
+    ++resumedHandshakes_;
+  }
+  for (int served = 0; ServeOne(stream, stop, served) && options_.keepAlive; ++served) {
+  }
+  stream.Finish(kLinger);
+}
+
+bool TLoopbackServer::ServeOne(TLoopbackStream& stream, const TStopSignal& stop, int onConnection) {
   const std::optional<TReadHead> head = ReadRequestHead(stream, kRequestTimeout);
-  if (!head) return;
+  if (!head) return false;
   TRecordedRequest request{head->head};
   if (const std::optional<std::string> length = request.Header("Content-Length")) {
     request.body = ReadRequestBody(stream, head->rest, std::strtoull(length->c_str(), nullptr, 10), kRequestTimeout);
@@ -119,6 +134,7 @@ void TLoopbackServer::Serve(platform::TUniqueFd socket, const TStopSignal& stop)
   {
     const std::lock_guard lock(mutex_);
     requests_.push_back(request);
+    if (options_.dropSecondRequest && onConnection == 1) return false;
     int& maxInFlight = maxInFlight_[method];
     maxInFlight = std::max(maxInFlight, ++inFlight_[method]);
   }
@@ -132,7 +148,7 @@ void TLoopbackServer::Serve(platform::TUniqueFd socket, const TStopSignal& stop)
   };
   PlayAnswer(stream, AnswerFor(request), stop, answering);
   answering();
-  stream.Finish(kLinger);
+  return true;
 }
 
 void TLoopbackServer::PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer& answer, const TStopSignal& stop,

@@ -17,7 +17,8 @@ namespace varnelo::test {
 
 // An HTTP or HTTPS server on loopback for the tests and benchmarks. It records the head of every
 // request exactly as received and plays the answer scripted for its target, or the default answer
-// (a 404 until one is set). One request per connection: the connection closes after the answer.
+// (a 404 until one is set). One request per connection: the connection closes after the answer,
+// unless the server keeps its connections alive.
 class TLoopbackServer {
 public:
   struct TOptions {
@@ -27,6 +28,11 @@ public:
     const TTestCertificate* certificate = nullptr;
     // Answers the TLS client hello with bytes that are not TLS, so every handshake fails.
     bool breakHandshake = false;
+    // Reads the next request on the same connection after each answer.
+    bool keepAlive = false;
+    // With keepAlive: a second request on a connection is recorded, then the connection closes
+    // without an answer, as when a server ends an idle connection just as a request arrives.
+    bool dropSecondRequest = false;
   };
 
   TLoopbackServer();
@@ -42,6 +48,8 @@ public:
   std::vector<TRecordedRequest> Requests() const;
   // How many connections were accepted (a request may never have come on some).
   int Connections() const;
+  // How many TLS handshakes resumed an earlier session.
+  int ResumedHandshakes() const;
   // The most requests of `method` received and not yet answered at the same time.
   int MaxInFlight(const std::string& method) const;
 
@@ -57,6 +65,8 @@ private:
   void PlayAnswer(TLoopbackStream& stream, const TScriptedAnswer& answer, const TStopSignal& stop,
                   const std::function<void()>& answering);
   TScriptedAnswer AnswerFor(const TRecordedRequest& request) const;
+  // Reads one request and plays its answer (none for a dropped one); false when the connection is to end.
+  bool ServeOne(TLoopbackStream& stream, const TStopSignal& stop, int onConnection);
 
   TOptions options_;
   TSslContextPtr context_;
@@ -66,6 +76,7 @@ private:
   std::optional<TScriptedAnswer> otherAnswer_;
   std::vector<TRecordedRequest> requests_;
   int connections_ = 0;
+  int resumedHandshakes_ = 0;
   std::map<std::string, int> inFlight_;
   std::map<std::string, int> maxInFlight_;
   // Last, so that its threads stop before the rest goes.

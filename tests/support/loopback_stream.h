@@ -27,6 +27,8 @@ public:
   TLoopbackStream(platform::TUniqueFd socket, SSL_CTX* context, const TStopSignal& stop);
 
   bool Handshake(std::chrono::milliseconds timeout);
+  // The TLS handshake resumed an earlier session.
+  bool Resumed() const { return ssl_ && SSL_session_reused(ssl_.get()) == 1; }
   // Up to `size` bytes; 0 at the end of the stream, on an error, after `timeout` or when stopped.
   size_t Read(char* buffer, size_t size, std::chrono::milliseconds timeout);
   // False when the peer went away or the server stopped.

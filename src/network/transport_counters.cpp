@@ -1,0 +1,10 @@
+#include "network/transport_counters.h"
+
+namespace varnelo::network {
+
+TTransportCounters& TransportCounters() {
+  static TTransportCounters counters;
+  return counters;
+}
+
+}  // namespace varnelo::network
