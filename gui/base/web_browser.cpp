@@ -15,6 +15,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "gui/base/loopback_guard.h"
 #include "gui/base/text.h"
 
 namespace varnelo::gui {
@@ -53,6 +54,7 @@ TWebProfile::TWebProfile(const TWebStorage& storage, base::TDialogsPort& dialogs
     : dialogs_(dialogs), profile_(new QWebEngineProfile(QStringLiteral("varnelo"), this)) {
   profile_->setCachePath(PathToQ(storage.cache));
   profile_->setPersistentStoragePath(PathToQ(storage.data));
+  profile_->setUrlRequestInterceptor(new TLoopbackGuard(this));
   connect(profile_, &QWebEngineProfile::downloadRequested, this, &TWebProfile::DownloadRequested);
 }
 

@@ -15,6 +15,7 @@
 
 #include "base/result_tabs.h"
 #include "gui/app/application.h"
+#include "gui/app/splash.h"
 #include "gui/app/webengine_setup.h"
 #include "gui/desktop.h"
 #include "gui/forms/form_log.h"
@@ -67,8 +68,8 @@ int Run(const fs::path& folder) {
   server.Answer("/feed.xml", test::TScriptedAnswer::Ok(Feed(), "Content-Type: application/rss+xml\r\n"));
   server.AnswerOthers(test::TScriptedAnswer::Ok(kPage, "Content-Type: text/html; charset=utf-8\r\n"));
 
-  test::TTempHome home;
-  test::WriteFile(home.RobotConfigPath(),
+  // A home of its own robots only: none of the template's engines, which reach real sites.
+  test::TTempHome home(
                   "[general]\r\nnextrobot=2\r\nbrowser=ie\r\n[dictionary]\r\n"
                   "[Recherche]\r\nDataFrom=Search engine functionality\r\nrobotno=0\r\nnbsimul=2\r\n"
                   "Category=General\r\nSeeOnScreen=1\r\n"
@@ -77,6 +78,13 @@ int Run(const fs::path& folder) {
   fs::create_directories(engines);
   test::WriteFile(engines / "Actualités", "[Properties]\r\ngetquery=" + server.Url("/feed.xml") + "\r\nrss=1\r\n");
   test::WriteFile(engines / "Moteur", "[Properties]\r\ngetquery=" + server.Url("/search?q=$_") + "\r\nrss=0\r\n");
+
+  bool ok = true;
+  {
+    gui::TSplash splash(QPixmap(":/varnelo/logo.png"));
+    splash.ShowAndPaint();
+    ok = Save(splash, folder, "splash.png") && ok;
+  }
 
   test::TRecordingDialogs dialogs;
   test::TRecordingShellOpen shellOpen;
@@ -102,7 +110,7 @@ int Run(const fs::path& folder) {
     return rows > 0 && page && desktop.Model().Runner().RunningWorkerCount() == 0;
   };
   // The pictures are still taken when the search fails, to show what went wrong.
-  bool ok = test::WaitUntil(loaded, 30s);
+  if (!test::WaitUntil(loaded, 30s)) ok = false;
   if (!ok) std::cerr << "the search did not fill its tabs\n";
   // Let the page paint.
   test::WaitUntil([] { return false; }, 1500ms);

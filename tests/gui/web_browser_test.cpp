@@ -12,10 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include "network/host_guard.h"
 #include "qt_wait.h"
 #include "results/post_proxy.h"
 #include "support/loopback_server.h"
 #include "support/recording_ports.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 #include "support/temp_home.h"
 
@@ -176,6 +178,24 @@ TEST_F(WebBrowserTest, RefusedConnectionStillEndsTheLoad) {
   }
   ASSERT_TRUE(Load(url));
   EXPECT_FALSE(finished_.back());
+}
+
+TEST_F(WebBrowserTest, UnderTheLoopbackGuardPagesReachNoOtherHost) {
+  test::TScopedEnvironment environment;
+  environment.Set("VARNELO_LOOPBACK_ONLY", "1");
+  TLoopbackServer server;
+  // 192.0.2.0/24 is reserved for documentation: nothing answers there.
+  server.Answer("/page", TScriptedAnswer::Ok("<html><body><img src=\"http://192.0.2.7/pixel.png\"></body></html>",
+                                             kHtml));
+  const std::uint64_t refusedBefore = network::RefusedHostCount();
+  ASSERT_TRUE(Load(server.Url("/page")));
+  EXPECT_TRUE(finished_.back());
+  EXPECT_TRUE(WaitUntil([&] { return network::RefusedHostCount() > refusedBefore; }));
+
+  const std::uint64_t refusedAfterImage = network::RefusedHostCount();
+  ASSERT_TRUE(Load("http://192.0.2.7/"));
+  EXPECT_FALSE(finished_.back());
+  EXPECT_GT(network::RefusedHostCount(), refusedAfterImage);
 }
 
 TEST_F(WebBrowserTest, StoppedLoadEndsAsFailed) {
