@@ -215,6 +215,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     const TDeadline handshakeDeadline = DeadlineIn(std::min(Timeout, ConnectTimeout));
     if (connection.StartTls(parts.Host, TlsVerify, ExtraCaFile, handshakeDeadline) != TIoStatus::Ok) return false;
   }
+  connection.SetCapture(Capture);
   if (connection.WriteAll(request, DeadlineIn(Timeout)) != TIoStatus::Ok) return false;
 
   // The answer. From here on the request has succeeded: whatever arrives is the answer.
@@ -297,6 +298,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     Document += "\r\n";
   }
 
+  if (Capture != nullptr && status) Capture->AnswerHeadEnded();
   if (broken || isHead || ResultCode == 204 || ResultCode == 304) return true;
 
   // An answer without a status line has begun its body in Document already: it stays there.
