@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -18,6 +20,7 @@
 #include "network/network_fixture.h"
 #include "retrieval/retrieve_web_thread.h"
 #include "support/loopback_server.h"
+#include "support/nginx_server.h"
 #include "support/robot_run.h"
 #include "support/temp_home.h"
 
@@ -78,6 +81,40 @@ std::vector<TSeenRecord> ReadBack(const std::filesystem::path& file) {
   return records;
 }
 
+// Every record parsed, the warcinfo came first, every digest matched, and each request points at
+// the one answer of its URL. Gives the answers by URL.
+std::map<std::string, TSeenRecord> CheckedAnswers(const std::vector<TSeenRecord>& records, std::string_view robot) {
+  EXPECT_FALSE(records.empty());
+  if (records.empty()) return {};
+  EXPECT_EQ(records[0].at("type"), "warcinfo");
+  EXPECT_THAT(records[0].at("blockText"), ::testing::HasSubstr("software: Varnelo 1.61"));
+  EXPECT_THAT(records[0].at("blockText"), ::testing::HasSubstr("robot: " + std::string(robot)));
+  std::map<std::string, TSeenRecord> answers;
+  std::map<std::string, TSeenRecord> byId;
+  std::vector<TSeenRecord> requests;
+  for (const TSeenRecord& record : records) {
+    EXPECT_EQ(record.at("version"), "WARC/1.1");
+    EXPECT_EQ(record.at("blockDigestOk"), "1") << record.at("type") << " " << record.at("uri");
+    EXPECT_NE(record.at("payloadDigestOk"), "0") << record.at("type") << " " << record.at("uri");
+    byId[record.at("id")] = record;
+    if (record.at("type") == "request") requests.push_back(record);
+    if (record.at("type") == "response" || record.at("type") == "revisit") {
+      EXPECT_TRUE(answers.emplace(record.at("uri"), record).second) << "two answers for " << record.at("uri");
+      EXPECT_EQ(record.at("infoId"), records[0].at("id"));
+    }
+  }
+  EXPECT_EQ(requests.size(), answers.size());
+  for (const TSeenRecord& request : requests) {
+    EXPECT_EQ(request.at("contentType"), "application/http;msgtype=request");
+    EXPECT_THAT(request.at("requestLine"), ::testing::StartsWith("GET "));
+    EXPECT_EQ(byId.count(request.at("concurrentTo")), 1u) << request.at("uri");
+    if (byId.count(request.at("concurrentTo")) == 0) continue;
+    EXPECT_EQ(byId.at(request.at("concurrentTo")).at("uri"), request.at("uri"));
+    EXPECT_EQ(request.at("date"), byId.at(request.at("concurrentTo")).at("date"));
+  }
+  return answers;
+}
+
 class WarcBackupTest : public network::NetworkTest {
 protected:
   void SetUp() override {
@@ -121,40 +158,6 @@ protected:
     run.RunToEnd(std::make_unique<TRetrieve>(run.ports, settings));
   }
 
-  // Every record parsed, the warcinfo came first, every digest matched, and each request points at
-  // the one answer of its URL. Gives the answers by URL.
-  std::map<std::string, TSeenRecord> CheckedAnswers(const std::vector<TSeenRecord>& records) {
-    EXPECT_FALSE(records.empty());
-    if (records.empty()) return {};
-    EXPECT_EQ(records[0].at("type"), "warcinfo");
-    EXPECT_THAT(records[0].at("blockText"), ::testing::HasSubstr("software: Varnelo 1.61"));
-    EXPECT_THAT(records[0].at("blockText"), ::testing::HasSubstr("robot: backup"));
-    std::map<std::string, TSeenRecord> answers;
-    std::map<std::string, TSeenRecord> byId;
-    std::vector<TSeenRecord> requests;
-    for (const TSeenRecord& record : records) {
-      EXPECT_EQ(record.at("version"), "WARC/1.1");
-      EXPECT_EQ(record.at("blockDigestOk"), "1") << record.at("type") << " " << record.at("uri");
-      EXPECT_NE(record.at("payloadDigestOk"), "0") << record.at("type") << " " << record.at("uri");
-      byId[record.at("id")] = record;
-      if (record.at("type") == "request") requests.push_back(record);
-      if (record.at("type") == "response" || record.at("type") == "revisit") {
-        EXPECT_TRUE(answers.emplace(record.at("uri"), record).second) << "two answers for " << record.at("uri");
-        EXPECT_EQ(record.at("infoId"), records[0].at("id"));
-      }
-    }
-    EXPECT_EQ(requests.size(), answers.size());
-    for (const TSeenRecord& request : requests) {
-      EXPECT_EQ(request.at("contentType"), "application/http;msgtype=request");
-      EXPECT_THAT(request.at("requestLine"), ::testing::StartsWith("GET "));
-      EXPECT_EQ(byId.count(request.at("concurrentTo")), 1u) << request.at("uri");
-      if (byId.count(request.at("concurrentTo")) == 0) continue;
-      EXPECT_EQ(byId.at(request.at("concurrentTo")).at("uri"), request.at("uri"));
-      EXPECT_EQ(request.at("date"), byId.at(request.at("concurrentTo")).at("date"));
-    }
-    return answers;
-  }
-
   test::TTempHome home;
   config::TConfigStore store{home.RobotConfigPath()};
   test::TLoopbackServer server;
@@ -166,7 +169,7 @@ TEST_F(WarcBackupTest, EveryStoredPageHasItsResponseWithTheBodyThatCameAndA304Ru
   ServeSite(true);
   RunBackup();
   EXPECT_TRUE(run.log.lines.empty()) << run.log.lines.front();
-  const std::map<std::string, TSeenRecord> answers = CheckedAnswers(ReadBack(home.Path() / "backup.warc.gz"));
+  const std::map<std::string, TSeenRecord> answers = CheckedAnswers(ReadBack(home.Path() / "backup.warc.gz"), "backup");
 
   // Each file of the page store, by its URL; the rewritten start page differs from what came.
   const std::filesystem::path root = home.Path() / "website/S/127.0.0.1";
@@ -197,7 +200,7 @@ TEST_F(WarcBackupTest, EveryStoredPageHasItsResponseWithTheBodyThatCameAndA304Ru
   RunBackup();
   // The first run's file stays as it was; the second run writes the next name.
   EXPECT_EQ(ReadBack(home.Path() / "backup.warc.gz").size(), 1 + 2 * stored.size());
-  const std::map<std::string, TSeenRecord> revisits = CheckedAnswers(ReadBack(home.Path() / "backup-1.warc.gz"));
+  const std::map<std::string, TSeenRecord> revisits = CheckedAnswers(ReadBack(home.Path() / "backup-1.warc.gz"), "backup");
   EXPECT_EQ(revisits.size(), stored.size());
   for (const auto& [uri, revisit] : revisits) {
     SCOPED_TRACE(uri);
@@ -207,6 +210,99 @@ TEST_F(WarcBackupTest, EveryStoredPageHasItsResponseWithTheBodyThatCameAndA304Ru
     EXPECT_EQ(revisit.at("status"), "304");
     EXPECT_EQ(revisit.at("payloadDigest"), "");
   }
+}
+
+TEST_F(WarcBackupTest, ABackupStoppedMidwayLeavesAFileEveryRecordOfWhichReads) {
+  std::string links;
+  for (int i = 0; i < 30; ++i) {
+    const std::string path = "/site/f" + std::to_string(i) + ".txt";
+    links += "<a href=\"f" + std::to_string(i) + ".txt\">f</a>";
+    server.Answer(path, TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\n\r\n")
+                            .Trickle(std::string(20, 'x'), std::chrono::milliseconds(20)));
+    server.AnswerMethod("HEAD", path, TScriptedAnswer::Page("HTTP/1.1 200 OK", "Content-Type: text/plain\r\n", ""));
+  }
+  server.Answer("/site/", TScriptedAnswer::Ok(links));
+  server.AnswerMethod("HEAD", "/site/", TScriptedAnswer::Page("HTTP/1.1 200 OK", "Content-Type: text/html\r\n", ""));
+  const auto gets = [this] {
+    size_t count = 0;
+    for (const auto& request : server.Requests()) count += request.Method() == "GET" ? 1 : 0;
+    return count;
+  };
+
+  TWebSiteSettings settings;
+  settings.RobotName = "backup";
+  settings.SiteName = "S";
+  settings.Sites = {server.Url("/site/")};
+  settings.AcceptedTypes = {"*/*"};
+  settings.MaxSize = "10000M";
+  bool ended = false;
+  auto worker = std::make_unique<TRetrieve>(run.ports, settings);
+  worker->SetOnTerminate([&ended](base::TWorker&) { ended = true; });
+  base::TWorker* master = base::TWorker::Start(std::move(worker));
+  run.mainQueue.RunUntil([&] { return gets() >= 5; });
+  master->Terminate();
+  run.mainQueue.RunUntil([&ended] { return ended; });
+
+  const std::map<std::string, TSeenRecord> answers = CheckedAnswers(ReadBack(home.Path() / "backup.warc.gz"), "backup");
+  EXPECT_GE(answers.size(), 2u);
+  EXPECT_LE(answers.size(), gets());
+  for (const auto& [uri, answer] : answers) {
+    if (uri == server.Url("/site/") || !answer.at("truncated").empty()) continue;
+    EXPECT_EQ(answer.at("bodySha1"), Sha1Hex(std::string(20, 'x'))) << uri;
+  }
+}
+
+// A real site that no one here wrote: the English Apache HTTP Server manual from Debian, served by nginx.
+class WarcNginxBackupTest : public network::NetworkTest {
+protected:
+  void SetUp() override {
+    if (std::string why; !CanReadBack(why)) GTEST_SKIP() << why;
+    if (!test::TNginxServer::Unavailable().empty()) GTEST_SKIP() << test::TNginxServer::Unavailable();
+    if (!std::filesystem::is_regular_file(kManual / "en/index.html")) GTEST_SKIP() << "no apache2-doc manual";
+    nginx = std::make_unique<test::TNginxServer>(kManual, "/manual/");
+  }
+
+  const std::filesystem::path kManual = "/usr/share/doc/apache2-doc/manual";
+  test::TTempHome home;
+  std::unique_ptr<test::TNginxServer> nginx;
+  test::TRobotRun run{home.Path()};
+};
+
+TEST_F(WarcNginxBackupTest, EveryStoredFileHasItsResponseWithTheBytesNginxSent) {
+  const config::TConfigStore store(home.RobotConfigPath());
+  const std::filesystem::path warc = home.Path() / "manual.warc.gz";
+  store.WriteString("manual", "DataFrom", "Web Site Backup");
+  store.WriteString("manual", "WarcFile", warc.string());
+  TWebSiteSettings settings;
+  settings.RobotName = "manual";
+  settings.SiteName = "manual";
+  settings.Sites = {nginx->Url("/manual/en/")};
+  settings.AcceptedTypes = {"*/*"};
+  settings.MaxSize = "10000M";
+  run.RunToEnd(std::make_unique<TRetrieve>(run.ports, settings));
+
+  const std::filesystem::path storeRoot = home.Path() / "website/manual/127.0.0.1/manual/en";
+  std::set<std::string> storedNames;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(storeRoot)) {
+    if (entry.is_regular_file()) storedNames.insert(std::filesystem::relative(entry.path(), storeRoot).string());
+  }
+  ASSERT_GT(storedNames.size(), 100u);
+
+  // Each 2xx answer's body is the file nginx served, byte for byte, and names a stored file.
+  const std::string prefix = nginx->Url("/manual/en/");
+  std::set<std::string> answeredNames;
+  for (const auto& [uri, answer] : CheckedAnswers(ReadBack(warc), "manual")) {
+    if (answer.at("status") != "200") continue;
+    SCOPED_TRACE(uri);
+    ASSERT_TRUE(uri.starts_with(prefix));
+    std::string name = uri.substr(prefix.size());
+    if (name.empty() || name.ends_with("/")) name += "index.html";
+    EXPECT_EQ(answer.at("type"), "response");
+    EXPECT_EQ(answer.at("payloadDigestOk"), "1");
+    EXPECT_EQ(answer.at("bodySha1"), Sha1Hex(test::ReadFile(kManual / "en" / name)));
+    answeredNames.insert(name);
+  }
+  EXPECT_EQ(answeredNames, storedNames);
 }
 
 }  // namespace
