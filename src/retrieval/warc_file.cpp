@@ -5,8 +5,9 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include <array>
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace varnelo::retrieval {
 namespace {
@@ -59,12 +60,12 @@ private:
   int fd_;
   z_stream stream_{};
   bool ready_ = false;
-  std::array<unsigned char, kStep> out_{};
+  std::vector<unsigned char> out_ = std::vector<unsigned char>(kStep);
 };
 
 // Feeds the whole of `spool` (from its start) to `member`; false when it held fewer than `size` bytes.
 bool AddSpool(TGzipMember& member, int spool, std::uint64_t size) {
-  std::array<char, kStep> buffer{};
+  std::vector<char> buffer(kStep);
   std::uint64_t left = size;
   off_t at = 0;
   while (left > 0) {
@@ -105,10 +106,13 @@ std::unique_ptr<TWarcFile> TWarcFile::Create(const std::filesystem::path& path, 
     TWarcRecord info;
     info.Type = "warcinfo";
     file->infoId_ = NewWarcRecordId();
+    // The robot's name is the user's, but still kept to its one line.
+    std::string robot(robotName);
+    std::replace_if(robot.begin(), robot.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     info.Held = "software: Varnelo " VARNELO_VERSION "\r\n"
                 "format: WARC File Format 1.1\r\n"
                 "conformsTo: http://iipc.github.io/warc-specifications/specifications/warc-format/warc-1.1/\r\n"
-                "robot: " + std::string(robotName) + "\r\n";
+                "robot: " + robot + "\r\n";
     info.Fields = {{"WARC-Date", WarcDate(std::time(nullptr))},
                    {"WARC-Filename", candidate.filename().string()},
                    {"WARC-Record-ID", file->infoId_},
