@@ -166,8 +166,8 @@ TEST_F(RetrieveWebThreadTest, AWarcFileThatCannotBeMadeIsLoggedAndThePageStoreIs
   ServeSite(true);
   store.WriteString("backup", "WarcFile", "no such folder/site.warc.gz");
   RunBackup();
-  EXPECT_THAT(run.log.lines,
-              ::testing::ElementsAre("Error creating WARC file: " + (home.Path() / "no such folder/site.warc.gz").string()));
+  const std::filesystem::path warc = home.Path() / "no such folder/site.warc.gz";
+  EXPECT_THAT(run.log.lines, ::testing::ElementsAre("Error creating WARC file: " + warc.string()));
   EXPECT_EQ(test::ReadFile(Stored("site/sub/p.html")), "<a href=\"../\">back</a><p>sub page</p>");
   EXPECT_FALSE(std::filesystem::exists(home.Path() / "no such folder"));
 }

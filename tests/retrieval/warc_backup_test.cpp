@@ -65,7 +65,9 @@ std::vector<TSeenRecord> ReadBack(const std::filesystem::path& file) {
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
   std::string output;
   std::array<char, 4096> buffer{};
-  for (size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0;) output.append(buffer.data(), got);
+  for (size_t got; (got = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0;) {
+    output.append(buffer.data(), got);
+  }
   EXPECT_EQ(::pclose(pipe.release()), 0) << "the reader failed on " << file;
   std::vector<TSeenRecord> records;
   std::istringstream lines(output);
@@ -136,7 +138,8 @@ protected:
                                                       {"/site/sub/p.html", "text/html"},
                                                       {"/site/notes.txt", "text/plain"}};
     for (const auto& [path, body] : bodies) {
-      const std::string headers = "Content-Type: " + types.at(path) + "\r\nLast-Modified: " + std::string(kTime) + "\r\n";
+      const std::string typeLine = "Content-Type: " + types.at(path) + "\r\n";
+      const std::string headers = typeLine + "Last-Modified: " + std::string(kTime) + "\r\n";
       if (!changed) {
         server.Answer(path, TScriptedAnswer::Page("HTTP/1.1 304 Not Modified", headers, ""));
       } else if (path == "/site/notes.txt") {
@@ -144,7 +147,7 @@ protected:
       } else {
         server.Answer(path, TScriptedAnswer::Page("HTTP/1.1 200 OK", headers, body));
       }
-      server.AnswerMethod("HEAD", path, TScriptedAnswer::Page("HTTP/1.1 200 OK", "Content-Type: " + types.at(path) + "\r\n", ""));
+      server.AnswerMethod("HEAD", path, TScriptedAnswer::Page("HTTP/1.1 200 OK", typeLine, ""));
     }
   }
 
@@ -200,7 +203,8 @@ TEST_F(WarcBackupTest, EveryStoredPageHasItsResponseWithTheBodyThatCameAndA304Ru
   RunBackup();
   // The first run's file stays as it was; the second run writes the next name.
   EXPECT_EQ(ReadBack(home.Path() / "backup.warc.gz").size(), 1 + 2 * stored.size());
-  const std::map<std::string, TSeenRecord> revisits = CheckedAnswers(ReadBack(home.Path() / "backup-1.warc.gz"), "backup");
+  const std::map<std::string, TSeenRecord> revisits =
+      CheckedAnswers(ReadBack(home.Path() / "backup-1.warc.gz"), "backup");
   EXPECT_EQ(revisits.size(), stored.size());
   for (const auto& [uri, revisit] : revisits) {
     SCOPED_TRACE(uri);
@@ -217,8 +221,8 @@ TEST_F(WarcBackupTest, ABackupStoppedMidwayLeavesAFileEveryRecordOfWhichReads) {
   for (int i = 0; i < 30; ++i) {
     const std::string path = "/site/f" + std::to_string(i) + ".txt";
     links += "<a href=\"f" + std::to_string(i) + ".txt\">f</a>";
-    server.Answer(path, TScriptedAnswer::Raw("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\n\r\n")
-                            .Trickle(std::string(20, 'x'), std::chrono::milliseconds(20)));
+    constexpr std::string_view kHead = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 20\r\n\r\n";
+    server.Answer(path, TScriptedAnswer::Raw(kHead).Trickle(std::string(20, 'x'), std::chrono::milliseconds(20)));
     server.AnswerMethod("HEAD", path, TScriptedAnswer::Page("HTTP/1.1 200 OK", "Content-Type: text/plain\r\n", ""));
   }
   server.Answer("/site/", TScriptedAnswer::Ok(links));

@@ -91,8 +91,9 @@ std::vector<TReadRecord> ReadWarc(const std::filesystem::path& file) {
 
 TEST(WarcRecordTest, Base32IsThatOfRfc4648) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"", ""},           {"f", "MY======"},         {"fo", "MZXQ===="},           {"foo", "MZXW6==="},
-      {"foob", "MZXW6YQ="}, {"fooba", "MZXW6YTB"}, {"foobar", "MZXW6YTBOI======"}, {std::string(1, '\xff'), "74======"}};
+      {"", ""},           {"f", "MY======"},        {"fo", "MZXQ===="},
+      {"foo", "MZXW6==="},  {"foob", "MZXW6YQ="},     {"fooba", "MZXW6YTB"},
+      {"foobar", "MZXW6YTBOI======"}, {std::string(1, '\xff'), "74======"}};
   for (const auto& [bytes, text] : cases) EXPECT_EQ(Base32(bytes), text) << bytes;
 }
 
@@ -213,7 +214,8 @@ protected:
 };
 
 TEST_F(WarcExchangeTest, RequestAndResponseHoldTheExactBytesAChunkedBodyAsItCame) {
-  server.Answer("/c", TScriptedAnswer::Chunked("HTTP/1.1 200 OK", "Content-Type: text/plain\r\n", {"Hello, ", "world"}));
+  server.Answer("/c",
+                TScriptedAnswer::Chunked("HTTP/1.1 200 OK", "Content-Type: text/plain\r\n", {"Hello, ", "world"}));
   const std::vector<TReadRecord> records = Exchange("/c");
   ASSERT_EQ(records.size(), 2u);
   const TReadRecord& request = records[0];

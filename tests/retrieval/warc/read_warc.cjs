@@ -1,6 +1,7 @@
 // Reads a .warc.gz with warcio, an archive reader written by others, and prints one line per record,
-// tab-separated name=value pairs, on what it found: its fields, whether its digests match the bytes the reader gave, and its
-// HTTP status and decoded body. Any record the reader cannot parse ends the script with an error.
+// tab-separated name=value pairs, on what it found: its fields, whether its digests match the bytes the
+// reader gave, and its HTTP status and decoded body. Any record the reader cannot parse ends the script
+// with an error.
 // Usage: node read_warc.cjs <npm folder> <file.warc.gz>
 'use strict';
 const crypto = require('crypto');
