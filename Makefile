@@ -12,12 +12,16 @@ BENCH ?=
 # Debian packages the build, the tests and the benchmarks need.
 PACKAGES := cmake ninja-build g++ pkg-config make \
 	googletest libgtest-dev libgmock-dev libbenchmark-dev \
-	libssl-dev libpcre2-dev libxml2-dev libzip-dev libsqlite3-dev libicu-dev \
+	libssl-dev libpcre2-dev libxml2-dev libzip-dev libsqlite3-dev libicu-dev zlib1g-dev \
 	qt6-base-dev qt6-webengine-dev libgl-dev \
 	iproute2 util-linux curl nginx apache2-doc wget httrack fpc
 
 # What `make fuzz` needs besides: Debian 12's clang and its libFuzzer runtime.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+# The WARC reader the tests read backups' archives back with, from the npm registry into the build tree.
+NPM_DIR := $(BUILD_DIR)/npm
+NPM_PACKAGES := warcio@2.4.11
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -33,6 +37,11 @@ deps:
 		echo "Installing:" $$missing; \
 		$(SUDO) apt-get update && \
 		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+	@if [ ! -f "$(NPM_DIR)/node_modules/warcio/package.json" ]; then \
+		if command -v npm >/dev/null; then \
+			mkdir -p "$(NPM_DIR)" && npm install --prefix "$(NPM_DIR)" --no-audit --no-fund $(NPM_PACKAGES); \
+		else echo "npm is missing: the WARC read-back tests will be skipped"; fi; \
 	fi
 
 fuzz-deps:
@@ -52,7 +61,8 @@ test: build
 
 # The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer, in a tree of its own.
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNELO_SANITIZE=ON -DVARNELO_BENCH=OFF -DVARNELO_GUI=OFF
+	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNELO_SANITIZE=ON -DVARNELO_BENCH=OFF -DVARNELO_GUI=OFF \
+		-DVARNELO_NPM_DIR=$(abspath $(NPM_DIR))
 	cmake --build $(ASAN_BUILD_DIR)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		tools/isolated ctest --test-dir $(ASAN_BUILD_DIR) $(CTEST_FLAGS)

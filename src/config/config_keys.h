@@ -83,6 +83,8 @@ inline constexpr TStringKey kWebSiteName{"WebSiteName", "Web site Name"};
 inline constexpr TBoolKey kFollowLinks{"FollowLinks", false};
 inline constexpr TStringKey kMhtFile{"MhtFile", ""};
 inline constexpr TStringKey kZipFile{"zipFile", ""};
+// A backup's WARC file (absolute, or relative to the home); empty makes none.
+inline constexpr TStringKey kWarcFile{"WarcFile", ""};
 inline constexpr TStringKey kBookmarkFile{"Bookmarkfile", ""};
 inline constexpr TStringKey kSaveDirectory{"SaveDirectory", ""};
 inline constexpr TBoolKey kSaveToDirectory{"SaveToDirectory", false};

@@ -54,9 +54,11 @@ bool TConnection::Quiet() const {
 }
 
 TIoStatus TConnection::WriteAll(std::string_view data, TDeadline deadline) {
-  return Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
+  const TIoStatus status = Honouring(deadline, [&](TDeadline bound, const std::atomic<bool>* cancel) {
     return tls_ ? tls_->WriteAll(data, bound, cancel) : socket_.WriteAll(data, bound, cancel);
   });
+  if (status == TIoStatus::Ok && capture_ != nullptr) capture_->RequestSent(data);
+  return status;
 }
 
 TIoStatus TConnection::Receive(char* data, size_t size, size_t& received, TDeadline deadline) {
@@ -87,12 +89,14 @@ TIoStatus TConnection::ReadLine(std::string& line, size_t maxBytes, size_t& cons
     if (taken + length > maxBytes) {
       // A line longer than what is left of the limit: drop it and stop.
       const size_t allowed = maxBytes - taken;
+      Captured(start, std::min(allowed, length));
       begin_ += std::min(allowed, length);
       consumed += std::min(allowed, length);
       line.clear();
       return TIoStatus::TooLong;
     }
     line.append(start, found ? length - 1 : length);
+    Captured(start, length);
     begin_ += length;
     taken += length;
     consumed += length;
@@ -110,6 +114,7 @@ TIoStatus TConnection::ReadAppend(std::string& out, size_t maxBytes, TDeadline d
   }
   const size_t count = std::min(maxBytes, end_ - begin_);
   out.append(buffer_.data() + begin_, count);
+  Captured(buffer_.data() + begin_, count);
   begin_ += count;
   return TIoStatus::Ok;
 }
@@ -124,6 +129,7 @@ TIoStatus TConnection::ReadDirect(std::string& out, size_t maxBytes, TDeadline d
   size_t received = 0;
   const TIoStatus status = Receive(out.data() + old, want, received, deadline);
   out.resize(old + (status == TIoStatus::Ok ? received : 0));
+  Captured(out.data() + old, out.size() - old);
   return status;
 }
 

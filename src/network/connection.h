@@ -12,6 +12,7 @@
 #include "network/cancel.h"
 #include "network/io_status.h"
 #include "network/tcp_socket.h"
+#include "network/transfer_capture.h"
 #include "network/tls_session.h"
 
 namespace varnelo::network {
@@ -39,6 +40,10 @@ public:
 
   TIoStatus WriteAll(std::string_view data, TDeadline deadline);
 
+  // From now on every byte written and every byte taken from the stream also goes to `capture` (may
+  // be null), which must outlive the connection's use.
+  void SetCapture(TTransferCapture* capture) { capture_ = capture; }
+
   // One line into `line`, without its LF and a CR before it. `consumed` is increased by the bytes taken
   // from the stream (line end included). TooLong when the line, with its end, would take more than
   // `maxBytes` (the bytes read so far are consumed and dropped); Closed at the end of the stream, with
@@ -60,6 +65,9 @@ private:
   TIoStatus Receive(char* data, size_t size, size_t& received, TDeadline deadline);
   TIoStatus Fill(TDeadline deadline);
   TIoStatus ReadDirect(std::string& out, size_t maxBytes, TDeadline deadline);
+  void Captured(const char* data, size_t size) {
+    if (capture_ != nullptr && size > 0) capture_->AnswerReceived(std::string_view(data, size));
+  }
 
   TCancel cancel_;
   TTcpSocket socket_;
@@ -67,7 +75,8 @@ private:
   std::vector<char> buffer_ = std::vector<char>(64 * 1024);
   size_t begin_ = 0;
   size_t end_ = 0;
-  std::optional<TDeadline> graceEnd_;  // set when the stop was first seen
+  std::optional<TDeadline> graceEnd_;
+  TTransferCapture* capture_ = nullptr;  // set when the stop was first seen
 };
 
 }  // namespace varnelo::network

@@ -300,6 +300,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     auto& counters = TransportCounters();
     ++counters.RequestsSent;
     if (reused) ++counters.ConnectionsReused;
+    connection->SetCapture(Capture);
     const TIoStatus sent = connection->WriteAll(request, DeadlineIn(Timeout));
     if (sent == TIoStatus::Ok) {
       // The answer. From here on the request has succeeded: whatever arrives is the answer.
@@ -314,6 +315,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
       return false;
     }
     reused = false;
+    if (Capture != nullptr) Capture->RequestVoided();
     if (!(connection = OpenConnection(*this, parts))) return false;
   }
 
@@ -341,6 +343,8 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
   // stop came meanwhile.
   const auto keepConnection = [&] {
     if (keepable && !CancelRequested(Cancel.Flag) && connection->Quiet()) {
+      // The next request on it is another exchange.
+      connection->SetCapture(nullptr);
       ConnectionPool().Put(poolKey, std::move(connection));
     }
   };
@@ -388,6 +392,7 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
     Document += "\r\n";
   }
 
+  if (Capture != nullptr && status) Capture->AnswerHeadEnded();
   if (broken) return true;
   if (isHead || ResultCode == 204 || ResultCode == 304) {
     keepConnection();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "network/cancel.h"
+#include "network/transfer_capture.h"
 #include "network/transfer_fault.h"
 
 namespace varnelo::network {
@@ -94,6 +95,8 @@ public:
   int LowSpeedTime = kDefaultLowSpeedTime;       // ms
   // Asked once the header block is read: a sink takes the body instead of Document (nothing: Document).
   std::function<TBodySink(const THttpClient&)> BodySinkFor;
+  // Takes the exact bytes of the request and of its answer (not those of a proxy's CONNECT); may be null.
+  TTransferCapture* Capture = nullptr;
   TTransferFault Fault = TTransferFault::None;   // why the last answer was given up
   std::int64_t FaultLimit = 0;                   // the cap a TooLarge body went past
 

@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 #include "retrieval/page_store.h"
 #include "retrieval/store_paths.h"
+#include "retrieval/warc_exchange.h"
 #include "url/mime_types.h"
 #include "url/url.h"
 #include "url/url_escaping.h"
@@ -59,7 +60,7 @@ std::string StoredCopyType(std::string_view knownType, const std::filesystem::pa
 
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlText, std::string_view site,
                        std::string_view knownType, std::int64_t maxBytes, bool storeOtherDocuments,
-                       const std::atomic<bool>* cancel) {
+                       const std::atomic<bool>* cancel, TWarcFile* warc) {
   TFetchedPage page;
   url record;
   if (ParseUrl(urlText, record) != TUrlParseResult::NoError) return page;
@@ -84,7 +85,13 @@ TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlTe
   const auto copyTime = StoredCopyTime(storedCopy);
   if (copyTime) client.IfModifiedSince = network::FormatHttpDate(ToTimeT(*copyTime));
 
+  std::optional<TWarcExchange> exchange;
+  if (warc != nullptr) {
+    exchange.emplace(warc->Path().parent_path());
+    client.Capture = &*exchange;
+  }
   page.Success = client.HttpMethod("GET", urlText);
+  if (exchange) exchange->Record(*warc, urlText, client, page.Success);
   page.ResultCode = client.ResultCode;
   page.FaultLine = network::TransferFaultLine(client.Fault, urlText, client.FaultLimit);
   // A file that could not be written is listed in errorsaving.log, as any other store write.

@@ -31,11 +31,17 @@ TRetrieve::TRetrieve(base::TRobotPorts& ports, TWebSiteSettings settings)
   const config::TConfigStore store(ports_.home / config::kRobotConfigFile);
   mhtPath_ = TrimmedSetting(store, settings_.RobotName, config::key::kMhtFile);
   zipPath_ = TrimmedSetting(store, settings_.RobotName, config::key::kZipFile);
+  warcPath_ = TrimmedSetting(store, settings_.RobotName, config::key::kWarcFile);
 }
 
 void TRetrieve::Execute() {
   if (settings_.Sites.empty()) return;
   BeginArchive(archive_, settings_.Sites.front());
+  if (!warcPath_.empty()) {
+    // A relative name is taken from the home, as every other file of the program.
+    warc_ = TWarcFile::Create(ports_.home / warcPath_, settings_.RobotName);
+    if (!warc_) Log(std::string(kWarcCreateError) + (ports_.home / warcPath_).string());
+  }
   TCrawlState state(settings_.Sites);
   SeedCrawl(state, settings_.Sites.front(), TerminatedFlag());
   TCrawlEngine engine(
@@ -52,7 +58,8 @@ void TRetrieve::Execute() {
 void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool firstPage) {
   // Files other than pages are never held: they stream to the store, and the archive takes them from there.
   TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
-                                parsing::SizeLimitBytes(settings_.MaxSize), true, &TerminatedFlag());
+                                parsing::SizeLimitBytes(settings_.MaxSize), true, &TerminatedFlag(),
+                                warc_.get());
   if (!page.FaultLine.empty()) Log(page.FaultLine);
   if (!page.Success) return;
   url record;

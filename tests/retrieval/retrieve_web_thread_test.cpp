@@ -162,6 +162,16 @@ TEST_F(RetrieveWebThreadTest, SecondBackupOfAnUnchangedSiteKeepsTheStoreAndArchi
   EXPECT_TRUE(archive.ends_with("--------=_frontiere0--\r\n"));
 }
 
+TEST_F(RetrieveWebThreadTest, AWarcFileThatCannotBeMadeIsLoggedAndThePageStoreIsStillWritten) {
+  ServeSite(true);
+  store.WriteString("backup", "WarcFile", "no such folder/site.warc.gz");
+  RunBackup();
+  const std::filesystem::path warc = home.Path() / "no such folder/site.warc.gz";
+  EXPECT_THAT(run.log.lines, ::testing::ElementsAre("Error creating WARC file: " + warc.string()));
+  EXPECT_EQ(test::ReadFile(Stored("site/sub/p.html")), "<a href=\"../\">back</a><p>sub page</p>");
+  EXPECT_FALSE(std::filesystem::exists(home.Path() / "no such folder"));
+}
+
 // The "Content-Type: " lines of an archive, header and parts, in order.
 // The type of every part of an archive, by the part's location: the page workers finish their pages
 // in any order, so the parts come in any order too.
