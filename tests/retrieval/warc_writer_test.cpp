@@ -227,8 +227,8 @@ TEST_F(WarcExchangeTest, RequestAndResponseHoldTheExactBytesAChunkedBodyAsItCame
   EXPECT_EQ(request.Field("WARC-Payload-Digest"), WarcDigestOf(""));
   EXPECT_EQ(request.Field("WARC-Concurrent-To"), response.Field("WARC-Record-ID"));
 
-  // Up to the last chunk's size line: the client reads no trailer section.
-  const std::string body = "7\r\nHello, \r\n5\r\nworld\r\n0\r\n";
+  // The whole chunked body, the empty trailer section included.
+  const std::string body = "7\r\nHello, \r\n5\r\nworld\r\n0\r\n\r\n";
   EXPECT_EQ(response.Field("WARC-Type"), "response");
   EXPECT_EQ(response.block,
             "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nTransfer-Encoding: chunked\r\n\r\n" + body);
