@@ -5,6 +5,7 @@
 #include <chrono>
 #include <deque>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,7 @@ struct TRulesCase {
   std::vector<std::string> refused;
   std::vector<std::string> fetched;
 };
+void PrintTo(const TRulesCase& c, std::ostream* out) { *out << c.name; }
 
 class PoliteBackupRulesTest : public PoliteCrawlTest, public ::testing::WithParamInterface<TRulesCase> {};
 

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +77,7 @@ struct TRobotsAnswerCase {
   bool privateRefused;
   bool saysUnavailable;
 };
+void PrintTo(const TRobotsAnswerCase& c, std::ostream* out) { *out << c.name; }
 
 class PoliteGateAnswerTest : public PoliteGateTest, public ::testing::WithParamInterface<TRobotsAnswerCase> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace varnelo::retrieval {
@@ -14,6 +15,7 @@ struct TRuleCase {
   std::string path;
   bool allowed;
 };
+void PrintTo(const TRuleCase& c, std::ostream* out) { *out << c.name; }
 
 class RobotsRulesTest : public ::testing::TestWithParam<TRuleCase> {};
 
@@ -77,6 +79,7 @@ struct TDelayCase {
   std::string robots;
   std::optional<long> millis;
 };
+void PrintTo(const TDelayCase& c, std::ostream* out) { *out << c.name; }
 
 class RobotsCrawlDelayTest : public ::testing::TestWithParam<TDelayCase> {};
 
@@ -84,7 +87,9 @@ TEST_P(RobotsCrawlDelayTest, ReadsTheDelayOfOurGroup) {
   const TDelayCase& c = GetParam();
   const std::optional<std::chrono::milliseconds> delay = ParseRobotsTxt(c.robots).CrawlDelay;
   ASSERT_EQ(delay.has_value(), c.millis.has_value()) << c.robots;
-  if (delay) EXPECT_EQ(delay->count(), *c.millis);
+  if (delay) {
+    EXPECT_EQ(delay->count(), *c.millis);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
