@@ -140,7 +140,8 @@ bool RobotsPatternMatches(std::string_view pattern, std::string_view path) {
   size_t pieceStart = firstStar + 1;
   while (true) {
     const size_t star = pattern.find('*', pieceStart);
-    const std::string_view piece = pattern.substr(pieceStart, star == std::string_view::npos ? star : star - pieceStart);
+    const size_t pieceLength = star == std::string_view::npos ? std::string_view::npos : star - pieceStart;
+    const std::string_view piece = pattern.substr(pieceStart, pieceLength);
     if (star == std::string_view::npos) {
       if (!anchored) return path.find(piece, position) != std::string_view::npos;
       return path.size() >= position + piece.size() && path.ends_with(piece);
