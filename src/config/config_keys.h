@@ -92,6 +92,9 @@ inline constexpr TBoolKey kSaveToMht{"SaveToMHT", false};
 inline constexpr TStringKey kRobotDefFile{"RobotDefFile", ""};
 inline constexpr TStringKey kLocalFile{"Local File", ""};
 inline constexpr TStringKey kTempFileName{"TempFileName", ""};
+// Polite crawling of the web site and specified pages robots; both off unless set.
+inline constexpr TBoolKey kRobotsTxt{"RobotsTxt", false};
+inline constexpr TIntegerKey kDelayMs{"DelayMs", 0};
 
 // The robot editor's defaults where they differ from those of the runner and the workers.
 inline constexpr TStringKey kNbSimulEditor{"nbsimul", "1"};

@@ -262,6 +262,8 @@ bool THttpClient::HttpMethod(std::string_view method, std::string_view url) {
 
   // The loopback guard refuses before any lookup, like a refused connection.
   if (!HostAllowed(parts.Host) || (!ProxyHost.empty() && !HostAllowed(ProxyHost))) return false;
+  // A request the crawl's gate refuses, or that a stop overtook while it waited, fails the same way.
+  if (Cancel.Gate != nullptr && !Cancel.Gate->Admit(url, Cancel.Flag)) return false;
 
   const TPoolKey poolKey = PoolKeyFor(*this, parts);
   // A request with a body is never sent twice: it always goes on a fresh connection. A stop asked

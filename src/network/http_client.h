@@ -48,8 +48,9 @@ public:
   // Sends one request and reads its answer. True when a connection was made, the request sent and an
   // answer read (any status code, or none: ResultCode 0). False on a refused connection, a name that
   // does not resolve, an unreachable proxy, a refused CONNECT tunnel, a failed TLS handshake or
-  // certificate check, a failure while sending, a host refused by the loopback guard, or a
-  // cancellation before the answer's first line arrived; ResultCode then stays 500. A cancellation
+  // certificate check, a failure while sending, a host refused by the loopback guard, a request the
+  // gate of Cancel did not admit, or a cancellation before the answer's first line arrived; ResultCode
+  // then stays 500. A cancellation
   // later ends the reading like a time-out (what was read stays), except that a body shorter than
   // its Content-Length or without its last chunk is then a failure with no Fault and no Document. False also when the answer began
   // but was given up (Fault says why; Headers and ResultCode stay, Document is emptied): a header

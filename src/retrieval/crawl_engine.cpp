@@ -17,11 +17,11 @@ constexpr auto kPollInterval = std::chrono::milliseconds(10);
 
 }  // namespace
 
-void SeedCrawl(TCrawlState& state, std::string startUrl, const std::atomic<bool>& terminated) {
+void SeedCrawl(TCrawlState& state, std::string startUrl, network::TCancel cancel) {
   std::vector<network::TUrlChainEntry> chain;
   std::string mimeType;
   std::int64_t contentLength = 0;
-  network::HttpResolveChain(chain, startUrl, mimeType, contentLength, &terminated);
+  network::HttpResolveChain(chain, startUrl, mimeType, contentLength, cancel);
   const std::lock_guard<std::mutex> guard(state.Lock);
   state.Cache.Append(std::move(chain));
   state.Found.Add(std::move(startUrl));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/thread_start.h"
+#include "network/cancel.h"
 #include "parsing/crawl_lists.h"
 
 namespace varnelo::retrieval {
@@ -27,8 +28,9 @@ struct TCrawlState {
 };
 
 // Resolves the redirects of `startUrl` into the cache and queues the URL reached, whatever the outcome
-// of the walk, as the crawl's seed. A termination request ends the walk within a second.
-void SeedCrawl(TCrawlState& state, std::string startUrl, const std::atomic<bool>& terminated);
+// of the walk, as the crawl's seed. A termination request (the flag of `cancel`) ends the walk within a
+// second.
+void SeedCrawl(TCrawlState& state, std::string startUrl, network::TCancel cancel);
 
 // The content type that the crawl's HEAD walk found for `url`; empty when the cache does not hold it.
 std::string CachedType(TCrawlState& state, std::string_view url);

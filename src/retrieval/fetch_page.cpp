@@ -60,7 +60,7 @@ std::string StoredCopyType(std::string_view knownType, const std::filesystem::pa
 
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view urlText, std::string_view site,
                        std::string_view knownType, std::int64_t maxBytes, bool storeOtherDocuments,
-                       const std::atomic<bool>* cancel, TWarcFile* warc) {
+                       network::TCancel cancel, TWarcFile* warc) {
   TFetchedPage page;
   url record;
   if (ParseUrl(urlText, record) != TUrlParseResult::NoError) return page;

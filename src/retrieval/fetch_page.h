@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "network/cancel.h"
 #include "network/http_client.h"
 #include "retrieval/warc_file.h"
 
@@ -36,11 +37,10 @@ struct TFetchedPage {
 // answer that is not HTML streams to its file in the page store (as SaveStreamToStore would write
 // it, Stored set), and a 304 that is not HTML leaves its stored copy where it is (BodyFile) instead
 // of reading it; any other body is held, never past the client's held cap. `cancel` (the crawl's
-// termination request, may be null) ends the transfer within a second. With `warc`, the exchange's
-// exact bytes are appended to that WARC file.
+// termination request, may be null, and its gate) ends the transfer within a second. With `warc`, the
+// exchange's exact bytes are appended to that WARC file.
 TFetchedPage FetchPage(const std::filesystem::path& home, std::string_view url, std::string_view site,
                        std::string_view knownType = {}, std::int64_t maxBytes = network::THttpClient::kMaxHeldBodyBytes,
-                       bool storeOtherDocuments = false, const std::atomic<bool>* cancel = nullptr,
-                       TWarcFile* warc = nullptr);
+                       bool storeOtherDocuments = false, network::TCancel cancel = {}, TWarcFile* warc = nullptr);
 
 }  // namespace varnelo::retrieval

@@ -7,6 +7,7 @@
 #include "config/config_store.h"
 #include "parsing/parse_url.h"
 #include "retrieval/fetch_page.h"
+#include "retrieval/polite_gate.h"
 #include "retrieval/page_store.h"
 #include "retrieval/store_paths.h"
 #include "retrieval/zip_packer.h"
@@ -27,12 +28,14 @@ std::string TrimmedSetting(const config::TConfigStore& store, std::string_view r
 }  // namespace
 
 TRetrieve::TRetrieve(base::TRobotPorts& ports, TWebSiteSettings settings)
-    : base::TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)) {
+    : base::TWorker(ports.mainQueue), ports_(ports), settings_(WithOwnGate(std::move(settings), ports)) {
   const config::TConfigStore store(ports_.home / config::kRobotConfigFile);
   mhtPath_ = TrimmedSetting(store, settings_.RobotName, config::key::kMhtFile);
   zipPath_ = TrimmedSetting(store, settings_.RobotName, config::key::kZipFile);
   warcPath_ = TrimmedSetting(store, settings_.RobotName, config::key::kWarcFile);
 }
+
+network::TCancel TRetrieve::Cancel() const { return GatedCancel(TerminatedFlag(), settings_.Gate.get()); }
 
 void TRetrieve::Execute() {
   if (settings_.Sites.empty()) return;
@@ -43,7 +46,7 @@ void TRetrieve::Execute() {
     if (!warc_) Log(std::string(kWarcCreateError) + (ports_.home / warcPath_).string());
   }
   TCrawlState state(settings_.Sites);
-  SeedCrawl(state, settings_.Sites.front(), TerminatedFlag());
+  SeedCrawl(state, settings_.Sites.front(), Cancel());
   TCrawlEngine engine(
       state,
       [this, &state](const std::string& url, bool firstPage) {
@@ -58,8 +61,7 @@ void TRetrieve::Execute() {
 void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool firstPage) {
   // Files other than pages are never held: they stream to the store, and the archive takes them from there.
   TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
-                                parsing::SizeLimitBytes(settings_.MaxSize), true, &TerminatedFlag(),
-                                warc_.get());
+                                parsing::SizeLimitBytes(settings_.MaxSize), true, Cancel(), warc_.get());
   if (!page.FaultLine.empty()) Log(page.FaultLine);
   if (!page.Success) return;
   url record;
@@ -72,7 +74,7 @@ void TRetrieve::VisitPage(TCrawlState& state, const std::string& pageUrl, bool f
   std::optional<parsing::TParseURL> extractor;
   if (html) {
     extractor.emplace(&state.Lock, settings_.AcceptedTypes, settings_.MaxSize, true, page.Body, false, &state.Cache,
-                      &state.Found, state.Sites, &TerminatedFlag());
+                      &state.Found, state.Sites, Cancel());
     extractor->ExtractLinks(pageUrl);
   }
   if (storable && !page.Stored) {

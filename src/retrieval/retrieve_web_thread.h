@@ -5,6 +5,7 @@
 
 #include "base/robot_ports.h"
 #include "base/worker.h"
+#include "network/cancel.h"
 #include "retrieval/crawl_engine.h"
 #include "retrieval/mht_archive.h"
 #include "retrieval/warc_file.h"
@@ -34,6 +35,8 @@ protected:
   void Execute() override;
 
 private:
+  // The termination request and the crawl's gate, for every transfer of the crawl.
+  network::TCancel Cancel() const;
   void VisitPage(TCrawlState& state, const std::string& pageUrl, bool firstPage);
   void ShowFirstPage(const std::string& storePath);
   void WriteArchives();

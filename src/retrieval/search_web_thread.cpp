@@ -3,18 +3,24 @@
 #include "base/text.h"
 #include "parsing/parse_url.h"
 #include "retrieval/fetch_page.h"
+#include "retrieval/polite_gate.h"
 #include "retrieval/keyword_search.h"
 #include "url/mime_types.h"
 
 namespace varnelo::retrieval {
 
 TSearchWebThread::TSearchWebThread(base::TRobotPorts& ports, TWebSiteSettings settings)
-    : base::TWorker(ports.mainQueue), ports_(ports), settings_(std::move(settings)), resultFiles_(ports_.home) {}
+    : base::TWorker(ports.mainQueue),
+      ports_(ports),
+      settings_(WithOwnGate(std::move(settings), ports)),
+      resultFiles_(ports_.home) {}
+
+network::TCancel TSearchWebThread::Cancel() const { return GatedCancel(TerminatedFlag(), settings_.Gate.get()); }
 
 void TSearchWebThread::Execute() {
   if (settings_.Sites.empty()) return;
   TCrawlState state(settings_.Sites);
-  SeedCrawl(state, settings_.Sites.front(), TerminatedFlag());
+  SeedCrawl(state, settings_.Sites.front(), Cancel());
   Synchronize([this] {
     tab_ = ports_.tabs.OpenResultTab(base::TTabTemplate::ListView, nullptr, settings_.RobotName,
                                      "Web Site: " + settings_.SiteName);
@@ -31,7 +37,7 @@ void TSearchWebThread::Execute() {
 
 void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl) {
   TFetchedPage page = FetchPage(ports_.home, pageUrl, settings_.SiteName, CachedType(state, pageUrl),
-                                parsing::SizeLimitBytes(settings_.MaxSize), false, &TerminatedFlag());
+                                parsing::SizeLimitBytes(settings_.MaxSize), false, Cancel());
   if (!page.FaultLine.empty()) Synchronize([&] { ports_.log.AppendLine(page.FaultLine); });
   if (!page.Success) return;
   std::filesystem::path resultFile;
@@ -46,7 +52,7 @@ void TSearchWebThread::VisitPage(TCrawlState& state, const std::string& pageUrl)
   };
   if (IsHtmlType(page.MimeType)) {
     parsing::TParseURL extractor(&state.Lock, settings_.AcceptedTypes, settings_.MaxSize, settings_.FollowLinks,
-                                 page.Body, true, &state.Cache, &state.Found, state.Sites, &TerminatedFlag());
+                                 page.Body, true, &state.Cache, &state.Found, state.Sites, Cancel());
     const bool searched = KeywordSearch(extractor.Parser.Root(), settings_.Keywords, pageUrl, resultFileFor, addRow);
     AddRows(std::move(rows));
     if (!searched) return;

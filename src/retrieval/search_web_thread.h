@@ -6,6 +6,7 @@
 #include "base/result_tabs.h"
 #include "base/robot_ports.h"
 #include "base/worker.h"
+#include "network/cancel.h"
 #include "retrieval/crawl_engine.h"
 #include "retrieval/keyword_search.h"
 #include "retrieval/web_site_settings.h"
@@ -26,6 +27,8 @@ protected:
   void Execute() override;
 
 private:
+  // The termination request and the crawl's gate, for every transfer of the crawl.
+  network::TCancel Cancel() const;
   void VisitPage(TCrawlState& state, const std::string& pageUrl);
   void AddRows(std::vector<base::TListRow> rows);
 

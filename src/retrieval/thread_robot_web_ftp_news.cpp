@@ -14,6 +14,7 @@
 #include "config/work_item.h"
 #include "parsing/html_parser.h"
 #include "parsing/parse_url.h"
+#include "retrieval/polite_gate.h"
 #include "retrieval/store_paths.h"
 #include "url/mime_types.h"
 #include "url/url.h"
@@ -55,18 +56,17 @@ bool HasExtension(std::string_view name) {
   return dot != std::string_view::npos && dot + 1 < name.size();
 }
 
-// `cut` is raised once the URL's grace is spent: its transfers get no grace of their own on top.
-network::TCancel Graceless(const std::atomic<bool>& cut) { return {&cut, std::chrono::milliseconds::zero()}; }
-
 }  // namespace
 
 TThreadRobotWebFtpNews::TThreadRobotWebFtpNews(base::TRobotPorts& ports, std::string robotName,
-                                               std::string workItemKey, std::deque<std::string> urls)
+                                               std::string workItemKey, std::deque<std::string> urls,
+                                               std::shared_ptr<network::TRequestGate> gate)
     : base::TWorker(ports.mainQueue),
       ports_(ports),
       robotName_(std::move(robotName)),
       workItemKey_(std::move(workItemKey)),
       urls_(std::move(urls)),
+      gate_(std::move(gate)),
       firstUrl_(urls_.empty() ? std::string() : urls_.front()),
       lastUrl_(urls_.empty() ? std::string() : urls_.back()) {
   const config::TConfigStore store(ports_.home / config::kRobotConfigFile);
@@ -76,6 +76,11 @@ TThreadRobotWebFtpNews::TThreadRobotWebFtpNews(base::TRobotPorts& ports, std::st
   scriptName_ = config::Read(store, robotName_, config::key::kScriptName);
   saveToDirectory_ = config::Read(store, robotName_, config::key::kSaveToDirectory);
   saveToMht_ = config::Read(store, robotName_, config::key::kSaveToMht);
+  if (!gate_) gate_ = MakePoliteGate(store, robotName_, ports_.mainQueue, ports_.log);
+}
+
+network::TCancel TThreadRobotWebFtpNews::Graceless(const std::atomic<bool>& cut) const {
+  return {&cut, std::chrono::milliseconds::zero(), gate_.get()};
 }
 
 void TThreadRobotWebFtpNews::Execute() {

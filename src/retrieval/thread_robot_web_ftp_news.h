@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/robot_ports.h"
 #include "base/worker.h"
 #include "network/http_operations.h"
+#include "network/request_gate.h"
 #include "retrieval/mht_archive.h"
 
 namespace varnelo::retrieval {
@@ -20,9 +22,11 @@ namespace varnelo::retrieval {
 // lets the URL in hand finish within a grace; one still busy then is dropped, to be done again.
 class TThreadRobotWebFtpNews : public base::TWorker {
 public:
-  // Reads the robot's settings; the runner starts the thread with TWorker::Start.
+  // Reads the robot's settings; the runner starts the thread with TWorker::Start. `gate`, shared by the
+  // workers of one run, holds back every request; without one the worker makes its own when the robot's
+  // settings ask for it.
   TThreadRobotWebFtpNews(base::TRobotPorts& ports, std::string robotName, std::string workItemKey,
-                         std::deque<std::string> urls);
+                         std::deque<std::string> urls, std::shared_ptr<network::TRequestGate> gate = nullptr);
 
   // For the runner's end handler (main thread, once the body has returned).
   const std::string& RobotName() const { return robotName_; }
@@ -53,6 +57,8 @@ private:
   bool ArchivePage(const std::string& bookmarkUrl, const std::string& pageUrl, const network::THttpDocument& page,
                    const std::atomic<bool>& cut);
   void SaveArchive(const std::string& pageUrl, const tstringlistimp& archive);
+  // `cut` is raised once the URL's grace is spent: its transfers get no grace of their own on top.
+  network::TCancel Graceless(const std::atomic<bool>& cut) const;
   // Where a document that is not a page is saved (the system's temporary directory).
   std::filesystem::path DocumentFile(const std::string& documentUrl, const std::string& mimeType) const;
   // Hands a saved document to the user's default program.
@@ -65,6 +71,7 @@ private:
   std::string robotName_;
   std::string workItemKey_;
   std::deque<std::string> urls_;
+  std::shared_ptr<network::TRequestGate> gate_;
   std::string firstUrl_;
   std::string lastUrl_;
 

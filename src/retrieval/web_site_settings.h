@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "network/request_gate.h"
 
 namespace varnelo::retrieval {
 
@@ -15,6 +18,9 @@ struct TWebSiteSettings {
   std::string MaxSize;                     // MaximalSize
   bool FollowLinks = true;
   std::string Keywords;                    // the phrase of a keyword search
+  // What every request of the crawl passes (robots.txt, pacing); none: the worker makes its own from the
+  // robot's settings, when they ask for one.
+  std::shared_ptr<network::TRequestGate> Gate;
 };
 
 }  // namespace varnelo::retrieval

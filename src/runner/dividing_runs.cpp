@@ -177,7 +177,7 @@ void TRobotRunner::TImpl::StartThreadBookmark(const std::string& robot, int robo
   const config::TWorkItem started{urls.front(), urls.back(), urls.front(), std::string(config::kProcessing)};
   Store().WriteString(robot, key, config::FormatWorkItem(started));
   auto worker = std::make_unique<retrieval::TThreadRobotWebFtpNews>(
-      ports_, robot, key, std::deque<std::string>(urls.begin(), urls.end()));
+      ports_, robot, key, std::deque<std::string>(urls.begin(), urls.end()), PoliteGate(robot));
   Launch<retrieval::TThreadRobotWebFtpNews>(
       robot, robotno, std::move(worker), [this](retrieval::TThreadRobotWebFtpNews& ended) { OnTerminateBookmark(ended); });
 }

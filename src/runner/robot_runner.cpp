@@ -6,6 +6,7 @@
 
 #include "config/config_keys.h"
 #include "config/robot_kinds.h"
+#include "retrieval/polite_gate.h"
 #include "runner/robot_runner_impl.h"
 
 namespace varnelo::runner {
@@ -38,6 +39,14 @@ TRobotRunner::TImpl::TImpl(base::TRobotPorts& ports, base::TIndicatorsPort& indi
   rowsAdded_ = ports_.tabs.RowsAdded.Connect([this](const base::TTabSheet& tab, size_t, size_t count) {
     progress_.RowsFound(tab.Desc.RobotName, count);
   });
+}
+
+std::shared_ptr<network::TRequestGate> TRobotRunner::TImpl::PoliteGate(const std::string& robot) {
+  std::weak_ptr<network::TRequestGate>& held = politeGates_[robot];
+  if (std::shared_ptr<network::TRequestGate> gate = held.lock()) return gate;
+  std::shared_ptr<network::TRequestGate> gate = retrieval::MakePoliteGate(Store(), robot, ports_.mainQueue, ports_.log);
+  held = gate;
+  return gate;
 }
 
 config::TConfigStore TRobotRunner::TImpl::Store() const {

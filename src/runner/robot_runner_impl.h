@@ -14,6 +14,7 @@
 #include "base/signal.h"
 #include "config/config_store.h"
 #include "network/fetch_log.h"
+#include "network/request_gate.h"
 #include "runner/robot_runner.h"
 #include "runner/run_progress.h"
 #include "search/desc_url.h"
@@ -48,6 +49,9 @@ public:
   void UpdateRunningLed();
   void Log(const std::string& line);
   void ShowError(std::string_view message);
+  // The gate of the robot's current run, shared by all its workers (a chained start still finds the one
+  // of the worker that ended); a new one once no worker holds it. None when the robot crawls as it may.
+  std::shared_ptr<network::TRequestGate> PoliteGate(const std::string& robot);
   // The tab gets no owner, so that the user may close it; 0 names no tab.
   void ReleaseTab(base::TTabId tab);
   // Starts `worker` as one of the robot's live workers: the running worker count goes up, the
@@ -125,6 +129,7 @@ private:
   TRobotWorkerTable& workerTable_;
   TRobotList& robotList_;
   TRunProgressTable progress_;
+  std::map<std::string, std::weak_ptr<network::TRequestGate>, std::less<>> politeGates_;
   base::TConnection rowsAdded_;
   // The workers' transfers log through the main queue: the log is the main thread's.
   network::TScopedFetchLog fetchLog_;

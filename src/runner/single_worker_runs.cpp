@@ -45,9 +45,10 @@ void TRobotRunner::TImpl::CreateThreadWebSiteKeywordsSearch(const std::string& r
   settings.FollowLinks = config::Read(store, robot, config::key::kFollowLinks);
   settings.Keywords = config::Read(store, robot, config::key::kKeywords);
   settings.RobotNo = config::Read(store, robot, config::key::kRobotNo);
+  settings.Gate = PoliteGate(robot);
   // The robot is starting while its start lines are resolved: it shows as working, a second start is
   // refused and a stop ends the resolution.
-  auto resolver = std::make_unique<TStartUrlResolver>(ports_.mainQueue, settings.Sites);
+  auto resolver = std::make_unique<TStartUrlResolver>(ports_.mainQueue, settings.Sites, settings.Gate);
   Relabel(robot, TRobotList::kWorking);
   Launch<TStartUrlResolver>(
       robot, settings.RobotNo, std::move(resolver),
@@ -79,6 +80,7 @@ void TRobotRunner::TImpl::CreateThreadWebSiteBackup(const std::string& robot) {
     line = *canonical;
   }
   settings.RobotNo = config::Read(store, robot, config::key::kRobotNo);
+  settings.Gate = PoliteGate(robot);
   Relabel(robot, TRobotList::kWorking);
   Log("starting thread(" + robot + ")");
   StartWebSiteWorker(std::make_unique<retrieval::TRetrieve>(ports_, settings), settings);

@@ -15,8 +15,9 @@ std::optional<std::string> CanonicalStartUrl(const std::string& text) {
   return retrieval::ComposeUrl(record, retrieval::TUrlLevel::Full);
 }
 
-TStartUrlResolver::TStartUrlResolver(base::TMainQueue& mainQueue, std::vector<std::string> lines)
-    : base::TWorker(mainQueue), lines_(std::move(lines)) {}
+TStartUrlResolver::TStartUrlResolver(base::TMainQueue& mainQueue, std::vector<std::string> lines,
+                                     std::shared_ptr<network::TRequestGate> gate)
+    : base::TWorker(mainQueue), lines_(std::move(lines)), gate_(std::move(gate)) {}
 
 void TStartUrlResolver::Execute() {
   for (std::string& line : lines_) {
@@ -26,7 +27,8 @@ void TStartUrlResolver::Execute() {
     std::string mimeType;
     std::int64_t contentLength = 0;
     std::string resolved;
-    network::HttpHeadOnce(line, mimeType, contentLength, resolved, &TerminatedFlag());
+    network::HttpHeadOnce(line, mimeType, contentLength, resolved,
+                          network::TCancel(&TerminatedFlag(), network::TCancel::kDefaultGrace, gate_.get()));
     const std::optional<std::string> canonical = CanonicalStartUrl(resolved);
     if (!canonical) return;
     line = *canonical;

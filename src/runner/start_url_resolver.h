@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/worker.h"
+#include "network/request_gate.h"
 
 namespace varnelo::runner {
 
@@ -18,7 +20,9 @@ std::optional<std::string> CanonicalStartUrl(const std::string& text);
 // stop or the shutdown reaches it and is waited for.
 class TStartUrlResolver : public base::TWorker {
 public:
-  TStartUrlResolver(base::TMainQueue& mainQueue, std::vector<std::string> lines);
+  // `gate` (may be null) is the crawl's, which these requests pass like all the others.
+  TStartUrlResolver(base::TMainQueue& mainQueue, std::vector<std::string> lines,
+                    std::shared_ptr<network::TRequestGate> gate = nullptr);
 
   // Once ended: the resolved URLs, one for each line; none when a line gave no usable URL, when the
   // termination request came first, or when a request failed with an error.
@@ -29,6 +33,7 @@ protected:
 
 private:
   std::vector<std::string> lines_;
+  std::shared_ptr<network::TRequestGate> gate_;
   std::optional<std::vector<std::string>> resolved_;
 };
 

@@ -127,6 +127,7 @@ bool TLoopbackServer::ServeOne(TLoopbackStream& stream, const TStopSignal& stop,
   const std::optional<TReadHead> head = ReadRequestHead(stream, kRequestTimeout);
   if (!head) return false;
   TRecordedRequest request{head->head};
+  request.receivedAt = std::chrono::steady_clock::now();
   if (const std::optional<std::string> length = request.Header("Content-Length")) {
     request.body = ReadRequestBody(stream, head->rest, std::strtoull(length->c_str(), nullptr, 10), kRequestTimeout);
   }

@@ -16,6 +16,8 @@ struct TRecordedRequest {
   std::string head;
   // The body that followed the head, as long as its Content-Length said (empty without one).
   std::string body{};
+  // When the server had read the whole head.
+  std::chrono::steady_clock::time_point receivedAt{};
 
   // The lines without their CR LF, the final empty line included.
   std::vector<std::string> Lines() const;
