@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "support/history_browser.h"
 #include "support/temp_home.h"
 
 namespace varnelo::search {
@@ -13,33 +14,6 @@ namespace {
 using base::TTabId;
 using base::TTabTemplate;
 
-class TFakeBrowser : public base::TBrowser {
-public:
-  void Navigate(const std::string&) override {}
-  void NavigateWithPost(const std::string&, const std::string&, const std::string&) override {}
-  void GoBack() override { ++backs; }
-  void GoForward() override { ++forwards; }
-  void Stop() override {}
-  void GoHome() override {}
-  std::string DocumentSource() const override { return {}; }
-  std::string LocationUrl() const override { return {}; }
-  std::string Title() const override { return {}; }
-
-  void Report(int command, bool enabled) const { CommandStateChanged(command, enabled); }
-
-  int backs = 0;
-  int forwards = 0;
-};
-
-class TFakeBrowserFactory : public base::TBrowserFactory {
-public:
-  std::unique_ptr<base::TBrowser> CreateBrowser(base::TBrowserKind) override {
-    auto browser = std::make_unique<TFakeBrowser>();
-    made.push_back(browser.get());
-    return browser;
-  }
-  std::vector<TFakeBrowser*> made;
-};
 
 struct TStarted {
   std::string robot;
@@ -75,11 +49,11 @@ protected:
   const base::TTabSheetDesc& Desc(base::TTabId id) const { return tabs_.Find(id)->Desc; }
 
   test::TTempHome home_;
-  TFakeBrowserFactory factory_;
+  test::THistoryBrowserFactory factory_;
   base::TResultTabs tabs_;
   std::vector<TStarted> started_;
   TQuickSearchBar bar_;
-  std::map<base::TTabId, TFakeBrowser*> browsers_;
+  std::map<base::TTabId, test::THistoryBrowser*> browsers_;
 };
 
 TEST_F(QuickSearchBarTest, GoStartsARunOfTheChosenRobotWithItsWorkerCount) {
@@ -167,7 +141,7 @@ TEST_F(QuickSearchBarTest, BackAndForwardMoveOnlyTheCurrentTabsBrowser) {
 
 TEST(QuickSearchBarLifetimeTest, ReportsAfterTheBarIsGoneReachNoOne) {
   test::TTempHome home;
-  TFakeBrowserFactory factory;
+  test::THistoryBrowserFactory factory;
   base::TResultTabs tabs;
   tabs.SetBrowserFactory(&factory);
   const base::TTabId id = tabs.OpenResultTab(base::TTabTemplate::WebBrowser, nullptr, "moteur", "w");

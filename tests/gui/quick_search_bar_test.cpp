@@ -18,6 +18,7 @@
 
 #include "base/browser.h"
 #include "gui/base/text.h"
+#include "support/history_browser.h"
 #include "support/loopback_server.h"
 #include "support/scripted_answer.h"
 #include "desktop_fixture.h"
@@ -168,36 +169,11 @@ TEST(QuickSearchBarViewTest, EnterInTheFieldStartsTheSameRunAsGo) {
   EXPECT_EQ(Child<QPushButton>(bar, "ButtonGO")->text(), "GO");
 }
 
-class TFakeBrowser : public base::TBrowser {
-public:
-  void Navigate(const std::string&) override {}
-  void NavigateWithPost(const std::string&, const std::string&, const std::string&) override {}
-  void GoBack() override { ++backs; }
-  void GoForward() override { ++forwards; }
-  void Stop() override {}
-  void GoHome() override {}
-  std::string DocumentSource() const override { return {}; }
-  std::string LocationUrl() const override { return {}; }
-  std::string Title() const override { return {}; }
-
-  int backs = 0;
-  int forwards = 0;
-};
-
-class TFakeBrowserFactory : public base::TBrowserFactory {
-public:
-  std::unique_ptr<base::TBrowser> CreateBrowser(base::TBrowserKind) override {
-    auto browser = std::make_unique<TFakeBrowser>();
-    made.push_back(browser.get());
-    return browser;
-  }
-  std::vector<TFakeBrowser*> made;
-};
 
 TEST(QuickSearchBarViewTest, BackAndForwardFollowTheCurrentTabsBrowser) {
   TDesktopFixture fixture;
   fixture.desktop->Start();
-  TFakeBrowserFactory browsers;
+  THistoryBrowserFactory browsers;
   base::TResultTabs& tabs = fixture.desktop->Model().Tabs();
   tabs.SetBrowserFactory(&browsers);
   search::TQuickSearchBar& model = fixture.desktop->Model().QuickSearchBar();
@@ -211,8 +187,8 @@ TEST(QuickSearchBarViewTest, BackAndForwardFollowTheCurrentTabsBrowser) {
   const base::TTabId list = tabs.OpenResultTab(base::TTabTemplate::ListViewRSS, nullptr, "r", "l");
   tabs.SetCurrent(web);
   model.CurrentTabChanged(web);
-  TFakeBrowser& browser = *browsers.made.back();
-  browser.CommandStateChanged(base::kCommandBack, true);
+  THistoryBrowser& browser = *browsers.made.back();
+  browser.Report(base::kCommandBack, true);
   EXPECT_TRUE(back->isEnabled());
   EXPECT_FALSE(forward->isEnabled());
   QTest::mouseClick(back, Qt::LeftButton);
@@ -226,7 +202,7 @@ TEST(QuickSearchBarViewTest, BackAndForwardFollowTheCurrentTabsBrowser) {
   tabs.SetCurrent(web);
   model.CurrentTabChanged(web);
   EXPECT_TRUE(back->isEnabled());
-  browser.CommandStateChanged(base::kCommandForward, true);
+  browser.Report(base::kCommandForward, true);
   EXPECT_TRUE(forward->isEnabled());
   QTest::mouseClick(forward, Qt::LeftButton);
   EXPECT_EQ(browser.forwards, 1);
