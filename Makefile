@@ -19,9 +19,9 @@ PACKAGES := cmake ninja-build g++ pkg-config make \
 # What `make fuzz` needs besides: Debian 12's clang and its libFuzzer runtime.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-# The WARC reader the tests read backups' archives back with, from the npm registry into the build tree.
+# The two WARC readers the tests read backups' archives back with, from the npm registry into the build tree.
 NPM_DIR := $(BUILD_DIR)/npm
-NPM_PACKAGES := warcio@2.4.11
+NPM_PACKAGES := warcio@2.4.11 node-warc@3.3.1
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -38,7 +38,7 @@ deps:
 		$(SUDO) apt-get update && \
 		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
 	fi
-	@if [ ! -f "$(NPM_DIR)/node_modules/warcio/package.json" ]; then \
+	@if [ ! -f "$(NPM_DIR)/node_modules/warcio/package.json" ] || [ ! -f "$(NPM_DIR)/node_modules/node-warc/package.json" ]; then \
 		if command -v npm >/dev/null; then \
 			mkdir -p "$(NPM_DIR)" && npm install --prefix "$(NPM_DIR)" --no-audit --no-fund $(NPM_PACKAGES); \
 		else echo "npm is missing: the WARC read-back tests will be skipped"; fi; \

@@ -52,9 +52,12 @@ bool CanReadBack(std::string& why) {
     why = "node is not installed";
     return false;
   }
-  if (!std::filesystem::is_regular_file(std::filesystem::path(VARNELO_NPM_DIR) / "node_modules/warcio/package.json")) {
-    why = "warcio is not installed in " VARNELO_NPM_DIR " (make deps installs it)";
-    return false;
+  for (const char* reader : {"warcio", "node-warc"}) {
+    if (!std::filesystem::is_regular_file(std::filesystem::path(VARNELO_NPM_DIR) / "node_modules" / reader /
+                                          "package.json")) {
+      why = std::string(reader) + " is not installed in " VARNELO_NPM_DIR " (make deps installs it)";
+      return false;
+    }
   }
   return true;
 }
@@ -97,6 +100,7 @@ std::map<std::string, TSeenRecord> CheckedAnswers(const std::vector<TSeenRecord>
   for (const TSeenRecord& record : records) {
     EXPECT_EQ(record.at("version"), "WARC/1.1");
     EXPECT_EQ(record.at("blockDigestOk"), "1") << record.at("type") << " " << record.at("uri");
+    EXPECT_EQ(record.at("nodeWarcOk"), "1") << record.at("type") << " " << record.at("uri");
     EXPECT_NE(record.at("payloadDigestOk"), "0") << record.at("type") << " " << record.at("uri");
     byId[record.at("id")] = record;
     if (record.at("type") == "request") requests.push_back(record);
