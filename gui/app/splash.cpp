@@ -5,12 +5,9 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "gui/base/logo.h"
+
 namespace varnelo::gui {
-namespace {
-
-const QColor kCutColour(0x33, 0x66, 0x33);
-
-}  // namespace
 
 TSplash::TSplash(QPixmap picture)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -22,7 +19,7 @@ TSplash::TSplash(QPixmap picture)
 }
 
 QRegion TSplash::Shape(const QPixmap& picture) {
-  return QRegion(picture.createMaskFromColor(kCutColour, Qt::MaskInColor));
+  return QRegion(LogoMask(picture));
 }
 
 void TSplash::ShowAndPaint() {

@@ -20,6 +20,7 @@
 #include <QWebEngineView>
 
 #include "gui/base/elided_label.h"
+#include "gui/base/logo.h"
 #include "gui/base/text.h"
 #include "gui/forms/form_log.h"
 
@@ -34,7 +35,7 @@ QSettings WindowSettings() {
                    QSettings::IniFormat);
 }
 
-// The robot list's label, without the status suffix, for the balloon.
+// The tray balloon of a robot that has ended.
 QString BalloonText(const std::string& robot) { return ToQ("Robot " + robot + " s'est terminé"); }
 
 }  // namespace
@@ -280,10 +281,10 @@ void TMainForm::ShowAbout() {
   about.setWindowTitle("A propos");
   auto* layout = new QVBoxLayout(&about);
   auto* logo = new QLabel(&about);
-  logo->setPixmap(QPixmap(":/varnelo/logo.png").scaledToWidth(320, Qt::SmoothTransformation));
+  logo->setPixmap(CutOutLogo(QPixmap(":/varnelo/logo.png")).scaledToWidth(320, Qt::SmoothTransformation));
   logo->setAlignment(Qt::AlignCenter);
   layout->addWidget(logo);
-  auto* title = new QLabel(ToQ(std::string(shell::kProductCaption)) + " — " + kMakerCaption, &about);
+  auto* title = new QLabel(ToQ(shell::kProductCaption) + " — " + kMakerCaption, &about);
   title->setAlignment(Qt::AlignCenter);
   layout->addWidget(title);
   auto* licence = new QPlainTextEdit(&about);
@@ -296,7 +297,8 @@ void TMainForm::ShowAbout() {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
   connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
   layout->addWidget(buttons);
-  about.resize(520, 460);
+  // Wide enough for the licence's lines, which are wrapped at 80 characters.
+  about.resize(640, 480);
   about.exec();
 }
 

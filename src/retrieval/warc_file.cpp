@@ -111,7 +111,7 @@ std::unique_ptr<TWarcFile> TWarcFile::Create(const std::filesystem::path& path, 
     std::replace_if(robot.begin(), robot.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     info.Held = "software: Varnelo " VARNELO_VERSION "\r\n"
                 "format: WARC File Format 1.1\r\n"
-                "conformsTo: http://iipc.github.io/warc-specifications/specifications/warc-format/warc-1.1/\r\n"
+                "conformsTo: http://bibnum.bnf.fr/WARC/WARC_ISO_28500_version1-1_latestdraft.pdf\r\n"
                 "robot: " + robot + "\r\n";
     info.Fields = {{"WARC-Date", WarcDate(std::time(nullptr))},
                    {"WARC-Filename", candidate.filename().string()},

@@ -19,6 +19,7 @@
 #include "gui/app/webengine_setup.h"
 #include "gui/desktop.h"
 #include "gui/forms/form_log.h"
+#include "offscreen_environment.h"
 #include "qt_wait.h"
 #include "support/loopback_server.h"
 #include "support/recording_ports.h"
@@ -167,14 +168,8 @@ int main(int argc, char** argv) {
   }
   const fs::path folder = fs::absolute(argv[1]);
   fs::create_directories(folder);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
   test::TTempDir scratch;
-  ::setenv("XDG_CONFIG_HOME", (scratch.Path() / "config").c_str(), 1);
-  const fs::path runtime = scratch.Path() / "runtime";
-  fs::create_directories(runtime);
-  fs::permissions(runtime, fs::perms::owner_all);
-  ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  test::UseOffscreenDesktop(scratch.Path());
   gui::PrepareWebEngine();
   gui::TApplication application(argc, argv);
   return Run(folder);
